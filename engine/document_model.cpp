@@ -1,0 +1,2 @@
+// placeholder until this file is written
+namespace orvel {}

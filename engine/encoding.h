@@ -1,0 +1,24 @@
+// Stateless transforms between plain strings and markup.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace orvel {
+
+// Escapes text for element content, or for an attribute value with
+// EditAttribute; EditKeepRefs leaves well-formed references as written.
+std::string EscapeText(const char* text, int flags);
+
+// Decodes the five named entities and numeric references (to UTF-8) in the
+// span [text, text + length); length -1 means up to the NUL.
+std::string DecodeText(const char* text, std::int32_t length);
+
+// Wraps text as CDATA, splitting it wherever it holds "]]>".
+std::string WrapCData(const char* text);
+
+// Builds the markup of a new node of nodeType holding content into out;
+// false for NodeEndTag and for CDATA content holding "]]>" (out untouched).
+bool BuildNodeMarkup(int nodeType, const char* content, std::string& out);
+
+}  // namespace orvel

@@ -1,0 +1,60 @@
+// The markup scanner: cuts document text into tokens, one call per token.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace orvel {
+
+// Scanner result codes beside the node type codes of orvel/constants.h.
+enum : int {
+  ScanAtEnd = -2,      // cursor on the terminating NUL: no token
+  ScanBadMarkup = -1,  // malformed or unterminated markup; token.text holds the message
+  ScanEndTag = 0       // end tag; its name is left in the cursor's name range
+};
+
+// Token flag bits.
+enum : std::uint32_t {
+  TokenEmptyTag = 0x1  // element start tag closed by "/>"
+};
+
+// Scanning state shared by ScanToken and the name helpers.
+struct ScanCursor {
+  std::int32_t nameStart = 0;
+  std::int32_t nameEnd = -1;  // inclusive; nameEnd < nameStart is an empty range
+  std::int32_t pos = 0;       // next byte to scan
+  const char* text = "";      // NUL-terminated, never null
+  std::int32_t docFlags = 0;  // DocNoCase only; bit 0x8000 is the attribute scan's quoted bit
+
+  ScanCursor() = default;
+  ScanCursor(const char* t, std::int32_t flags) : text(t ? t : ""), docFlags(flags) {}
+};
+
+struct MarkupToken {
+  std::int32_t type = 0;
+  std::int32_t start = 0;
+  std::int32_t length = 0;
+  std::uint32_t flags = 0;
+  std::int32_t depth = 0;  // untouched by the scanner; re-indentation keeps a nesting depth here
+  std::string text;        // start-tag name, PI target, or the message of a malformed token
+};
+
+// Scans one token at cursor.pos, fills token, advances cursor.pos past it and
+// returns the result code. For an end tag the cursor's name range is set.
+int ScanToken(ScanCursor& cursor, MarkupToken& token);
+
+// Advances pos over " \t\n\r"; true when it stops on a byte that is not NUL.
+bool SkipSpace(const char* text, std::int32_t& pos);
+
+// Reads the next name (or one delimiter byte) at cursor.pos into the name
+// range and advances pos past it; false at the end of the text.
+bool NextName(ScanCursor& cursor);
+
+// Compares the cursor's name range with name (DocNoCase honoured); name may
+// continue after the compared bytes with NUL or one of " =/[]".
+bool NameMatches(const ScanCursor& cursor, const char* name);
+
+// The bytes of the cursor's name range, or "" for an empty range.
+std::string CursorText(const ScanCursor& cursor);
+
+}  // namespace orvel
