@@ -1,2 +1,80 @@
-// placeholder until this file is written
-namespace orvel {}
+// XmlComponent's slot table. Each body is one line: the calling frame
+// (component/calling_frame.h) around one XmlDocument operation. Slots whose
+// engine part is not in this build answer through NotAvailable(); their number
+// variants still format and forward to the text variant.
+#include "component/xml_component.h"
+
+#include "component/calling_frame.h"
+
+namespace orvel {
+
+XmlComponent::XmlComponent() { document_.docFlags = 0; }
+
+XmlComponent::~XmlComponent() = default;
+
+int XmlComponent::NotAvailable() { return BoolSlot(this, [] { return false; }); }
+
+// clang-format off
+int XmlComponent::LoadDocumentFile(const char*) { return NotAvailable(); }                                              // 5
+int XmlComponent::ParseText(const char* text) { return BoolSlot(this, [&] { return document_.ParseText(text); }); }       // 6
+int XmlComponent::IsDocumentValid() { return BoolSlot(this, [&] { return document_.IsDocumentValid(); }); }                // 7
+int XmlComponent::SeekSiblingElement(const char* name) { return BoolSlot(this, [&] { return document_.SeekSiblingElement(name); }); }  // 8
+int XmlComponent::SeekChildElement(const char* name) { return BoolSlot(this, [&] { return document_.SeekChildElement(name); }); }      // 9
+int XmlComponent::EnterElement() { return BoolSlot(this, [&] { return document_.EnterElement(); }); }                      // 10
+int XmlComponent::LeaveElement() { return BoolSlot(this, [&] { return document_.LeaveElement(); }); }                      // 11
+void XmlComponent::RewindChildren() { RunInFrameVoid(this, [&] { document_.RewindChildren(); }); }                         // 12
+void XmlComponent::RewindSiblings() { RunInFrameVoid(this, [&] { document_.RewindSiblings(); }); }                         // 13
+void XmlComponent::RewindDocument() { RunInFrameVoid(this, [&] { document_.RewindDocument(); }); }                         // 14
+int XmlComponent::ReadNodeName(char* buf, int len) { return TextSlot(this, buf, len, [&] { return document_.ReadNodeName(); }); }                 // 15
+int XmlComponent::ReadChildTagName(char* buf, int len) { return TextSlot(this, buf, len, [&] { return document_.TagName(document_.childPos); }); } // 16
+int XmlComponent::ReadContent(char* buf, int len) { return TextSlot(this, buf, len, [&] { return document_.Content(document_.mainPos); }); }       // 17
+int XmlComponent::ReadChildContent(char* buf, int len) { return TextSlot(this, buf, len, [&] { return document_.Content(document_.childPos); }); } // 18
+int XmlComponent::ReadInnerMarkup(char* buf, int len) { return TextSlot(this, buf, len, [&] { return document_.InnerMarkup(document_.mainPos); }); } // 19
+int XmlComponent::ReadAttribute(const char* name, char* buf, int len) { return TextSlot(this, buf, len, [&] { return document_.AttributeValue(document_.mainPos, name); }); }        // 20
+int XmlComponent::ReadChildAttribute(const char* name, char* buf, int len) { return TextSlot(this, buf, len, [&] { return document_.AttributeValue(document_.childPos, name); }); }  // 21
+int XmlComponent::ReadAttributeName(int index, char* buf, int len) { return TextSlot(this, buf, len, [&] { return document_.ReadAttributeName(index); }); }                          // 22
+int XmlComponent::SeekNode(int typeMask) { return IntSlot(this, [&] { return document_.SeekNode(typeMask); }); }           // 23
+int XmlComponent::CurrentNodeType() { return IntSlot(this, [&] { return document_.nodeType; }); }                          // 24
+int XmlComponent::MarkPosition(const char* name) { return BoolSlot(this, [&] { return document_.MarkPosition(name); }); }  // 25
+int XmlComponent::ReturnToMark(const char* name) { return BoolSlot(this, [&] { return document_.ReturnToMark(name); }); }  // 26
+int XmlComponent::GetDocumentFlags() { return IntSlot(this, [&] { return document_.docFlags; }); }                         // 27
+void XmlComponent::SetDocumentFlags(int flags) { RunInFrameVoid(this, [&] { document_.docFlags = flags; }); }              // 28
+int XmlComponent::SaveDocumentFile(const char*) { return NotAvailable(); }                                                 // 29
+void XmlComponent::ReadDocumentText(char* buf, int len) { TextSlotVoid(this, buf, len, [&] { return document_.text; }); }  // 30
+int XmlComponent::AppendElementNumber(const char* name, int value, int flags) { return BoolSlot(this, [&] { return AppendElement(name, NumberText(value).text, flags); }); }  // 31
+int XmlComponent::AppendElement(const char*, const char*, int) { return NotAvailable(); }                                  // 32
+int XmlComponent::InsertElementNumber(const char* name, int value, int flags) { return BoolSlot(this, [&] { return InsertElement(name, NumberText(value).text, flags); }); }  // 33
+int XmlComponent::InsertElement(const char*, const char*, int) { return NotAvailable(); }                                  // 34
+int XmlComponent::AppendChildElementNumber(const char* name, int value, int flags) { return BoolSlot(this, [&] { return AppendChildElement(name, NumberText(value).text, flags); }); }  // 35
+int XmlComponent::AppendChildElement(const char*, const char*, int) { return NotAvailable(); }                             // 36
+int XmlComponent::InsertChildElementNumber(const char* name, int value, int flags) { return BoolSlot(this, [&] { return InsertChildElement(name, NumberText(value).text, flags); }); }  // 37
+int XmlComponent::InsertChildElement(const char*, const char*, int) { return NotAvailable(); }                             // 38
+int XmlComponent::WriteAttributeNumber(const char* name, int value) { return BoolSlot(this, [&] { return WriteAttribute(name, NumberText(value).text); }); }               // 39
+int XmlComponent::WriteAttribute(const char*, const char*) { return NotAvailable(); }                                      // 40
+int XmlComponent::WriteChildAttributeNumber(const char* name, int value) { return BoolSlot(this, [&] { return WriteChildAttribute(name, NumberText(value).text); }); }     // 41
+int XmlComponent::WriteChildAttribute(const char*, const char*) { return NotAvailable(); }                                 // 42
+int XmlComponent::AppendMarkup(const char*) { return NotAvailable(); }                                                     // 43
+int XmlComponent::InsertMarkup(const char*) { return NotAvailable(); }                                                     // 44
+void XmlComponent::ReadElementMarkup(char* buf, int len) { TextSlotVoid(this, buf, len, [&] { return document_.ElementMarkup(document_.mainPos); }); }       // 45
+int XmlComponent::AppendChildMarkup(const char*) { return NotAvailable(); }                                                // 46
+int XmlComponent::InsertChildMarkup(const char*) { return NotAvailable(); }                                                // 47
+void XmlComponent::ReadChildElementMarkup(char* buf, int len) { TextSlotVoid(this, buf, len, [&] { return document_.ElementMarkup(document_.childPos); }); } // 48
+int XmlComponent::AppendNode(int, const char*) { return NotAvailable(); }                                                  // 49
+int XmlComponent::InsertNode(int, const char*) { return NotAvailable(); }                                                  // 50
+int XmlComponent::DeleteElement() { return NotAvailable(); }                                                               // 51
+int XmlComponent::DeleteChildElement() { return NotAvailable(); }                                                          // 52
+int XmlComponent::DeleteNode() { return NotAvailable(); }                                                                  // 53
+int XmlComponent::PutAttributeNumber(const char* name, int value) { return BoolSlot(this, [&] { return PutAttribute(name, NumberText(value).text); }); }                   // 54
+int XmlComponent::PutAttribute(const char*, const char*) { return NotAvailable(); }                                        // 55
+int XmlComponent::PutChildAttributeNumber(const char* name, int value) { return BoolSlot(this, [&] { return PutChildAttribute(name, NumberText(value).text); }); }         // 56
+int XmlComponent::PutChildAttribute(const char*, const char*) { return NotAvailable(); }                                   // 57
+int XmlComponent::WriteContentNumber(int value) { return BoolSlot(this, [&] { return WriteContent(NumberText(value).text, 0); }); }            // 58
+int XmlComponent::WriteContent(const char*, int) { return NotAvailable(); }                                                // 59
+int XmlComponent::WriteChildContentNumber(int value) { return BoolSlot(this, [&] { return WriteChildContent(NumberText(value).text, 0); }); }  // 60
+int XmlComponent::WriteChildContent(const char*, int) { return NotAvailable(); }                                           // 61
+int XmlComponent::ReplaceInnerMarkup(const char*) { return NotAvailable(); }                                               // 62
+void XmlComponent::ReindentDocument() { RunInFrameVoid(this, [&] { document_.ReindentDocument(); }); }                     // 63
+void XmlComponent::ReservedNoOp() {}                                                                                       // 64
+// clang-format on
+
+}  // namespace orvel
