@@ -84,7 +84,9 @@ class XmlDocument {
   // Attribute scan from cursor.pos (just after '<' or "<?"): finds attribute
   // name's value (or its bare name), or with name null the index-th name.
   // When nothing is found pos stands where a new attribute would be inserted.
+  // The cursor's docFlags carries CursorQuoted when the token read last was quoted.
   static bool ScanAttributes(ScanCursor& cursor, const char* name, int index);
+  static constexpr std::int32_t CursorQuoted = 0x8000;
 
   // ---- fields (order as documented) --------------------------------------
   std::string text;
