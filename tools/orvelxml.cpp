@@ -1,0 +1,57 @@
+// orvelxml: a host of the OrvelXml module. It loads the module at run time and
+// works only through its exports and the component's slots.
+#include <cstdio>
+#include <cstring>
+
+#include "tools/commands.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: orvelxml [--module PATH] COMMAND [ARGS]\n"
+    "Commands:\n"
+    "  demo [FILE]          guided run on the bundled sample (or FILE)\n"
+    "  check FILE...        well formed or not; first error as FILE:LINE:COL\n"
+    "  format FILE [-o OUT] re-indent and print (or write OUT)\n"
+    "  run SCRIPT|-         call interface operations by name, one per line\n"
+    "Each command takes --help. --module PATH loads that module instead of the\n"
+    "one beside this executable.\n";
+
+struct Command {
+  const char* name;
+  int (*run)(const orvelxml::Args&, const orvelxml::ToolOptions&);
+};
+
+const Command kCommands[] = {
+    {"demo", orvelxml::RunDemoCommand},
+    {"check", orvelxml::RunCheckCommand},
+    {"format", orvelxml::RunFormatCommand},
+    {"run", orvelxml::RunScriptCommand},
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  orvelxml::ToolOptions options;
+  orvelxml::Args words;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--module") == 0) {
+      if (i + 1 >= argc) {
+        std::fputs("orvelxml: --module needs a PATH\n", stderr);
+        return orvelxml::ExitUsage;
+      }
+      options.modulePath = argv[++i];
+    } else {
+      words.emplace_back(argv[i]);
+    }
+  }
+  if (words.empty() || words[0] == "--help" || words[0] == "-h" || words[0] == "help") {
+    std::fputs(kUsage, words.empty() ? stderr : stdout);
+    return words.empty() ? orvelxml::ExitUsage : orvelxml::ExitOk;
+  }
+  for (const Command& command : kCommands) {
+    if (words[0] == command.name) return command.run(orvelxml::Args(words.begin() + 1, words.end()), options);
+  }
+  std::fprintf(stderr, "orvelxml: unknown command '%s'\n%s", words[0].c_str(), kUsage);
+  return orvelxml::ExitUsage;
+}

@@ -1,0 +1,89 @@
+// orvelxml run SCRIPT: calls interface operations by name, one per line, and
+// prints each call with its result in one stable form.
+#include <cstdio>
+#include <iostream>
+#include <fstream>
+
+#include "tools/commands.h"
+#include "tools/operations.h"
+
+namespace orvelxml {
+
+namespace {
+
+const char kRunHelp[] =
+    "usage: orvelxml run SCRIPT   (SCRIPT may be - for standard input)\n"
+    "Each line: an operation of IXmlComponent by name, then its arguments:\n"
+    "  strings in double quotes with C escapes (\\n \\t \\r \\\\ \\\" \\xHH \\ooo), null\n"
+    "  for a null pointer, integers (decimal or 0x hex). Text operations take an\n"
+    "  optional last argument: the buffer capacity (default 1048576) or null.\n"
+    "Blank lines and # comments are skipped. Each call prints one line:\n"
+    "  NAME ARGS -> RESULT [TEXT]\n"
+    "RESULT is the number returned, or done for operations that return nothing;\n"
+    "TEXT is the buffer afterwards: the quoted text, untouched, or garbled.\n"
+    "Release 0 releases the component; the script goes on with a fresh one.\n"
+    "Exit 0; 2 for a missing script, an unknown operation or bad arguments.\n";
+
+// Runs the script read from in; named for error messages.
+int RunLines(std::istream& in, const std::string& name, ModuleHost& host) {
+  ComponentSession xml(host);
+  if (!HasComponent(xml)) return ExitUsage;
+  std::string line;
+  std::vector<ScriptValue> values;
+  for (int number = 1; std::getline(in, line); ++number) {
+    std::string error;
+    if (!SplitScriptLine(line, &values, &error)) {
+      std::fprintf(stderr, "%s:%d: %s\n", name.c_str(), number, error.c_str());
+      return ExitUsage;
+    }
+    if (values.empty()) continue;
+    const Operation* op = values[0].kind == ScriptValue::Word ? FindOperation(values[0].text) : nullptr;
+    if (op == nullptr) {
+      std::fprintf(stderr, "%s:%d: unknown operation '%s'\n", name.c_str(), number, values[0].text.c_str());
+      return ExitUsage;
+    }
+    ArgReader args(values);
+    std::string result;
+    try {
+      result = op->invoke(xml.get(), args);
+    } catch (const ScriptError& e) {
+      std::fprintf(stderr, "%s:%d: %s: %s\n", name.c_str(), number, op->name, e.what());
+      return ExitUsage;
+    }
+    std::printf("%s%s -> %s\n", op->name, args.Echo().c_str(), result.c_str());
+    if (std::string(op->name) == "Release") {
+      xml.Forget();
+      xml.Renew();
+      if (!xml) {
+        std::fprintf(stderr, "%s:%d: the module created no fresh component\n", name.c_str(), number);
+        return ExitUsage;
+      }
+    }
+  }
+  return ExitOk;
+}
+
+}  // namespace
+
+int RunScriptCommand(const Args& args, const ToolOptions& options) {
+  int code = ExitOk;
+  if (AnsweredHelp(args, kRunHelp, &code)) return code;
+  if (args.size() != 1) {
+    std::fputs(kRunHelp, stderr);
+    return ExitUsage;
+  }
+  std::ifstream file;
+  if (args[0] != "-") {
+    file.open(args[0], std::ios::binary);
+    if (!file) {
+      std::fprintf(stderr, "orvelxml: cannot open script %s\n", args[0].c_str());
+      return ExitUsage;
+    }
+  }
+  ModuleHost host;
+  if (!OpenModule(host, options)) return ExitUsage;
+  std::fflush(stdout);
+  return args[0] == "-" ? RunLines(std::cin, "<stdin>", host) : RunLines(file, args[0], host);
+}
+
+}  // namespace orvelxml

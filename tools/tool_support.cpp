@@ -1,0 +1,86 @@
+#include "tools/tool_support.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace orvelxml {
+
+bool OpenModule(ModuleHost& host, const ToolOptions& options) {
+  const std::string path = options.modulePath.empty() ? DefaultModulePath() : options.modulePath;
+  std::string error;
+  if (host.Load(path, &error)) return true;
+  std::fprintf(stderr, "orvelxml: %s\n", error.c_str());
+  return false;
+}
+
+bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* error) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr) {
+    *error = path + ": " + std::strerror(errno);
+    return false;
+  }
+  bytes->clear();
+  char chunk[65536];
+  std::size_t n;
+  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes->append(chunk, n);
+  const bool failed = std::ferror(f) != 0;
+  std::fclose(f);
+  if (failed) *error = path + ": read error";
+  return !failed;
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& bytes, std::string* error) {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (f == nullptr) {
+    *error = path + ": " + std::strerror(errno);
+    return false;
+  }
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  const bool closed = std::fclose(f) == 0;
+  if (!written || !closed) *error = path + ": write error";
+  return written && closed;
+}
+
+LineColumn LineColumnAt(const std::string& text, long offset) {
+  const std::size_t end = offset < 0 ? 0 : std::min(static_cast<std::size_t>(offset), text.size());
+  LineColumn at{1, 1};
+  for (std::size_t i = 0; i < end; ++i) {
+    if (text[i] == '\n') {
+      ++at.line;
+      at.column = 1;
+    } else {
+      ++at.column;
+    }
+  }
+  return at;
+}
+
+std::string FetchDocumentText(orvel::IXmlComponent* xml) {
+  // Slot 30 returns nothing, so "fits" shows only as a written NUL.
+  return FetchText([xml](char* buf, int len) {
+    xml->ReadDocumentText(buf, len);
+    return 1;
+  });
+}
+
+bool WantsHelp(const std::vector<std::string>& args) {
+  for (const std::string& a : args)
+    if (a == "-h" || a == "--help") return true;
+  return false;
+}
+
+bool AnsweredHelp(const std::vector<std::string>& args, const char* help, int* exit) {
+  if (!WantsHelp(args)) return false;
+  std::fputs(help, stdout);
+  *exit = ExitOk;
+  return true;
+}
+
+bool HasComponent(const ComponentSession& session) {
+  if (!session) std::fputs("orvelxml: the module created no component\n", stderr);
+  return static_cast<bool>(session);
+}
+
+}  // namespace orvelxml

@@ -1,0 +1,60 @@
+// Pieces the orvelxml subcommands share: options, files, module opening,
+// offsets as line and column, and fetching a whole text from the component.
+#pragma once
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "orvel/orvel.h"
+#include "tools/module_host.h"
+
+namespace orvelxml {
+
+// Exit codes of every subcommand.
+enum : int { ExitOk = 0, ExitNotWellFormed = 1, ExitUsage = 2 };
+
+struct ToolOptions {
+  std::string modulePath;  // --module PATH, else next to the executable
+};
+
+// Loads the module named by options; prints the reason and returns false when it cannot.
+bool OpenModule(ModuleHost& host, const ToolOptions& options);
+
+// Whole file as bytes; false with a message in *error.
+bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* error);
+bool WriteWholeFile(const std::string& path, const std::string& bytes, std::string* error);
+
+// 1-based line and byte column of offset in text (offsets past the end count as the end).
+struct LineColumn {
+  int line;
+  int column;
+};
+LineColumn LineColumnAt(const std::string& text, long offset);
+
+// The component's whole document text (ReadDocumentText with a buffer grown
+// until the text fits).
+std::string FetchDocumentText(orvel::IXmlComponent* xml);
+
+// One text result of a read slot, with a buffer grown until it fits.
+template <class Read>
+std::string FetchText(Read read) {
+  for (int capacity = 256;; capacity *= 2) {
+    std::vector<char> buf(capacity, '\x7F');
+    if (read(buf.data(), capacity) == 0) return std::string();
+    if (std::memchr(buf.data(), 0, buf.size()) != nullptr) return std::string(buf.data());
+    if (capacity > (1 << 28)) return std::string();
+  }
+}
+
+// True for "-h" or "--help" anywhere in args.
+bool WantsHelp(const std::vector<std::string>& args);
+
+// The usual start of a command: help printed on request, its exit code in *exit;
+// false when the command should go on.
+bool AnsweredHelp(const std::vector<std::string>& args, const char* help, int* exit);
+
+// Whether the session holds a component; says so on stderr when it does not.
+bool HasComponent(const ComponentSession& session);
+
+}  // namespace orvelxml
