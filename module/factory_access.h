@@ -24,4 +24,35 @@ static_assert(sizeof(PathRegistrationRecord) == 112, "registration record ends w
 // loaded in the process; silent when it is not.
 void RegisterPathUtility(PathRegistrationRecord& record);
 
+// Scoped request for one component of the factory library. Construction loads
+// the factory (ini file or SetFactoryHandle), asks it for componentId and sets
+// autoRelease on what it gets; destruction releases that component, except for
+// the factory component 361 (the idle notice), which is left alone. The
+// factory object itself is never released.
+class ComponentFactoryAccess {
+ public:
+  ComponentFactoryAccess(ComponentID componentId, int autoRelease);
+  ~ComponentFactoryAccess();
+  ComponentFactoryAccess(const ComponentFactoryAccess&) = delete;
+  ComponentFactoryAccess& operator=(const ComponentFactoryAccess&) = delete;
+
+  // The component obtained, or null when the factory or the component could not be had.
+  IComponent* component() const { return component_; }
+  IComponent* factory() const { return factory_; }
+
+ private:
+  IComponent* component_ = nullptr;
+  IComponent* factory_ = nullptr;
+  ComponentID componentId_;
+};
+
+// Directory of the host executable (no trailing separator); cached.
+const char* HostDirectory();
+// Directory for relative document paths: named by the configuration store
+// (component 991), else the host directory. Cached on first use; never null.
+const char* DataRootDirectory();
+// out = DataRootDirectory + separator + name, cut to capacity and always
+// NUL-terminated. 0 when name or out is null or capacity is below 2, else 1.
+int JoinToDataRoot(const char* name, char* out, int capacity);
+
 }  // namespace orvel

@@ -1,2 +1,140 @@
-// placeholder until this file is written
-namespace orvel {}
+// POSIX implementation of the platform layer (the win32 build puts
+// platform_win32.cpp beside it).
+#if !defined(_WIN32)
+
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <pthread.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "platform/platform.h"
+
+namespace orvel {
+namespace platform {
+
+// ---- recursive lock ----------------------------------------------------------
+
+struct RecursiveLock {
+  pthread_mutex_t mutex;
+};
+
+RecursiveLock* CreateRecursiveLock() {
+  RecursiveLock* lock = new (std::nothrow) RecursiveLock;
+  if (lock == nullptr) return nullptr;
+  pthread_mutexattr_t attributes;
+  bool made = pthread_mutexattr_init(&attributes) == 0;
+  if (made) {
+    made = pthread_mutexattr_settype(&attributes, PTHREAD_MUTEX_RECURSIVE) == 0 &&
+           pthread_mutex_init(&lock->mutex, &attributes) == 0;
+    pthread_mutexattr_destroy(&attributes);
+  }
+  if (!made) {
+    delete lock;
+    return nullptr;
+  }
+  return lock;
+}
+
+void DeleteRecursiveLock(RecursiveLock* lock) {
+  if (lock == nullptr) return;
+  pthread_mutex_destroy(&lock->mutex);
+  delete lock;
+}
+
+void EnterLock(RecursiveLock* lock) {
+  if (lock != nullptr) pthread_mutex_lock(&lock->mutex);
+}
+
+void LeaveLock(RecursiveLock* lock) {
+  if (lock != nullptr) pthread_mutex_unlock(&lock->mutex);
+}
+
+// ---- debug channel -------------------------------------------------------------
+
+void WriteDebugMessage(const char* message) {
+  if (message == nullptr) return;
+  const char* sink = std::getenv("ORVEL_DEBUG_LOG");
+  if (sink == nullptr || *sink == '\0') return;
+  const int fd = open(sink, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+  if (fd < 0) return;
+  // One write per message: O_APPEND keeps concurrent writers' messages whole.
+  const ssize_t written = write(fd, message, std::strlen(message));
+  (void)written;
+  close(fd);
+}
+
+// ---- modules ---------------------------------------------------------------------
+
+ModuleHandle LoadModule(const char* path) {
+  if (path == nullptr || *path == '\0') return nullptr;
+  return dlopen(path, RTLD_NOW);
+}
+
+ModuleHandle FindLoadedModule(const char* name) {
+  if (name == nullptr || *name == '\0') return nullptr;
+  return dlopen(name, RTLD_NOW | RTLD_NOLOAD);
+}
+
+void ReleaseModuleReference(ModuleHandle module) {
+  if (module != nullptr) dlclose(module);
+}
+
+void* FindSymbol(ModuleHandle module, const char* name) {
+  if (module == nullptr || name == nullptr) return nullptr;
+  return dlsym(module, name);
+}
+
+void* ModuleBaseOf(const void* address) {
+  Dl_info info;
+  if (address == nullptr || dladdr(address, &info) == 0) return nullptr;
+  return info.dli_fbase;
+}
+
+const char* FactoryLibraryModuleName() { return "libZandrop.so"; }
+
+// ---- files -------------------------------------------------------------------------
+
+int FileAttributes(const char* path) {
+  struct stat st;
+  if (path == nullptr || stat(path, &st) != 0) return InvalidFileAttributes;
+  return S_ISDIR(st.st_mode) ? FileAttributeDirectory : 0;
+}
+
+int AccessPath(const char* path, int mode) {
+  if (path == nullptr) return -1;
+  int how = F_OK;
+  if (mode & 2) how |= W_OK;
+  if (mode & 4) how |= R_OK;
+  return access(path, how) == 0 ? 0 : -1;
+}
+
+bool ExecutablePath(char* out, std::size_t capacity) {
+  if (out == nullptr || capacity == 0) return false;
+  out[0] = '\0';
+  char full[4096];
+  const ssize_t n = readlink("/proc/self/exe", full, sizeof full - 1);
+  if (n <= 0) return false;
+  std::size_t length = static_cast<std::size_t>(n);
+  if (length > capacity - 1) length = capacity - 1;
+  std::memcpy(out, full, length);
+  out[length] = '\0';
+  return true;
+}
+
+// ---- text and paths ------------------------------------------------------------
+
+int CompareNoCase(const char* a, const char* b, std::size_t n) { return strncasecmp(a, b, n); }
+
+bool IsRelativePath(const char* path) { return path == nullptr || path[0] != '/'; }
+
+}  // namespace platform
+}  // namespace orvel
+
+#endif  // !_WIN32

@@ -1,0 +1,47 @@
+// The data root directory for relative document paths.
+#include <cstdio>
+#include <cstring>
+
+#include "factory/zandrop.h"
+#include "module/factory_access.h"
+#include "module/path_rules.h"
+#include "orvel/constants.h"
+
+namespace orvel {
+namespace {
+
+char g_dataRootDirectory[kPathCapacity] = {};
+
+// Asks the configuration store (991) for "orvel_rootpath"/"orvel_rootpath_data"
+// into g_dataRootDirectory; false when it has no such value.
+bool ReadDataRootFromStore() {
+  ComponentFactoryAccess access(ConfigStoreComponentID, 0);
+  auto* store = static_cast<IConfigStore*>(access.component());
+  if (store == nullptr) return false;
+  std::int32_t handle = 0;
+  if (store->OpenKey(ConfigStoreRootScope, "orvel_rootpath", ConfigStoreOpenRead, ConfigStoreRootScope, &handle) ==
+      0) {
+    return false;
+  }
+  std::int32_t type = ConfigStoreTypeText;
+  std::int32_t size = static_cast<std::int32_t>(kPathCapacity);
+  if (store->ReadValue(handle, "orvel_rootpath_data", &type, g_dataRootDirectory, &size) == 0) return false;
+  g_dataRootDirectory[kPathCapacity - 1] = '\0';  // whatever the store wrote, the text ends in the buffer
+  return true;
+}
+
+}  // namespace
+
+const char* DataRootDirectory() {
+  if (g_dataRootDirectory[0] != '\0') return g_dataRootDirectory;
+  if (!ReadDataRootFromStore()) std::strcpy(g_dataRootDirectory, HostDirectory());
+  return g_dataRootDirectory;
+}
+
+int JoinToDataRoot(const char* name, char* out, int capacity) {
+  if (name == nullptr || out == nullptr || capacity < 2) return 0;
+  JoinCut(DataRootDirectory(), name, out, static_cast<std::size_t>(capacity));
+  return 1;
+}
+
+}  // namespace orvel

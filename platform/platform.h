@@ -1,0 +1,71 @@
+// The one layer that differs between the POSIX and the win32 build: lock,
+// debug channel, ini reader, module loading, file tests and path syntax.
+// Everything above it calls these functions instead of the operating system.
+#pragma once
+
+#include <cstddef>
+
+namespace orvel {
+namespace platform {
+
+// ---- recursive lock (critical section) -------------------------------------
+struct RecursiveLock;
+// A new lock, or null when the system refuses one.
+RecursiveLock* CreateRecursiveLock();
+void DeleteRecursiveLock(RecursiveLock* lock);
+void EnterLock(RecursiveLock* lock);
+void LeaveLock(RecursiveLock* lock);
+
+// ---- debug channel ---------------------------------------------------------
+// Sends message whole to the debug sink. On POSIX: one write() appending it to
+// the file named by ORVEL_DEBUG_LOG; nothing when that variable is unset or empty.
+void WriteDebugMessage(const char* message);
+
+// ---- ini files -------------------------------------------------------------
+// Value of key in section of file, or defaultValue when the file, the section
+// or the key is missing. Names compare without letter case; blanks around keys
+// and values are trimmed; matching quotes around a value are stripped; lines
+// starting with ';' are comments. The result is cut to capacity - 1 bytes and
+// NUL-terminated; returns its length (0 and nothing written when capacity is 0).
+std::size_t ReadProfileString(const char* file, const char* section, const char* key,
+                              const char* defaultValue, char* out, std::size_t capacity);
+
+// ---- modules ---------------------------------------------------------------
+using ModuleHandle = void*;
+// Loads a module (resolving all its symbols now); null on failure.
+ModuleHandle LoadModule(const char* path);
+// A module that is already loaded, found by its name, without loading it.
+// The handle holds a reference: give it back with ReleaseModuleReference.
+ModuleHandle FindLoadedModule(const char* name);
+void ReleaseModuleReference(ModuleHandle module);
+// Address of an exported symbol, or null.
+void* FindSymbol(ModuleHandle module, const char* name);
+// Base address of the module that contains address (the module instance handle), or null.
+void* ModuleBaseOf(const void* address);
+// Module name under which the framework's factory library is loaded.
+const char* FactoryLibraryModuleName();
+
+// ---- files -----------------------------------------------------------------
+enum : int { FileAttributeDirectory = 0x10, InvalidFileAttributes = -1 };
+// Attribute bits of path, or InvalidFileAttributes when it cannot be read.
+int FileAttributes(const char* path);
+// 0 when path is accessible in mode (0 existence, 2 write, 4 read, 6 both), else -1.
+int AccessPath(const char* path, int mode);
+// Full file name of the host executable, cut to capacity - 1 bytes. false (and
+// out empty when capacity > 0) when it cannot be read.
+bool ExecutablePath(char* out, std::size_t capacity);
+
+// ---- text and paths --------------------------------------------------------
+// Compares at most n bytes without ASCII letter case (<0, 0, >0).
+int CompareNoCase(const char* a, const char* b, std::size_t n);
+// The separator that path rules cut at and joins write.
+#if defined(_WIN32)
+constexpr char kPathSeparator = '\\';
+#else
+constexpr char kPathSeparator = '/';
+#endif
+// false for an absolute path, true otherwise (also for null).
+bool IsRelativePath(const char* path);
+
+}  // namespace platform
+}  // namespace orvel

@@ -1,0 +1,117 @@
+// The ini reader of the POSIX build, with the conventions of the Windows
+// profile-string reader it stands in for.
+#if !defined(_WIN32)
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace orvel {
+namespace platform {
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// [begin, end) without its leading and trailing spaces, tabs and CR.
+void TrimRange(const char*& begin, const char*& end) {
+  while (begin < end && IsBlank(*begin)) ++begin;
+  while (end > begin && (IsBlank(end[-1]) || end[-1] == '\r')) --end;
+}
+
+bool NameEquals(const char* begin, const char* end, const char* name) {
+  const std::size_t n = static_cast<std::size_t>(end - begin);
+  return std::strlen(name) == n && CompareNoCase(begin, name, n) == 0;
+}
+
+bool ReadWholeFile(const char* path, std::string& text) {
+  std::FILE* file = std::fopen(path, "rb");
+  if (file == nullptr) return false;
+  char chunk[4096];
+  std::size_t n;
+  bool ok = true;
+  try {
+    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) text.append(chunk, n);
+  } catch (...) {
+    ok = false;
+  }
+  std::fclose(file);
+  return ok;
+}
+
+// Finds key in section; on success [valueBegin, valueEnd) is the trimmed value
+// with matching quotes removed. Only the first section of that name is searched.
+bool FindValue(const std::string& text, const char* section, const char* key, const char*& valueBegin,
+               const char*& valueEnd) {
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  if (end - p >= 3 && std::memcmp(p, "\xEF\xBB\xBF", 3) == 0) p += 3;
+  bool inSection = false;
+  bool sectionSeen = false;
+  while (p < end) {
+    const char* lineEnd = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+    if (lineEnd == nullptr) lineEnd = end;
+    const char* b = p;
+    const char* e = lineEnd;
+    p = lineEnd < end ? lineEnd + 1 : end;
+    TrimRange(b, e);
+    if (b == e || *b == ';') continue;
+    if (*b == '[') {
+      if (sectionSeen) return false;
+      const char* close = static_cast<const char*>(std::memchr(b, ']', static_cast<std::size_t>(e - b)));
+      const char* nameBegin = b + 1;
+      const char* nameEnd = close != nullptr ? close : e;
+      TrimRange(nameBegin, nameEnd);
+      inSection = NameEquals(nameBegin, nameEnd, section);
+      sectionSeen = inSection;
+      continue;
+    }
+    if (!inSection) continue;
+    const char* equals = static_cast<const char*>(std::memchr(b, '=', static_cast<std::size_t>(e - b)));
+    if (equals == nullptr) continue;
+    const char* keyEnd = equals;
+    const char* keyBegin = b;
+    TrimRange(keyBegin, keyEnd);
+    if (!NameEquals(keyBegin, keyEnd, key)) continue;
+    valueBegin = equals + 1;
+    valueEnd = e;
+    TrimRange(valueBegin, valueEnd);
+    if (valueEnd - valueBegin >= 2 && (*valueBegin == '"' || *valueBegin == '\'') &&
+        valueEnd[-1] == *valueBegin) {
+      ++valueBegin;
+      --valueEnd;
+    }
+    return true;
+  }
+  return false;
+}
+
+std::size_t CopyCut(const char* begin, const char* end, char* out, std::size_t capacity) {
+  std::size_t n = static_cast<std::size_t>(end - begin);
+  if (n > capacity - 1) n = capacity - 1;
+  std::memmove(out, begin, n);
+  out[n] = '\0';
+  return n;
+}
+
+}  // namespace
+
+std::size_t ReadProfileString(const char* file, const char* section, const char* key,
+                              const char* defaultValue, char* out, std::size_t capacity) {
+  if (out == nullptr || capacity == 0) return 0;
+  if (defaultValue == nullptr) defaultValue = "";
+  std::string text;
+  const char* valueBegin = nullptr;
+  const char* valueEnd = nullptr;
+  if (file != nullptr && section != nullptr && key != nullptr && ReadWholeFile(file, text) &&
+      FindValue(text, section, key, valueBegin, valueEnd)) {
+    return CopyCut(valueBegin, valueEnd, out, capacity);
+  }
+  return CopyCut(defaultValue, defaultValue + std::strlen(defaultValue), out, capacity);
+}
+
+}  // namespace platform
+}  // namespace orvel
+
+#endif  // !_WIN32
