@@ -1,2 +1,85 @@
-// placeholder until this file is written
-namespace orvel {}
+// XmlDocument's life cycle and its element table: blocks of 65,536 records
+// reached through a block-pointer array, grown one block per step.
+#include <cstring>
+
+#include "engine/xml_document.h"
+
+namespace orvel {
+
+XmlDocument::XmlDocument() {
+  // Fields start as declared: empty strings, no marks, no blocks, flags 0.
+  ParseText(nullptr);
+}
+
+XmlDocument::~XmlDocument() {
+  const std::int32_t n = BlockCount();
+  for (std::int32_t b = 0; b < n; ++b) delete[] blocks[b];
+  delete[] blocks;
+}
+
+std::int32_t XmlDocument::AllocRecord() {
+  if (recordCount == capacity) {
+    ReserveRecords(0);
+    // One and a half times a table of one record is still one record.
+    if (recordCount == capacity) ReserveRecords(recordCount + 1);
+  }
+  return recordCount++;
+}
+
+bool XmlDocument::ReserveRecords(std::int32_t wanted) {
+  if (wanted == 0) wanted = recordCount + (recordCount >> 1);
+  if (capacity >= wanted) return true;
+
+  const std::int32_t last = capacity == 0 ? 0 : (capacity - 1) >> kBlockShift;
+  std::int32_t newLast = (wanted - 1) >> kBlockShift;
+  if (newLast > last + 1) {
+    newLast = last + 1;
+    wanted = (last + 2) * kBlockRecords;
+  }
+
+  if (blockSlots <= newLast) {
+    const std::int32_t slots = 2 * newLast + 4;
+    ElementRecord** grown = new ElementRecord*[slots]();
+    const std::int32_t used = BlockCount();
+    if (used > 0) std::memcpy(grown, blocks, sizeof(ElementRecord*) * used);
+    delete[] blocks;
+    blocks = grown;
+    blockSlots = slots;
+  }
+
+  const std::int32_t inLast = capacity - last * kBlockRecords;
+  if (last < newLast && inLast < kBlockRecords) {
+    // The last block is about to have a successor: it must be full first.
+    ElementRecord* full = new ElementRecord[kBlockRecords];
+    if (inLast > 0) std::memcpy(full, blocks[last], sizeof(ElementRecord) * inLast);
+    delete[] blocks[last];
+    blocks[last] = full;
+  }
+
+  ElementRecord* block = new ElementRecord[wanted - newLast * kBlockRecords];
+  if (newLast == last && inLast > 0) {
+    std::memcpy(block, blocks[last], sizeof(ElementRecord) * inLast);
+    delete[] blocks[last];
+  }
+  blocks[newLast] = block;
+  capacity = wanted;
+  return true;
+}
+
+void XmlDocument::SetPositions(std::int32_t parent, std::int32_t main, std::int32_t child) {
+  parentPos = parent;
+  mainPos = main;
+  childPos = child;
+  nodeType = main != 0 ? 1 : 0;
+  nodeOffset = 0;
+  nodeLength = 0;
+}
+
+bool XmlDocument::IsDocumentValid() const {
+  if (capacity == 0) return false;
+  const ElementRecord& document = Rec(0);
+  if (document.Has(ElemParseError) || document.firstChild == 0) return false;
+  return Rec(document.firstChild).nextSibling == 0;
+}
+
+}  // namespace orvel

@@ -43,6 +43,14 @@ struct MarkupToken {
 // returns the result code. For an end tag the cursor's name range is set.
 int ScanToken(ScanCursor& cursor, MarkupToken& token);
 
+// The same scan applied one byte at a time with the scan state flags: the
+// path of document type declarations and the reference of the fast scanner.
+int ScanTokenStepwise(ScanCursor& cursor, MarkupToken& token);
+
+// Writes a scanner message (format with %s for word and %d for the token's
+// start) into token.text.
+void FormatScanMessage(MarkupToken& token, const char* format, const char* word);
+
 // Advances pos over " \t\n\r"; true when it stops on a byte that is not NUL.
 bool SkipSpace(const char* text, std::int32_t& pos);
 

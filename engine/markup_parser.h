@@ -1,0 +1,215 @@
+// The tree builder shared by ParseMarkup and ReindentDocument: reads tokens,
+// links one record per start tag under the parse root, matches end tags
+// against the stack of open start tags, and recovers from every error.
+// A hook sees each white-space token (re-indentation edits the text there).
+#pragma once
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "engine/xml_document.h"
+#include "orvel/constants.h"
+
+namespace orvel {
+
+// Growable array of token slots: slot k holds the start tag open at depth k,
+// the top slot receives the next token. Grows 6, 18, 42, 90, ...
+class TokenStack {
+ public:
+  TokenStack() : slots_(6) {}
+  MarkupToken& operator[](std::int32_t k) { return slots_[static_cast<std::size_t>(k)]; }
+  std::int32_t Size() const { return static_cast<std::int32_t>(slots_.size()); }
+  void MakeRoomFor(std::int32_t top) {
+    while (top >= Size()) slots_.resize(2 * slots_.size() + 6);
+  }
+
+ private:
+  std::vector<MarkupToken> slots_;
+};
+
+// Writes a formatted message into status unless it already holds one.
+void SetFirstError(std::string& status, const char* format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 2, 3)))
+#endif
+    ;
+
+// Step one of every full parse: positions, marks, record count, free chain
+// and the document record reset; room reserved for text length / 64 + 8 records.
+void ResetForFullParse(XmlDocument& doc);
+
+// NameMatches against a start-tag name held in a std::string.
+inline bool EndTagMatches(const ScanCursor& cursor, const std::string& name) {
+  if (cursor.docFlags & DocNoCase) return NameMatches(cursor, name.c_str());
+  const std::int32_t n = cursor.nameEnd - cursor.nameStart + 1;
+  if (n <= 0 || static_cast<std::size_t>(n) > name.size()) return NameMatches(cursor, name.c_str());
+  if (std::memcmp(cursor.text + cursor.nameStart, name.data(), static_cast<std::size_t>(n)) != 0)
+    return false;
+  const char follow = name.c_str()[n];
+  return follow == '\0' || std::strchr(" =/[]", follow) != nullptr;
+}
+
+template <class SpaceHook>
+class MarkupParser {
+ public:
+  MarkupParser(XmlDocument& doc, std::int32_t root, ScanCursor& cursor, SpaceHook& hook)
+      : doc_(doc), root_(root), cursor_(cursor), hook_(hook),
+        baseLevel_(doc.Rec(root).Level()), current_(root) {}
+
+  std::int32_t Run() {
+    cursor_.pos = 0;
+    doc_.status.clear();
+    hook_.Begin(stack_);
+    for (;;) {
+      MarkupToken& token = stack_[depth_];
+      switch (ScanToken(cursor_, token)) {
+        case NodeElement: OnStartTag(token); break;
+        case ScanEndTag: OnEndTag(token); break;
+        case ScanBadMarkup: MarkError(); SetFirstError(doc_.status, "%s", token.text.c_str()); break;
+        case NodeSpace: hook_.AfterSpace(cursor_, stack_, depth_); break;
+        case ScanAtEnd:
+          while (depth_ > 0) CloseNotEnded(nullptr);
+          return first_;
+        default: break;  // text, CDATA, instructions, comments, declarations stay in the text
+      }
+    }
+  }
+
+ private:
+  void MarkError() {
+    doc_.Rec(root_).Set(ElemParseError);
+    doc_.Rec(current_).Set(ElemInnerError);
+  }
+
+  void OnStartTag(MarkupToken& token) {
+    const bool empty = (token.flags & TokenEmptyTag) != 0;
+    if (skipDepth_ > 0) {  // inside an element too deep for the level field
+      if (!empty) ++skipDepth_;
+      return;
+    }
+    if (token.length > kMaxStartTagLength) {
+      MarkError();
+      SetFirstError(doc_.status, "Element tag at offset %d too long", token.start);
+      return;
+    }
+    if (baseLevel_ + depth_ > kMaxLevel) {
+      // Kept as opaque content of its parent, with everything inside it.
+      MarkError();
+      SetFirstError(doc_.status, "Element at offset %d nested too deeply", token.start);
+      if (!empty) skipDepth_ = 1;
+      return;
+    }
+    const std::int32_t r = doc_.AllocRecord();
+    if (first_ == 0) first_ = r;
+    ElementRecord& rec = doc_.Rec(r);
+    ElementRecord& parent = doc_.Rec(current_);
+    std::uint32_t flags = 0;
+    rec.nextSibling = 0;
+    rec.parent = current_;
+    if (parent.firstChild == 0) {
+      parent.firstChild = r;
+      rec.prevSibling = r;
+      flags = ElemFirstChild;
+    } else {
+      ElementRecord& firstChild = doc_.Rec(parent.firstChild);
+      const std::int32_t last = firstChild.prevSibling;
+      doc_.Rec(last).nextSibling = r;
+      rec.prevSibling = last;
+      firstChild.prevSibling = r;
+    }
+    rec.firstChild = 0;
+    rec.levelFlags = flags | static_cast<std::uint32_t>(baseLevel_ + depth_);
+    rec.start = token.start;
+    rec.tagLengths = static_cast<std::uint32_t>(token.length);
+    if (empty) {
+      rec.length = token.length;
+      return;
+    }
+    ++depth_;
+    current_ = r;
+    stack_.MakeRoomFor(depth_);
+    hook_.Pushed(stack_, depth_);
+  }
+
+  void OnEndTag(const MarkupToken& token) {
+    if (skipDepth_ > 0) {
+      --skipDepth_;
+      return;
+    }
+    if (token.length > kMaxEndTagLength) {
+      MarkError();
+      SetFirstError(doc_.status, "Element end tag at offset %d too long", token.start);
+      return;
+    }
+    std::int32_t n = depth_;
+    while (n > 0 && !EndTagMatches(cursor_, stack_[n - 1].text)) --n;
+    if (n == 0) {
+      MarkError();
+      if (doc_.status.empty())
+        SetFirstError(doc_.status, "No start tag for end tag '%s' at offset %d",
+                      CursorText(cursor_).c_str(), token.start);
+      return;
+    }
+    while (depth_ > n) CloseNotEnded(&token);
+    ElementRecord& matched = doc_.Rec(current_);
+    matched.length = token.start + token.length - matched.start;
+    matched.SetEndTagLength(token.length);
+    current_ = matched.parent;
+    --depth_;
+  }
+
+  // Closes the innermost open element as one without end tag: its children
+  // become its following siblings. endTag is null at the end of the text.
+  void CloseNotEnded(const MarkupToken* endTag) {
+    const std::int32_t e = current_;
+    doc_.Rec(root_).Set(ElemParseError);
+    ElementRecord& rec = doc_.Rec(e);
+    rec.SetEndTagLength(0);
+    rec.length = rec.StartTagLength();
+    rec.Set(ElemOpen);
+    const std::int32_t parent = rec.parent;
+    if (rec.Has(ElemInnerError)) {
+      rec.Clear(ElemInnerError);
+      doc_.Rec(parent).Set(ElemInnerError);
+    }
+    const std::int32_t firstMoved = rec.firstChild;
+    if (firstMoved != 0) {
+      rec.firstChild = 0;
+      rec.nextSibling = firstMoved;
+      ElementRecord& moved = doc_.Rec(firstMoved);
+      const std::int32_t lastMoved = moved.prevSibling;
+      moved.Clear(ElemFirstChild);
+      moved.prevSibling = e;
+      for (std::int32_t c = firstMoved; c != 0; c = doc_.Rec(c).nextSibling) doc_.Rec(c).parent = parent;
+      doc_.Rec(doc_.Rec(parent).firstChild).prevSibling = lastMoved;
+    }
+    if (doc_.status.empty()) {
+      const MarkupToken& open = stack_[depth_ - 1];
+      if (endTag != nullptr)
+        SetFirstError(doc_.status, "End tag '%s' at offset %d does not match start tag '%s' at offset %d",
+                      CursorText(cursor_).c_str(), cursor_.nameStart - 1, open.text.c_str(),
+                      doc_.Rec(e).start);
+      else
+        SetFirstError(doc_.status, "Element '%s' at offset %d not ended", open.text.c_str(),
+                      doc_.Rec(e).start);
+    }
+    current_ = parent;
+    --depth_;
+  }
+
+  XmlDocument& doc_;
+  const std::int32_t root_;
+  ScanCursor& cursor_;
+  SpaceHook& hook_;
+  const std::int32_t baseLevel_;
+  TokenStack stack_;
+  std::int32_t depth_ = 0;
+  std::int32_t current_;
+  std::int32_t first_ = 0;
+  std::int32_t skipDepth_ = 0;  // open elements inside one too deep to record
+};
+
+}  // namespace orvel
