@@ -5,6 +5,7 @@
 #include "component/xml_component.h"
 
 #include "component/calling_frame.h"
+#include "component/slot_layout.h"  // compile-time pins of the table layout
 
 namespace orvel {
 

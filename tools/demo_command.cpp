@@ -134,10 +134,12 @@ class Guide {
     x_->EnterElement();
     x_->SeekSiblingElement("book");
     x_->SeekSiblingElement("book");
-    std::printf("MarkPosition(\"second\") on book %s -> %d\n", Attribute("id").c_str(), x_->MarkPosition("second"));
+    const std::string marked = Attribute("id");
+    std::printf("MarkPosition(\"second\") on book %s -> %d\n", marked.c_str(), x_->MarkPosition("second"));
     x_->RewindDocument();
     std::printf("RewindDocument(); CurrentNodeType() -> %d\n", x_->CurrentNodeType());
-    std::printf("ReturnToMark(\"second\") -> %d, book %s\n", x_->ReturnToMark("second"), Attribute("id").c_str());
+    const int returned = x_->ReturnToMark("second");
+    std::printf("ReturnToMark(\"second\") -> %d, back on book %s\n", returned, Attribute("id").c_str());
     std::printf("ReadElementMarkup:\n%s\n", Markup().c_str());
   }
 
@@ -153,7 +155,7 @@ class Guide {
   }
 
   void ShowReindent() {
-    Section("ReindentDocument, then the text handed back by ReadDocumentText");
+    Section("ReindentDocument (tabs before tags become the depth; comments stay), then ReadDocumentText");
     x_->ReindentDocument();
     std::printf("%s\n", FetchDocumentText(x_).c_str());
     std::printf("IsDocumentValid() -> %d\n", x_->IsDocumentValid());

@@ -1,0 +1,186 @@
+// The orvelxml tool as a user runs it: exit codes, FILE:LINE:COL, formatted
+// text, script errors.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+
+namespace {
+
+struct Outcome {
+  int exitCode;
+  std::string out;  // standard output and standard error, in that order
+};
+
+std::string Folder() {
+  static const std::string dir = [] {
+    char pattern[] = "/tmp/orvelxml_tool_test_XXXXXX";
+    const char* made = mkdtemp(pattern);
+    return std::string(made != nullptr ? made : "/tmp");
+  }();
+  return dir;
+}
+
+std::string WriteFile(const std::string& name, const std::string& bytes) {
+  const std::string path = Folder() + "/" + name;
+  std::ofstream(path, std::ios::binary) << bytes;
+  return path;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+Outcome Tool(const std::string& arguments) {
+  const std::string err = Folder() + "/stderr.txt";
+  const std::string command =
+      std::string(ORVELXML_TOOL) + " --module " + ORVEL_MODULE_PATH + " " + arguments + " 2>" + err;
+  Outcome o{-1, ""};
+  FILE* p = popen(command.c_str(), "r");
+  if (p == nullptr) return o;
+  char chunk[4096];
+  std::size_t n;
+  while ((n = fread(chunk, 1, sizeof chunk, p)) > 0) o.out.append(chunk, n);
+  const int status = pclose(p);
+  o.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  o.out += ReadFile(err);
+  return o;
+}
+
+TEST(ToolCheck, ReportsEachFileAndTheFirstErrorPosition) {
+  const std::string good = WriteFile("good.xml", "<?xml version=\"1.0\"?>\n<r>\n  <a k=\"v\"/>\n</r>\n");
+  const std::string mismatch = WriteFile("mismatch.xml", "<r>\n  <a>\n  </b>\n</r>\n");
+  const std::string open = WriteFile("open.xml", "<r>\n\t<a>\n</r>");
+  const std::string sibling = WriteFile("sibling.xml", "<a/>\n<b/>\n");
+  const std::string empty = WriteFile("empty.xml", "");
+  const std::string nul = WriteFile("nul.xml", std::string("<r>\n<a/>\0</r>", 13));
+  const struct {
+    std::string file;
+    int exitCode;
+    std::string line;
+  } cases[] = {
+      {good, 0, good + ": well formed\n"},
+      {mismatch, 1, mismatch + ":3:3: No start tag for end tag 'b' at offset 12\n"},
+      {open, 1, open + ":3:2: End tag 'r' at offset 10 does not match start tag 'a' at offset 5\n"},
+      {sibling, 1, sibling + ":2:1: Root element has sibling\n"},
+      {empty, 1, empty + ":1:1: Empty document\n"},
+      {nul, 1, nul + ":2:5: NUL byte at offset 8\n"},
+  };
+  for (const auto& c : cases) {
+    const Outcome o = Tool("check " + c.file);
+    EXPECT_EQ(o.exitCode, c.exitCode) << c.file;
+    EXPECT_EQ(o.out, c.line);
+  }
+}
+
+TEST(ToolCheck, ExitCodeCoversAllFiles) {
+  const std::string good = WriteFile("good2.xml", "<r/>");
+  const std::string bad = WriteFile("bad2.xml", "<r>");
+  EXPECT_EQ(Tool("check " + good + " " + good).exitCode, 0);
+  EXPECT_EQ(Tool("check " + bad + " " + good).exitCode, 1);
+  EXPECT_EQ(Tool("check " + good + " " + Folder() + "/missing.xml").exitCode, 2);
+}
+
+TEST(ToolFormat, ReindentsToStandardOutputOrAFile) {
+  const std::string in = WriteFile("fmt.xml", "<root>\n<a>\n\t\t\t<b/>\n</a>\n</root>");
+  const std::string expected = "<root>\n\t<a>\n\t\t<b/>\n\t</a>\n</root>";
+  Outcome o = Tool("format " + in);
+  EXPECT_EQ(o.exitCode, 0);
+  EXPECT_EQ(o.out, expected);
+  const std::string out = Folder() + "/fmt_out.xml";
+  o = Tool("format " + in + " -o " + out);
+  EXPECT_EQ(o.exitCode, 0);
+  EXPECT_EQ(o.out, "");
+  EXPECT_EQ(ReadFile(out), expected);
+}
+
+TEST(ToolFormat, FormatsADocumentThatIsNotWellFormedButSaysSo) {
+  const std::string in = WriteFile("fmt_bad.xml", "<r>\n<a>\n</r>");
+  const Outcome o = Tool("format " + in);
+  EXPECT_EQ(o.exitCode, 1);
+  EXPECT_EQ(o.out, "<r>\n\t<a>\n</r>orvelxml: " + in + " is not well formed (formatted anyway)\n");
+}
+
+TEST(ToolRun, PrintsEachCallAndItsResult) {
+  const std::string script = WriteFile("s.script",
+                                       "# comment line\n"
+                                       "\n"
+                                       "ParseText \"<r id=\\\"7\\\">t\\x21</r>\"   # trailing comment\n"
+                                       "SeekSiblingElement null\n"
+                                       "ReadAttribute \"id\"\n"
+                                       "ReadAttribute \"id\" 1\n"
+                                       "ReadAttribute \"id\" null\n"
+                                       "ReadContent 0\n"
+                                       "ReadDocumentText 6\n"
+                                       "ReadDocumentText\n"
+                                       "SetDocumentFlags 0x8\n"
+                                       "GetDocumentFlags\n"
+                                       "Release 0\n"
+                                       "IsDocumentValid\n");
+  const Outcome o = Tool("run " + script);
+  EXPECT_EQ(o.exitCode, 0);
+  EXPECT_EQ(o.out,
+            "ParseText \"<r id=\\\"7\\\">t!</r>\" -> 1\n"
+            "SeekSiblingElement null -> 1\n"
+            "ReadAttribute \"id\" -> 1 \"7\"\n"
+            "ReadAttribute \"id\" 1 -> 1 untouched\n"
+            "ReadAttribute \"id\" null -> 0\n"
+            "ReadContent 0 -> 0 untouched\n"
+            "ReadDocumentText 6 -> untouched\n"
+            "ReadDocumentText -> \"<r id=\\\"7\\\">t!</r>\"\n"
+            "SetDocumentFlags 0x8 -> done\n"
+            "GetDocumentFlags -> 8\n"
+            "Release 0 -> done\n"
+            "IsDocumentValid -> 0\n");
+}
+
+TEST(ToolRun, RejectsBadScriptsWithExitCodeTwo) {
+  const struct {
+    const char* script;
+    const char* message;
+  } cases[] = {
+      {"Frobnicate\n", ":1: unknown operation 'Frobnicate'"},
+      {"ParseText\n", ":1: ParseText: missing argument: a string or null"},
+      {"ParseText 5\n", ":1: ParseText: expected a string or null, got 5"},
+      {"ParseText \"a\" \"b\"\n", ":1: ParseText: too many arguments"},
+      {"\nParseText \"abc\n", ":2: unterminated string"},
+      {"ParseText \"\\q\"\n", ":1: unknown escape \\q"},
+      {"SetDocumentFlags 12x\n", ":1: bad number '12x'"},
+      {"SetDocumentFlags 99999999999\n", ":1: SetDocumentFlags: integer out of 32-bit range: 99999999999"},
+  };
+  int i = 0;
+  for (const auto& c : cases) {
+    const std::string script = WriteFile("bad" + std::to_string(i++) + ".script", c.script);
+    const Outcome o = Tool("run " + script);
+    EXPECT_EQ(o.exitCode, 2) << c.script;
+    EXPECT_NE(o.out.find(script + c.message), std::string::npos) << o.out;
+  }
+}
+
+TEST(ToolUsage, HelpAndUsageErrors) {
+  const struct {
+    const char* arguments;
+    int exitCode;
+  } cases[] = {
+      {"--help", 0},          {"check --help", 0},       {"format --help", 0}, {"run --help", 0},
+      {"demo --help", 0},     {"", 2},                   {"explode", 2},       {"check", 2},
+      {"format", 2},          {"run", 2},                {"run /nonexistent/x.script", 2},
+      {"format /nonexistent/x.xml", 2},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Tool(c.arguments).exitCode, c.exitCode) << c.arguments;
+}
+
+TEST(ToolDemo, RunsOnTheBundledSample) {
+  const Outcome o = Tool("demo");
+  EXPECT_EQ(o.exitCode, 0) << o.out;
+  EXPECT_NE(o.out.find("IsDocumentValid() -> 1"), std::string::npos) << o.out;
+  EXPECT_NE(o.out.find("module unloads: yes"), std::string::npos) << o.out;
+}
+
+}  // namespace
