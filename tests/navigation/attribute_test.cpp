@@ -1,0 +1,141 @@
+// Attribute reads and the attribute scan shared with attribute editing.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "doc_fixture.h"
+#include "orvel/constants.h"
+
+namespace orvel {
+namespace {
+
+struct AttrCase {
+  const char* tag;
+  const char* name;
+  const char* value;
+};
+
+TEST(AttributeValue, FindsValuesQuotedUnquotedAndBare) {
+  const AttrCase cases[] = {
+      {"<e k='v' flag x=\"1\"/>", "k", "v"},
+      {"<e k='v' flag x=\"1\"/>", "flag", "flag"},  // a name without value reads as itself
+      {"<e k='v' flag x=\"1\"/>", "x", "1"},
+      {"<e k='v' flag x=\"1\"/>", "e", ""},         // the tag name is not an attribute
+      {"<e k='v' flag x=\"1\"/>", "z", ""},
+      {"<e a='x>y' b=\"it's\" c='say \"hi\"'/>", "a", "x>y"},
+      {"<e a='x>y' b=\"it's\" c='say \"hi\"'/>", "b", "it's"},
+      {"<e a='x>y' b=\"it's\" c='say \"hi\"'/>", "c", "say \"hi\""},
+      {"<e a=\"&lt;&#233;&quot;\"/>", "a", "<\xC3\xA9\""},  // values are decoded
+      {"<e a=1 b=2/>", "a", "1"},
+      {"<e a=1 b=2/>", "b", "2/"},  // an unquoted value runs to white space or '>'
+      {"<e ab=\"1\" a=\"2\"/>", "a", "2"},
+      {"<e ab=\"1\" a=\"2\"/>", "ab", "1"},
+      {"<e ab=\"1\"/>", "abc", ""},
+      {"<e a = \"v\" >", "a", "v"},
+      {"<e\n\ta\r\n=\n'v'\n/>", "a", "v"},
+      {"<e a=\"\" b='2'/>", "a", ""},
+      {"<e a=\"1\" a=\"2\"/>", "a", "1"},  // the first of duplicates wins
+      {"<e k=\"v\" x='k'/>", "x", "k"},     // a value equal to a name is not a name
+      {"<e flag/>", "flag", "flag"},
+      {"<e flag>", "flag", "flag"},
+      {"<e a='1'b='2'/>", "b", "2"},
+  };
+  for (const AttrCase& c : cases) {
+    auto doc = Parse(c.tag);
+    doc->SeekSiblingElement(nullptr);
+    EXPECT_EQ(doc->AttributeValue(doc->mainPos, c.name), c.value) << c.tag << " / " << c.name;
+  }
+}
+
+TEST(AttributeValue, NameComparisonFollowsDocNoCase) {
+  auto exact = Parse("<e Key='v'/>");
+  exact->SeekSiblingElement(nullptr);
+  EXPECT_EQ(exact->AttributeValue(exact->mainPos, "key"), "");
+  EXPECT_EQ(exact->AttributeValue(exact->mainPos, "Key"), "v");
+  auto noCase = Parse("<e Key='v'/>", DocNoCase);
+  noCase->SeekSiblingElement(nullptr);
+  EXPECT_EQ(noCase->AttributeValue(noCase->mainPos, "kEY"), "v");
+}
+
+TEST(AttributeValue, ChildAndProcessingInstruction) {
+  auto doc = Parse("<?xml version=\"1.0\" encoding='utf-8'?><r id='r1'><c id='c1'/></r>");
+  ASSERT_EQ(doc->SeekNode(NodeInstruction), NodeInstruction);
+  EXPECT_EQ(doc->AttributeValue(doc->mainPos, "version"), "1.0");
+  EXPECT_EQ(doc->AttributeValue(doc->mainPos, "encoding"), "utf-8");
+  EXPECT_EQ(doc->ReadAttributeName(0), "version");
+  EXPECT_EQ(doc->ReadAttributeName(1), "encoding");
+  EXPECT_EQ(doc->ReadAttributeName(2), "");
+  ASSERT_TRUE(doc->SeekChildElement("c"));
+  EXPECT_EQ(doc->AttributeValue(doc->childPos, "id"), "c1");
+  EXPECT_EQ(doc->AttributeValue(doc->mainPos, "id"), "r1");
+  EXPECT_EQ(doc->AttributeValue(doc->mainPos, nullptr), "");
+  EXPECT_EQ(doc->AttributeValue(0, "id"), "");
+}
+
+TEST(AttributeValue, NothingOnOtherCurrentNodes) {
+  auto doc = Parse("<r><!-- a='1' --></r>");
+  doc->SeekSiblingElement(nullptr);
+  doc->EnterElement();
+  ASSERT_EQ(doc->SeekNode(0), NodeComment);
+  EXPECT_EQ(doc->AttributeValue(doc->mainPos, "a"), "");
+  EXPECT_EQ(doc->ReadAttributeName(0), "");
+}
+
+TEST(ReadAttributeName, NumbersNamesFromZero) {
+  auto doc = Parse("<e k='v' flag x=\"1\">t</e>");
+  doc->SeekSiblingElement(nullptr);
+  const char* expected[] = {"k", "flag", "x", "", ""};
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(doc->ReadAttributeName(i), expected[i]) << i;
+  EXPECT_EQ(doc->ReadAttributeName(-1), "");
+  doc->RewindSiblings();
+  EXPECT_EQ(doc->ReadAttributeName(0), "");
+}
+
+// What attribute editing relies on: the value range and quoted bit when found,
+// and when not found the insertion offset after the last attribute.
+TEST(ScanAttributes, ReportsRangesQuotingAndInsertionOffset) {
+  struct Case {
+    const char* tag;  // starts with '<' (or "<?")
+    const char* name;
+    bool found;
+    const char* range;  // bytes of the name range when found
+    bool quoted;
+    int pos;            // cursor position afterwards
+  } cases[] = {
+      {"<e a=\"1\"  />", "a", true, "1", true, 8},
+      {"<e a=1 >", "a", true, "1", false, 6},
+      {"<e flag x='1'>", "flag", true, "flag", false, 7},
+      {"<e flag>", "flag", true, "flag", false, 7},
+      {"<e a=\"1\"  />", "z", false, "", false, 8},
+      {"<e>", "z", false, "", false, 2},
+      {"<e/>", "z", false, "", false, 2},
+      {"<e \n>", "z", false, "", false, 2},
+      {"<e a='1'>", "z", false, "", false, 8},
+      {"<?pi x='1' ?>", "z", false, "", false, 10},
+      {"<e k='x>y' >", "z", false, "", false, 10},
+      {"<e a='unt", "a", true, "unt", true, 9},  // a quote left open runs to the end
+      {"<e a=", "a", true, "a", false, 4},        // no value before the end: the bare name
+  };
+  for (const Case& c : cases) {
+    ScanCursor cursor(c.tag, 0);
+    cursor.pos = c.tag[1] == '?' ? 2 : 1;
+    bool found = XmlDocument::ScanAttributes(cursor, c.name, 0);
+    EXPECT_EQ(found, c.found) << c.tag;
+    if (found) {
+      EXPECT_EQ(CursorText(cursor), c.range) << c.tag;
+      EXPECT_EQ((cursor.docFlags & XmlDocument::CursorQuoted) != 0, c.quoted) << c.tag;
+    }
+    EXPECT_EQ(cursor.pos, c.pos) << c.tag;
+  }
+}
+
+TEST(ScanAttributes, KeepsTheDocumentFlagsBesideTheQuotedBit) {
+  ScanCursor cursor("<E A='v'>", DocNoCase);
+  cursor.pos = 1;
+  ASSERT_TRUE(XmlDocument::ScanAttributes(cursor, "a", 0));
+  EXPECT_EQ(cursor.docFlags, DocNoCase | XmlDocument::CursorQuoted);
+}
+
+}  // namespace
+}  // namespace orvel

@@ -1,0 +1,110 @@
+// Reads stay inside the text: truncated documents whose text ends exactly at
+// the end of its heap block (AddressSanitizer reports a one-byte over-read),
+// and tables whose records hold offsets that do not fit the text.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+
+#include "doc_fixture.h"
+#include "orvel/constants.h"
+
+namespace orvel {
+namespace {
+
+const char kRichDocument[] =
+    "<?xml version=\"1.0\" encoding='utf-8'?>\r\n"
+    "<!DOCTYPE r [ <!ENTITY e 'x'> <!-- > --> ]>\n"
+    "<r a=\"1 &amp; 2\" b='x>y' flag>lead &#x1F600; &lt;"
+    "<![CDATA[ c]]d ]]><!-- note --><?pi k=\"v\"?>"
+    "<item k=v/><item>t&#233;xt</item></bad><1x>"
+    "<deep><er><est q='&quot;'>&amp</est></er></deep>tail</r>\n<!--after-->";
+
+// Runs every read on the current state; each result must be a piece of the
+// text or shorter than it (decoding never grows a text).
+void ReadEverything(const XmlDocument& doc) {
+  const std::size_t limit = doc.text.size();
+  const std::int32_t positions[] = {doc.mainPos, doc.childPos, doc.parentPos, 0};
+  for (std::int32_t x : positions) {
+    EXPECT_LE(doc.TagName(x).size(), limit);
+    EXPECT_LE(doc.Content(x).size(), limit);
+    EXPECT_LE(doc.InnerMarkup(x).size(), limit);
+    EXPECT_LE(doc.ElementMarkup(x).size(), limit);
+    for (const char* name : {"a", "b", "flag", "k", "q", "version", "zz"})
+      EXPECT_LE(doc.AttributeValue(x, name).size(), limit);
+  }
+  EXPECT_LE(doc.ReadNodeName().size(), limit);
+  for (int i = -1; i < 4; ++i) EXPECT_LE(doc.ReadAttributeName(i).size(), limit);
+}
+
+// Walks every node and also every element by name search, reading at each step.
+void ExerciseAll(XmlDocument& doc) {
+  int visits = 0;
+  WalkAll(doc, [&](int) {
+    ++visits;
+    ReadEverything(doc);
+  }, 10000);
+  doc.RewindDocument();
+  for (int steps = 0; steps < 1000 && doc.SeekChildElement(nullptr); ++steps) {
+    ReadEverything(doc);
+    doc.EnterElement();
+  }
+  EXPECT_LT(visits, 10000);
+}
+
+TEST(Bounds, EveryTruncationAtTheEndOfTheHeapBlock) {
+  const std::string full = kRichDocument;
+  XmlDocument doc;
+  for (std::size_t n = 0; n <= full.size(); ++n) {
+    doc.ParseText(full.substr(0, n).c_str());
+    doc.text.shrink_to_fit();  // the NUL is now the last byte of the block
+    ExerciseAll(doc);
+  }
+}
+
+TEST(Bounds, RecordsOutOfStepWithTheText) {
+  struct Damage {
+    std::int32_t start, length;
+    std::uint32_t tagLengths;
+  } damages[] = {
+      {-7, 5, 3},
+      {INT_MAX - 2, 100, 3},
+      {0, INT_MAX, 0xFFFFFFFFu},
+      {3, -40, (4u << 22) | 3},
+      {2, 1, 0x2FFFFFu},
+      {INT_MIN, INT_MIN, 0},
+      {10, 0, 0},
+  };
+  for (const Damage& d : damages) {
+    auto doc = Parse(kRichDocument);
+    doc->text.shrink_to_fit();
+    for (std::int32_t i = 1; i < doc->recordCount; ++i) {
+      ElementRecord& r = doc->Rec(i);
+      r.start = d.start;
+      r.length = d.length;
+      r.tagLengths = d.tagLengths;
+    }
+    ExerciseAll(*doc);
+  }
+}
+
+TEST(Bounds, PositionsThatNameNoRecord) {
+  auto doc = Parse(kRichDocument);
+  const std::int32_t bad[] = {-1, doc->recordCount, doc->capacity, INT_MAX};
+  for (std::int32_t b : bad) {
+    doc->parentPos = doc->mainPos = doc->childPos = b;
+    doc->nodeType = NodeElement;
+    ReadEverything(*doc);
+    EXPECT_EQ(doc->TagName(b), "");
+    EXPECT_EQ(doc->SeekNode(0), 0);
+    doc->nodeType = NodeText;
+    doc->nodeOffset = b;
+    doc->nodeLength = 5;
+    ReadEverything(*doc);
+    doc->SeekNode(0);
+    doc->RewindDocument();
+  }
+}
+
+}  // namespace
+}  // namespace orvel
