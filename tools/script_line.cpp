@@ -67,7 +67,10 @@ bool ReadQuoted(const std::string& line, std::size_t* i, std::string* out, std::
 bool ParseInteger(const std::string& word, long long* value) {
   errno = 0;
   char* end = nullptr;
-  const long long v = std::strtoll(word.c_str(), &end, 0);
+  // Decimal, or hexadecimal after 0x; a leading 0 does not mean octal.
+  const std::size_t sign = (word[0] == '-' || word[0] == '+') ? 1 : 0;
+  const bool hex = word.size() > sign + 2 && word[sign] == '0' && (word[sign + 1] == 'x' || word[sign + 1] == 'X');
+  const long long v = std::strtoll(word.c_str(), &end, hex ? 16 : 10);
   if (errno != 0 || end == word.c_str() || *end != '\0') return false;
   *value = v;
   return true;

@@ -121,6 +121,8 @@ TEST(ToolRun, PrintsEachCallAndItsResult) {
                                        "ReadDocumentText\n"
                                        "SetDocumentFlags 0x8\n"
                                        "GetDocumentFlags\n"
+                                       "SetDocumentFlags 010\n"
+                                       "GetDocumentFlags\n"
                                        "Release 0\n"
                                        "IsDocumentValid\n");
   const Outcome o = Tool("run " + script);
@@ -136,6 +138,8 @@ TEST(ToolRun, PrintsEachCallAndItsResult) {
             "ReadDocumentText -> \"<r id=\\\"7\\\">t!</r>\"\n"
             "SetDocumentFlags 0x8 -> done\n"
             "GetDocumentFlags -> 8\n"
+            "SetDocumentFlags 010 -> done\n"
+            "GetDocumentFlags -> 10\n"
             "Release 0 -> done\n"
             "IsDocumentValid -> 0\n");
 }
