@@ -1,0 +1,142 @@
+// A full read walk: every element's name, every attribute's name and value and
+// every leaf element's text, on this engine's positions against pugixml's tree.
+#include <benchmark/benchmark.h>
+#include <pugixml.hpp>
+
+#include <cstring>
+#include <string>
+
+#include "engine/xml_document.h"
+#include "support/walk_document.h"
+
+namespace {
+
+using orvel::XmlDocument;
+
+const std::string& Document() {
+  static const std::string text = orvel::bench::WalkDocument(1u << 20);
+  return text;
+}
+
+// Bytes read, so that the compiler keeps every read.
+struct Tally {
+  std::size_t bytes = 0;
+  std::size_t elements = 0;
+};
+
+// Depth first with the three positions: down with SeekChildElement and
+// EnterElement, along with SeekSiblingElement, up with LeaveElement.
+void WalkEngine(XmlDocument& doc, Tally& tally) {
+  doc.RewindDocument();
+  if (!doc.SeekSiblingElement(nullptr)) return;
+  for (;;) {
+    ++tally.elements;
+    tally.bytes += doc.TagName(doc.mainPos).size();
+    for (int i = 0;; ++i) {
+      std::string name = doc.ReadAttributeName(i);
+      if (name.empty()) break;
+      tally.bytes += name.size() + doc.AttributeValue(doc.mainPos, name.c_str()).size();
+    }
+    if (doc.SeekChildElement(nullptr)) {
+      doc.EnterElement();
+      continue;
+    }
+    tally.bytes += doc.Content(doc.mainPos).size();
+    while (!doc.SeekSiblingElement(nullptr))
+      if (!doc.LeaveElement()) return;
+  }
+}
+
+// The same walk on pugixml's tree; a leaf's text is its text and CDATA children.
+void WalkPugi(const pugi::xml_document& doc, Tally& tally) {
+  pugi::xml_node node = doc.document_element();
+  while (node) {
+    ++tally.elements;
+    tally.bytes += std::strlen(node.name());
+    for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute())
+      tally.bytes += std::strlen(a.name()) + std::strlen(a.value());
+    pugi::xml_node firstElement = node.find_child([](pugi::xml_node c) { return c.type() == pugi::node_element; });
+    if (firstElement) {
+      node = firstElement;
+      continue;
+    }
+    for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling())
+      if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata) tally.bytes += std::strlen(c.value());
+    for (;;) {
+      pugi::xml_node next = node.next_sibling();
+      while (next && next.type() != pugi::node_element) next = next.next_sibling();
+      if (next) {
+        node = next;
+        break;
+      }
+      node = node.parent();
+      if (!node || node.type() != pugi::node_element) return;
+    }
+  }
+}
+
+constexpr unsigned kPugiFlags = pugi::parse_default;
+
+void BM_WalkEngine(benchmark::State& state) {
+  XmlDocument doc;
+  doc.ParseText(Document().c_str());
+  Tally tally;
+  for (auto _ : state) {
+    tally = Tally();
+    WalkEngine(doc, tally);
+    benchmark::DoNotOptimize(tally.bytes);
+  }
+  state.counters["elements"] = static_cast<double>(tally.elements);
+  state.counters["bytes_read"] = static_cast<double>(tally.bytes);
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(Document().size()));
+}
+
+void BM_WalkPugixml(benchmark::State& state) {
+  pugi::xml_document doc;
+  doc.load_buffer(Document().data(), Document().size(), kPugiFlags);
+  Tally tally;
+  for (auto _ : state) {
+    tally = Tally();
+    WalkPugi(doc, tally);
+    benchmark::DoNotOptimize(tally.bytes);
+  }
+  state.counters["elements"] = static_cast<double>(tally.elements);
+  state.counters["bytes_read"] = static_cast<double>(tally.bytes);
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(Document().size()));
+}
+
+// Parse and walk together: this engine decodes on read, pugixml while parsing.
+void BM_ParseWalkEngine(benchmark::State& state) {
+  Tally tally;
+  for (auto _ : state) {
+    XmlDocument doc;
+    doc.ParseText(Document().c_str());
+    tally = Tally();
+    WalkEngine(doc, tally);
+    benchmark::DoNotOptimize(tally.bytes);
+  }
+  state.counters["elements"] = static_cast<double>(tally.elements);
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(Document().size()));
+}
+
+void BM_ParseWalkPugixml(benchmark::State& state) {
+  Tally tally;
+  for (auto _ : state) {
+    pugi::xml_document doc;
+    doc.load_buffer(Document().data(), Document().size(), kPugiFlags);
+    tally = Tally();
+    WalkPugi(doc, tally);
+    benchmark::DoNotOptimize(tally.bytes);
+  }
+  state.counters["elements"] = static_cast<double>(tally.elements);
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(Document().size()));
+}
+
+BENCHMARK(BM_WalkEngine)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WalkPugixml)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ParseWalkEngine)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ParseWalkPugixml)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
