@@ -1,0 +1,104 @@
+// Resolution of the ini file and of the factory library path it names.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "module/config_file.h"
+#include "module/factory_access.h"
+#include "module/path_rules.h"
+#include "tests/module/host_process.h"
+
+namespace orvel {
+namespace {
+
+using test::TempDir;
+
+std::string LibraryNamedBy(const std::string& iniPath) {
+  char out[kPathCapacity];
+  ResolveFactoryLibrary(iniPath.c_str(), out);
+  return out;
+}
+
+std::string ConfigFileFor(const char* configurationPath) {
+  char out[kPathCapacity];
+  ResolveConfigFile(configurationPath, out);
+  return out;
+}
+
+TEST(FactoryLibraryPath, FollowsTheIniRules) {
+  const struct {
+    const char* what;
+    std::string ini;
+    std::string expected;  // relative to the ini file's folder unless it starts with '/'
+  } cases[] = {
+      {"bare name", "[361]\nDLL=Z.so\n", "Z.so"},
+      {"blanks around", "[361]\nDLL=  \t a b.so \t\n", "a b.so"},
+      {"absolute DllPath", "[361]\nDLL=Z.so\n[DefaultValue]\nDllPath=/libs\n", "/libs/Z.so"},
+      {"relative DllPath", "[361]\nDLL=Z.so\n[DefaultValue]\nDllPath=libs\n", "libs/Z.so"},
+      {"DllPath ending in a separator", "[361]\nDLL=Z.so\n[DefaultValue]\nDllPath=libs/\n", "libs//Z.so"},
+      {"blank DllPath", "[361]\nDLL=Z.so\n[DefaultValue]\nDllPath=\" \t\"\n", "Z.so"},
+      {"NotUseDefaultDllPath", "[361]\nDLL=Z.so\nNotUseDefaultDllPath=1\n[DefaultValue]\nDllPath=/libs\n", "Z.so"},
+      {"flag trimmed", "[361]\nDLL=Z.so\nNotUseDefaultDllPath= 1 \n[DefaultValue]\nDllPath=/libs\n", "Z.so"},
+      {"flag's first character", "[361]\nDLL=Z.so\nNotUseDefaultDllPath=10\n[DefaultValue]\nDllPath=/libs\n", "Z.so"},
+      {"flag not 1", "[361]\nDLL=Z.so\nNotUseDefaultDllPath=yes\n[DefaultValue]\nDllPath=/libs\n", "/libs/Z.so"},
+      {"flag too long counts as empty",
+       "[361]\nDLL=Z.so\nNotUseDefaultDllPath=1234567890\n[DefaultValue]\nDllPath=/libs\n", "/libs/Z.so"},
+      {"absolute DLL", "[361]\nDLL=/e/x/Z.so\nNotUseDefaultDllPath=1\n[DefaultValue]\nDllPath=libs\n", "/e/x/Z.so"},
+      {"no DLL", "[DefaultValue]\nDllPath=libs\n", "libs/"},
+      {"DLL too long counts as empty", "[361]\nDLL=" + std::string(300, 'z') + "\n", ""},
+      {"no ini file", "", ""},
+  };
+  for (const auto& c : cases) {
+    TempDir dir;
+    const std::string ini = c.ini.empty() ? dir.At("missing.ini") : dir.Write("Orvel.ini", c.ini);
+    const std::string expected = c.expected[0] == '/' ? c.expected : dir.path() + "/" + c.expected;
+    EXPECT_EQ(LibraryNamedBy(ini), expected) << c.what;
+  }
+}
+
+TEST(ConfigFile, DefaultsAndRelativePathsSitInTheHostDirectory) {
+  const std::string host = HostDirectory();
+  EXPECT_EQ(ConfigFileFor(nullptr), host + "/Orvel.ini");
+  EXPECT_EQ(ConfigFileFor(""), host + "/Orvel.ini");
+  EXPECT_EQ(ConfigFileFor("cfg/my.ini"), host + "/cfg/my.ini");
+  EXPECT_EQ(ConfigFileFor("/nonexistent/a.ini"), "/nonexistent/a.ini");
+}
+
+TEST(ConfigFile, RedirectsAreFollowedUntilRelativeBlankOrRepeated) {
+  const struct {
+    const char* what;
+    std::vector<std::pair<std::string, std::string>> files;  // "{d}" stands for the folder
+    std::string expected;
+  } cases[] = {
+      {"no redirect", {{"a.ini", "[361]\nDLL=x\n"}}, "a.ini"},
+      {"blank redirect", {{"a.ini", "[Redirect]\nPath= \t \n"}}, "a.ini"},
+      {"relative redirect, not examined further",
+       {{"a.ini", "[Redirect]\nPath=sub/b.ini\n"}, {"sub/b.ini", "[Redirect]\nPath={d}/c.ini\n"}}, "sub/b.ini"},
+      {"absolute chain", {{"a.ini", "[redirect]\npath={d}/b.ini\n"}, {"b.ini", "[Redirect]\nPath={d}/c.ini\n"}},
+       "c.ini"},
+      {"absolute to a missing file", {{"a.ini", "[Redirect]\nPath={d}/none.ini\n"}}, "none.ini"},
+      {"loop back to the first", {{"a.ini", "[Redirect]\nPath={d}/b.ini\n"}, {"b.ini", "[Redirect]\nPath={d}/a.ini\n"}},
+       "b.ini"},
+      {"self loop", {{"a.ini", "[Redirect]\nPath={d}/a.ini\n"}}, "a.ini"},
+  };
+  for (const auto& c : cases) {
+    TempDir dir;
+    for (const auto& [name, content] : c.files) {
+      std::string text = content;
+      for (std::size_t at; (at = text.find("{d}")) != std::string::npos;) text.replace(at, 3, dir.path());
+      dir.Write(name, text);
+    }
+    EXPECT_EQ(ConfigFileFor(dir.At("a.ini").c_str()), dir.At(c.expected)) << c.what;
+  }
+}
+
+TEST(ConfigFile, LongRedirectChainsStopAtTheLimit) {
+  TempDir dir;
+  for (int i = 0; i < kMaxConfigRedirects + 4; ++i) {
+    dir.Write("r" + std::to_string(i) + ".ini", "[Redirect]\nPath=" + dir.At("r" + std::to_string(i + 1) + ".ini") + "\n");
+  }
+  EXPECT_EQ(ConfigFileFor(dir.At("r0.ini").c_str()), dir.At("r" + std::to_string(kMaxConfigRedirects) + ".ini"));
+}
+
+}  // namespace
+}  // namespace orvel

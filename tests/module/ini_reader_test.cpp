@@ -1,0 +1,105 @@
+// The POSIX ini reader against the conventions of the profile-string reader.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "platform/platform.h"
+#include "tests/module/host_process.h"
+
+namespace orvel {
+namespace test {
+namespace {
+
+using platform::ReadProfileString;
+
+TEST(IniReader, FindsValuesByTheReaderConventions) {
+  const struct {
+    const char* what;
+    std::string file;
+    const char* section;
+    const char* key;
+    const char* expected;
+  } cases[] = {
+      {"plain", "[s]\nk=v\n", "s", "k", "v"},
+      {"names without letter case", "[SeCtIoN]\nKeY=v\n", "section", "kEy", "v"},
+      {"blanks trimmed", "  [ s ]  \n \t k \t=\t  v w  \n", "s", "k", "v w"},
+      {"double quotes", "[s]\nk=\" a b \"\n", "s", "k", " a b "},
+      {"single quotes", "[s]\nk='x'\n", "s", "k", "x"},
+      {"unmatched quotes stay", "[s]\nk=\"x'\n", "s", "k", "\"x'"},
+      {"lone quote stays", "[s]\nk=\"\n", "s", "k", "\""},
+      {"comment lines", "[s]\n;k=v\n  ; k=w\nk=z\n", "s", "k", "z"},
+      {"semicolon inside a value", "[s]\nk=a;b\n", "s", "k", "a;b"},
+      {"equals sign inside a value", "[s]\nk=a=b\n", "s", "k", "a=b"},
+      {"first of two keys", "[s]\nk=1\nk=2\n", "s", "k", "1"},
+      {"empty value is not the default", "[s]\nk=\n", "s", "k", ""},
+      {"CRLF lines", "[s]\r\nk=v\r\n", "s", "k", "v"},
+      {"no final line feed", "[s]\nk=v", "s", "k", "v"},
+      {"byte order mark", "\xEF\xBB\xBF[s]\nk=v\n", "s", "k", "v"},
+      {"key of another section", "[a]\nk=1\n[b]\nj=2\n", "b", "k", "default"},
+      {"key before any section", "k=1\n[s]\n", "s", "k", "default"},
+      {"missing section", "[a]\nk=1\n", "s", "k", "default"},
+      {"line without equals sign", "[s]\nk\n", "s", "k", "default"},
+      {"prefix of a key", "[s]\nkey=1\n", "s", "k", "default"},
+      {"empty file", "", "s", "k", "default"},
+  };
+  TempDir dir;
+  for (const auto& c : cases) {
+    const std::string path = dir.Write("t.ini", c.file);
+    char out[64];
+    std::memset(out, '#', sizeof out);
+    const std::size_t n = ReadProfileString(path.c_str(), c.section, c.key, "default", out, sizeof out);
+    EXPECT_STREQ(out, c.expected) << c.what;
+    EXPECT_EQ(n, std::strlen(c.expected)) << c.what;
+  }
+}
+
+TEST(IniReader, MissingFileOrNamesGiveTheDefault) {
+  char out[16];
+  EXPECT_EQ(ReadProfileString("/nonexistent/dir/x.ini", "s", "k", "dflt", out, sizeof out), 4u);
+  EXPECT_STREQ(out, "dflt");
+  EXPECT_EQ(ReadProfileString(nullptr, "s", "k", nullptr, out, sizeof out), 0u);
+  EXPECT_STREQ(out, "");
+  TempDir dir;
+  const std::string path = dir.Write("t.ini", "[s]\nk=v\n");
+  EXPECT_EQ(ReadProfileString(path.c_str(), nullptr, "k", "d", out, sizeof out), 1u);
+  EXPECT_STREQ(out, "d");
+  EXPECT_EQ(ReadProfileString(path.c_str(), "s", nullptr, "d", out, sizeof out), 1u);
+  EXPECT_STREQ(out, "d");
+  EXPECT_EQ(ReadProfileString(dir.path().c_str(), "s", "k", "d", out, sizeof out), 1u) << "a folder";
+  EXPECT_STREQ(out, "d");
+}
+
+TEST(IniReader, ResultIsCutToTheBuffer) {
+  TempDir dir;
+  const std::string path = dir.Write("t.ini", "[s]\nk=abcdef\n");
+  const struct {
+    std::size_t capacity;
+    const char* expected;
+    const char* defaultValue;
+  } cases[] = {{7, "abcdef", ""}, {6, "abcde", ""}, {1, "", ""}};
+  for (const auto& c : cases) {
+    char out[8];
+    std::memset(out, '#', sizeof out);
+    EXPECT_EQ(ReadProfileString(path.c_str(), "s", "k", c.defaultValue, out, c.capacity), std::strlen(c.expected));
+    EXPECT_STREQ(out, c.expected) << c.capacity;
+  }
+  char out[4] = {'#', '#', '#', '\0'};
+  EXPECT_EQ(ReadProfileString(path.c_str(), "s", "k", "", out, 0), 0u);
+  EXPECT_STREQ(out, "###") << "capacity 0 writes nothing";
+  EXPECT_EQ(ReadProfileString(path.c_str(), "s", "missing", "longdefault", out, sizeof out), 3u);
+  EXPECT_STREQ(out, "lon");
+}
+
+TEST(IniReader, LongLinesAndBinaryBytesAreRead) {
+  TempDir dir;
+  const std::string longValue(5000, 'v');
+  const std::string path = dir.Write("t.ini", std::string("[x]\n\0\xff\n", 7) + "[s]\nk=" + longValue + "\n");
+  std::string out(6000, '#');
+  EXPECT_EQ(ReadProfileString(path.c_str(), "s", "k", "", out.data(), out.size()), longValue.size());
+  EXPECT_EQ(std::string(out.c_str()), longValue);
+}
+
+}  // namespace
+}  // namespace test
+}  // namespace orvel

@@ -1,0 +1,178 @@
+// A minimal host process for the module tests: loads a module through the
+// platform loader as a real host does, then runs the commands given on its
+// command line in order, printing one line per result to stdout.
+//
+//   orvel_module_host MODULE COMMAND...
+//
+// Components created are numbered 0, 1, ... in creation order.
+#include <unistd.h>
+
+#include <cinttypes>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "orvel/exports.h"
+#include "platform/platform.h"
+#include "tests/module/test_component.h"
+
+namespace {
+
+using orvel::IComponent;
+using orvel::test::ITestComponent;
+
+struct Exports {
+  orvel::CreateComponentFn createComponent = nullptr;
+  orvel::SetDLLRegistryFn setDllRegistry = nullptr;
+  orvel::OrvelDllFreeMapFn freeMap = nullptr;
+  orvel::OrvelDllCanUnloadNowFn canUnloadNow = nullptr;
+  orvel::SetFactoryHandleFn setFactoryHandle = nullptr;
+  orvel::OrvelSetDllSafeFn setDllSafe = nullptr;
+  orvel::GetComponentIDsFn getComponentIds = nullptr;
+};
+
+template <class Fn>
+bool Resolve(orvel::platform::ModuleHandle module, const char* name, Fn& fn) {
+  fn = reinterpret_cast<Fn>(orvel::platform::FindSymbol(module, name));
+  return fn != nullptr;
+}
+
+ITestComponent* AsTest(IComponent* c) { return static_cast<ITestComponent*>(c); }
+
+// Prints the factory library's counters when it is loaded in this process.
+void PrintZandropCounts() {
+  orvel::platform::ModuleHandle z = orvel::platform::FindLoadedModule("libZandrop.so");
+  if (z == nullptr) {
+    std::printf("zandrop=none\n");
+    return;
+  }
+  using CountFn = int (*)();
+  auto idle = reinterpret_cast<CountFn>(orvel::platform::FindSymbol(z, "ZandropIdleNoticeCount"));
+  auto registrations = reinterpret_cast<CountFn>(orvel::platform::FindSymbol(z, "ZandropRegistrationCount"));
+  auto live = reinterpret_cast<CountFn>(orvel::platform::FindSymbol(z, "ZandropLiveObjectCount"));
+  if (idle != nullptr && registrations != nullptr && live != nullptr) {
+    std::printf("zandrop=idle:%d registrations:%d live:%d\n", idle(), registrations(), live());
+  } else {
+    std::printf("zandrop=fixture\n");
+  }
+  orvel::platform::ReleaseModuleReference(z);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
+  alarm(120);  // a hang (a redirect loop, a lock never left) ends the run instead of the test suite
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: %s MODULE COMMAND...\n", argv[0]);
+    return 2;
+  }
+  orvel::platform::ModuleHandle module = orvel::platform::LoadModule(argv[1]);
+  Exports x;
+  if (module == nullptr || !Resolve(module, "CreateComponent", x.createComponent) ||
+      !Resolve(module, "SetDLLRegistry", x.setDllRegistry) || !Resolve(module, "OrvelDllFreeMap", x.freeMap) ||
+      !Resolve(module, "OrvelDllCanUnloadNow", x.canUnloadNow) ||
+      !Resolve(module, "SetFactoryHandle", x.setFactoryHandle) ||
+      !Resolve(module, "OrvelSetDllSafe", x.setDllSafe) || !Resolve(module, "GetComponentIDs", x.getComponentIds)) {
+    std::fprintf(stderr, "cannot load %s\n", argv[1]);
+    return 3;
+  }
+  std::vector<IComponent*> components;
+  auto arg = [&](int& i) -> const char* {
+    if (i + 1 >= argc) {
+      std::fprintf(stderr, "missing argument after %s\n", argv[i]);
+      std::exit(2);
+    }
+    return argv[++i];
+  };
+  auto number = [&](int& i) { return std::strtoll(arg(i), nullptr, 0); };
+  auto component = [&](int& i) {
+    const long long n = number(i);
+    if (n < 0 || n >= static_cast<long long>(components.size()) || components[n] == nullptr) {
+      std::fprintf(stderr, "no component %lld\n", n);
+      std::exit(2);
+    }
+    return components[n];
+  };
+
+  for (int i = 2; i < argc; ++i) {
+    const std::string cmd = argv[i];
+    if (cmd == "create") {
+      const auto id = static_cast<std::uint32_t>(number(i));
+      const auto creator = static_cast<std::uint32_t>(number(i));
+      IComponent* c = x.createComponent(id, creator);
+      if (c == nullptr) {
+        std::printf("create=null\n");
+      } else {
+        std::printf("create=%zu pointer=0x%08" PRIxPTR "\n", components.size(), reinterpret_cast<std::uintptr_t>(c));
+      }
+      components.push_back(c);
+    } else if (cmd == "ids") {
+      const auto capacity = static_cast<std::uint32_t>(number(i));
+      std::vector<std::uint32_t> ids(capacity + 1, 0xEEEEEEEEu);
+      const int count = x.getComponentIds(ids.data(), capacity);
+      std::string shown;
+      for (std::uint32_t v : ids) shown += (shown.empty() ? "" : ",") + (v == 0xEEEEEEEEu ? "x" : std::to_string(v));
+      std::printf("ids=%d:%s\n", count, shown.c_str());
+    } else if (cmd == "release") {
+      component(i)->Release(0);
+    } else if (cmd == "forget") {  // drop a component the host no longer holds
+      components[number(i)] = nullptr;
+    } else if (cmd == "auto") {
+      IComponent* c = component(i);
+      c->SetAutoRelease(static_cast<int>(number(i)));
+    } else if (cmd == "id") {
+      std::printf("id=%u\n", component(i)->GetComponentID());
+    } else if (cmd == "freemap") {
+      x.freeMap();
+    } else if (cmd == "canunload") {
+      std::printf("canunload=%d\n", x.canUnloadNow());
+    } else if (cmd == "safe") {
+      std::printf("safe=%d\n", x.setDllSafe(static_cast<int>(number(i))));
+    } else if (cmd == "registry") {
+      std::printf("registry=%d\n", x.setDllRegistry(arg(i)));
+    } else if (cmd == "registry-null") {
+      std::printf("registry=%d\n", x.setDllRegistry(nullptr));
+    } else if (cmd == "registry-len") {
+      const std::string path(static_cast<std::size_t>(number(i)), 'p');
+      std::printf("registry=%d\n", x.setDllRegistry(path.c_str()));
+    } else if (cmd == "factory-handle") {
+      void* handle = orvel::platform::LoadModule(arg(i));
+      std::printf("factory-handle=%d\n", x.setFactoryHandle(handle) == handle && handle != nullptr ? 1 : 0);
+    } else if (cmd == "preload") {
+      std::printf("preload=%d\n", orvel::platform::LoadModule(arg(i)) != nullptr ? 1 : 0);
+    } else if (cmd == "call-release") {
+      IComponent* c = component(i);
+      std::printf("call=%d\n", AsTest(c)->ReleaseDuringCall(static_cast<int>(number(i))));
+    } else if (cmd == "registration") {
+      std::int32_t w[4] = {7, 7, 7, 7};
+      AsTest(component(i))->ReadRegistration(w);
+      std::printf("registration=%d,%d,%d,%d\n", w[0], w[1], w[2], w[3]);
+    } else if (cmd == "dataroot") {
+      char buf[260] = {};
+      const int ok = AsTest(component(i))->ReadDataRoot(buf, sizeof buf);
+      std::printf("dataroot=%d:%s\n", ok, buf);
+    } else if (cmd == "join") {
+      IComponent* c = component(i);
+      const char* name = arg(i);
+      const int capacity = static_cast<int>(number(i));
+      std::vector<char> buf(capacity > 0 ? capacity : 1, '#');
+      const int ok = AsTest(c)->JoinDataRoot(name, buf.data(), capacity);
+      std::printf("join=%d:%.*s\n", ok, static_cast<int>(buf.size()), buf.data());
+    } else if (cmd == "zandrop") {
+      PrintZandropCounts();
+    } else if (cmd == "log") {
+      orvel::platform::WriteDebugMessage((std::string(arg(i)) + "\n").c_str());
+    } else if (cmd == "unload") {
+      orvel::platform::ReleaseModuleReference(module);
+      module = nullptr;
+      std::printf("unloaded\n");
+    } else {
+      std::fprintf(stderr, "unknown command %s\n", cmd.c_str());
+      return 2;
+    }
+  }
+  return 0;
+}
