@@ -6,16 +6,29 @@
 
 namespace orvel {
 
-XmlDocument::XmlDocument() {
-  // Fields start as declared: empty strings, no marks, no blocks, flags 0.
-  ParseText(nullptr);
+namespace {
+
+void FreeRecordBlocks(XmlDocument& d) {
+  const std::int32_t n = d.BlockCount();
+  for (std::int32_t b = 0; b < n; ++b) delete[] d.blocks[b];
+  delete[] d.blocks;
+  d.blocks = nullptr;
 }
 
-XmlDocument::~XmlDocument() {
-  const std::int32_t n = BlockCount();
-  for (std::int32_t b = 0; b < n; ++b) delete[] blocks[b];
-  delete[] blocks;
+}  // namespace
+
+XmlDocument::XmlDocument() {
+  // Fields start as declared: empty strings, no marks, no blocks, flags 0.
+  try {
+    ParseText(nullptr);
+  } catch (...) {
+    // A constructor that throws gets no destructor call: free the blocks here.
+    FreeRecordBlocks(*this);
+    throw;
+  }
 }
+
+XmlDocument::~XmlDocument() { FreeRecordBlocks(*this); }
 
 std::int32_t XmlDocument::AllocRecord() {
   if (recordCount == capacity) {

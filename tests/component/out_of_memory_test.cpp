@@ -1,0 +1,103 @@
+// Memory exhaustion at every allocation of a component's life: the failure
+// stays inside the module (a null component, a 0 result, an untouched buffer),
+// the component stays usable, and nothing leaks (AddressSanitizer's leak check).
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <string>
+
+#include "component/xml_component.h"
+
+namespace {
+
+long failAt = -1;  // index of the allocation that fails; -1: none
+long allocations = 0;
+
+void* Allocate(std::size_t n) {
+  if (failAt >= 0 && allocations++ == failAt) throw std::bad_alloc();
+  void* p = std::malloc(n != 0 ? n : 1);
+  if (p == nullptr) throw std::bad_alloc();
+  return p;
+}
+
+}  // namespace
+
+void* operator new(std::size_t n) { return Allocate(n); }
+void* operator new[](std::size_t n) { return Allocate(n); }
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
+  try {
+    return Allocate(n);
+  } catch (...) {
+    return nullptr;
+  }
+}
+void* operator new[](std::size_t n, const std::nothrow_t& t) noexcept { return operator new(n, t); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
+
+namespace {
+
+using orvel::IXmlComponent;
+
+// More elements than the first reservation holds, so the table grows during the parse.
+const char kDocument[] =
+    "<?xml version=\"1.0\"?>\n<r a=\"1\">\n<x>t&amp;u</x>\n<!-- c -->\n<y k='v'><z/></y>\n"
+    "<i/><i/><i/><i/><i/><i/><i/><i/><i/><i/><i/><i/><i/><i/><i/><i/>\n</r>\n";
+
+// One component's life with allocation number n failing. Returns false once
+// the whole life ran without reaching allocation n.
+bool LifeWithFailureAt(long n) {
+  allocations = 0;
+  failAt = n;
+  IXmlComponent* xml = static_cast<IXmlComponent*>(orvel::CreateXmlComponent());
+  if (xml == nullptr) {
+    failAt = -1;
+    return true;  // creation itself failed cleanly
+  }
+  const int parsed = xml->ParseText(kDocument);
+  char text[256];
+  std::memset(text, '#', sizeof text);
+  xml->ReindentDocument();
+  xml->ReadDocumentText(text, sizeof text);
+  xml->SeekSiblingElement(nullptr);
+  xml->SeekChildElement("y");
+  char value[16] = "untouched";
+  const int read = xml->ReadChildAttribute("k", value, sizeof value);
+  const int marked = xml->MarkPosition("m");
+  const bool reached = allocations > n;
+  failAt = -1;
+
+  EXPECT_TRUE(parsed == 0 || parsed == 1) << n;
+  EXPECT_TRUE(read == 0 || read == 1) << n;
+  EXPECT_TRUE(marked == 0 || marked == 1) << n;
+  if (read == 1) {
+    EXPECT_TRUE(std::strcmp(value, "v") == 0 || std::strcmp(value, "") == 0) << n;
+  } else {
+    EXPECT_STREQ(value, "untouched") << n;
+  }
+  // Whatever failed, the component still answers, and a new parse restores it.
+  xml->IsDocumentValid();
+  xml->ReadDocumentText(text, sizeof text);
+  EXPECT_EQ(xml->ParseText(kDocument), 1) << n;
+  xml->ReadDocumentText(text, sizeof text);
+  EXPECT_STREQ(text, kDocument) << n;
+  xml->Release(0);
+  return reached;
+}
+
+TEST(OutOfMemory, EveryAllocationOfAComponentsLifeMayFail) {
+  long n = 0;
+  while (LifeWithFailureAt(n) && n < 100000) ++n;
+  EXPECT_GT(n, 5) << "the life should allocate several times";
+  EXPECT_LT(n, 100000);
+  std::printf("allocations in one life: %ld\n", n);
+}
+
+}  // namespace
