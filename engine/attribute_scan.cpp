@@ -1,20 +1,36 @@
 // The attribute finder: walks the tokens of one start tag (or processing
 // instruction) on demand; nothing is split into attributes at parse time.
-#include <cstring>
-
 #include "engine/xml_document.h"
+#include "orvel/constants.h"
 
 namespace orvel {
 
 namespace {
 
-bool IsTagSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+// Byte classes of the attribute scan.
+enum : unsigned char {
+  kTagSpace = 1,  // " \t\n\r"
+  kValueEnd = 2,  // NUL, white space, '>': ends an unquoted value after '='
+  kWordEnd = 4    // NUL, white space, '=', '>', '/', '?': ends any other unquoted token
+};
 
-// Bytes that end an unquoted value read right after '='.
-bool EndsValue(char c) { return c == '\0' || IsTagSpace(c) || c == '>'; }
+struct AttributeClasses {
+  unsigned char of[256] = {};
+  AttributeClasses() {
+    for (unsigned char c : {' ', '\t', '\n', '\r'}) of[c] = kTagSpace | kValueEnd | kWordEnd;
+    of[0] = kValueEnd | kWordEnd;
+    of[static_cast<unsigned char>('>')] = kValueEnd | kWordEnd;
+    for (unsigned char c : {'=', '/', '?'}) of[c] = kWordEnd;
+  }
+};
+const AttributeClasses kClasses;
 
-// Bytes that end any other unquoted token.
-bool EndsWord(char c) { return c == '\0' || c == '=' || IsTagSpace(c) || c == '>' || c == '/' || c == '?'; }
+bool Is(char c, unsigned char cls) { return (kClasses.of[static_cast<unsigned char>(c)] & cls) != 0; }
+
+// Cheap first-byte test in front of NameMatches (a name token is never empty).
+bool MayMatch(const ScanCursor& cursor, const char* name) {
+  return (cursor.docFlags & DocNoCase) != 0 || cursor.text[cursor.nameStart] == name[0];
+}
 
 enum class TokenKind { End, Close, Equals, Value, Name };
 
@@ -25,26 +41,24 @@ TokenKind ReadTagToken(ScanCursor& cursor, bool afterEquals) {
   const char* t = cursor.text;
   const std::int32_t before = cursor.pos;
   std::int32_t p = before;
-  if (!SkipSpace(t, p)) {
-    cursor.pos = before;
-    return TokenKind::End;
-  }
+  while (Is(t[p], kTagSpace)) ++p;  // SkipSpace, kept inline: this loop runs once per token
+  if (t[p] == '\0') return TokenKind::End;
   const char first = t[p];
   if (first == '"' || first == '\'') {
-    const char* close = std::strchr(t + p + 1, first);
-    const std::int32_t end = close ? static_cast<std::int32_t>(close - t) : p + 1 + static_cast<std::int32_t>(std::strlen(t + p + 1));
+    std::int32_t end = p + 1;
+    while (t[end] != first && t[end] != '\0') ++end;  // values are short: no library call
     cursor.nameStart = p + 1;
     cursor.nameEnd = end - 1;
-    cursor.pos = close ? end + 1 : end;
+    cursor.pos = t[end] == first ? end + 1 : end;
     cursor.docFlags |= XmlDocument::CursorQuoted;
     return TokenKind::Value;
   }
   cursor.docFlags &= ~XmlDocument::CursorQuoted;
   std::int32_t end = p;
   if (afterEquals) {
-    while (!EndsValue(t[end])) ++end;
+    while (!Is(t[end], kValueEnd)) ++end;
   } else {
-    while (!EndsWord(t[end])) ++end;
+    while (!Is(t[end], kWordEnd)) ++end;
     if (end == p) ++end;  // a delimiter stands alone as a one-byte token
   }
   cursor.nameStart = p;
@@ -91,7 +105,7 @@ bool XmlDocument::ScanAttributes(ScanCursor& cursor, const char* name, int index
     const int current = number++;
     if (name == nullptr) {
       if (current == index) return true;
-    } else if (NameMatches(cursor, name)) {
+    } else if (MayMatch(cursor, name) && NameMatches(cursor, name)) {
       matched = true;
       matchStart = cursor.nameStart;
       matchEnd = cursor.nameEnd;
