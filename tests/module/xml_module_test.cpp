@@ -38,6 +38,18 @@ TEST_F(XmlModuleBoundary, ReportsLeakedXmlComponentsAtUnload) {
   EXPECT_EQ(run.log, LeakReport({{1, 7, p[0]}}));
 }
 
+TEST_F(XmlModuleBoundary, RegistersWithTheFactoryAndSendsTheIdleNotice) {
+  const HostRun run = host.Run({"factory-handle", ORVEL_ZANDROP, "create", "1", "1", "create", "1", "2", "zandrop",
+                                "release", "0", "release", "1", "zandrop"});
+  EXPECT_EQ(run.exitCode, 0);
+  // Two registrations (one factory object each), then the notice: one more factory and component 361.
+  EXPECT_NE(run.out.find("zandrop=idle:0 registrations:2 live:2\nzandrop=idle:1 registrations:2 live:4\n"),
+            std::string::npos)
+      << run.out;
+  EXPECT_EQ(run.log.find("Orvel[Error]"), std::string::npos) << run.log;
+  EXPECT_NE(run.log.find("Zandrop: idle notice from module 0x"), std::string::npos) << run.log;
+}
+
 }  // namespace
 }  // namespace test
 }  // namespace orvel
