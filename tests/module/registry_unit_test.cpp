@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <atomic>
 #include <cinttypes>
+#include <thread>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -106,9 +108,9 @@ TEST(Exports, SettingsRoundTrip) {
 class LooseComponent final : public ComponentBase<IComponent> {
  public:
   void ReservedNoOp() override { ++hookRuns; }
-  static int hookRuns;
+  static std::atomic<int> hookRuns;  // released from several threads below
 };
-int LooseComponent::hookRuns = 0;
+std::atomic<int> LooseComponent::hookRuns{0};
 
 TEST(ComponentBase, GetConfigurationPathCopiesOnlyWhatFits) {
   auto* c = new LooseComponent;
@@ -131,8 +133,9 @@ TEST(ComponentBase, GetConfigurationPathCopiesOnlyWhatFits) {
   SetDLLRegistry("/nonexistent/orvel.ini");  // the idle notice then finds no factory
   CapturedLog log;
   const std::uintptr_t address = reinterpret_cast<std::uintptr_t>(static_cast<IComponent*>(c));
+  const int hooksBefore = LooseComponent::hookRuns;
   c->Release(0);
-  EXPECT_EQ(LooseComponent::hookRuns, 1);
+  EXPECT_EQ(LooseComponent::hookRuns - hooksBefore, 1);
   char expected[128];
   std::snprintf(expected, sizeof expected, "Orvel[Error]: IComponent* = 0x%0*" PRIXPTR "\n",
                 static_cast<int>(sizeof(void*) * 2), address);
@@ -151,6 +154,38 @@ TEST(ComponentBase, RemovalWithoutNotifyFlagSendsNoNotice) {
   EXPECT_NE(withNotice.find("[Orvel_Error]"), std::string::npos);
   RemoveLiveComponent(key, 0);  // stale key again, this time as component 361 would
   EXPECT_EQ(log.Text().substr(withNotice.size()).find("[Orvel_Error]"), std::string::npos) << log.Text();
+  SetDLLRegistry(nullptr);
+}
+
+IComponent* MakeLoose() { return new LooseComponent; }
+// Registered at start-up, before the creator-table test fills the table.
+constexpr ComponentID kLooseID = 800;
+const bool g_looseRegistered = (RegisterComponentCreator(kLooseID, &MakeLoose), true);
+
+TEST(LiveComponentMap, CreationAndReleaseFromSeveralThreadsKeepTheMapWhole) {
+  SetDLLRegistry("/nonexistent/orvel.ini");
+  ASSERT_TRUE(g_looseRegistered);
+  ASSERT_EQ(FindComponentCreator(kLooseID), &MakeLoose);
+  const int hooksBefore = LooseComponent::hookRuns;
+  constexpr int kThreads = 4;
+  constexpr int kRounds = 500;
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([t] {
+      std::vector<IComponent*> held;
+      for (int i = 0; i < kRounds; ++i) {
+        held.push_back(CreateComponent(kLooseID, static_cast<std::uint32_t>(t)));
+        if (i % 3 == 2) {
+          for (IComponent* c : held) c->Release(0);
+          held.clear();
+        }
+      }
+      for (IComponent* c : held) c->Release(0);
+    });
+  }
+  for (std::thread& t : threads) t.join();
+  EXPECT_EQ(OrvelDllCanUnloadNow(), 1);
+  EXPECT_EQ(LooseComponent::hookRuns - hooksBefore, kThreads * kRounds);
   SetDLLRegistry(nullptr);
 }
 
