@@ -46,9 +46,12 @@ inline bool EndTagMatches(const ScanCursor& cursor, const std::string& name) {
   if (cursor.docFlags & DocNoCase) return NameMatches(cursor, name.c_str());
   const std::int32_t n = cursor.nameEnd - cursor.nameStart + 1;
   if (n <= 0 || static_cast<std::size_t>(n) > name.size()) return NameMatches(cursor, name.c_str());
-  if (std::memcmp(cursor.text + cursor.nameStart, name.data(), static_cast<std::size_t>(n)) != 0)
-    return false;
-  const char follow = name.c_str()[n];
+  // Tag names are short: a plain loop beats a call to memcmp.
+  const char* a = cursor.text + cursor.nameStart;
+  const char* b = name.data();
+  for (std::int32_t i = 0; i < n; ++i)
+    if (a[i] != b[i]) return false;
+  const char follow = b[n];
   return follow == '\0' || std::strchr(" =/[]", follow) != nullptr;
 }
 
@@ -64,6 +67,7 @@ class MarkupParser {
     doc_.status.clear();
     hook_.Begin(stack_);
     for (;;) {
+      if (!SpaceHook::kSeesContent) SkipToMarkup();
       MarkupToken& token = stack_[depth_];
       switch (ScanToken(cursor_, token)) {
         case NodeElement: OnStartTag(token); break;
@@ -79,6 +83,15 @@ class MarkupParser {
   }
 
  private:
+  // Text and white space between tags yield only tokens that the parse
+  // ignores, and the token after them always starts at the next '<'.
+  void SkipToMarkup() {
+    const char* p = cursor_.text + cursor_.pos;
+    if (*p == '<') return;
+    const char* lt = std::strchr(p, '<');
+    cursor_.pos = static_cast<std::int32_t>((lt != nullptr ? lt : p + std::strlen(p)) - cursor_.text);
+  }
+
   void MarkError() {
     doc_.Rec(root_).Set(ElemParseError);
     doc_.Rec(current_).Set(ElemInnerError);
@@ -102,7 +115,7 @@ class MarkupParser {
       if (!empty) skipDepth_ = 1;
       return;
     }
-    const std::int32_t r = doc_.AllocRecord();
+    const std::int32_t r = doc_.recordCount < doc_.capacity ? doc_.recordCount++ : doc_.AllocRecord();
     if (first_ == 0) first_ = r;
     ElementRecord& rec = doc_.Rec(r);
     ElementRecord& parent = doc_.Rec(current_);

@@ -17,6 +17,7 @@ constexpr std::size_t kMaxTextLength = static_cast<std::size_t>(std::numeric_lim
 const char kTextTooLong[] = "Document text too long";
 
 struct NoSpaceHook {
+  static constexpr bool kSeesContent = false;
   void Begin(TokenStack&) {}
   void Pushed(TokenStack&, std::int32_t) {}
   void AfterSpace(ScanCursor&, TokenStack&, std::int32_t) {}

@@ -20,6 +20,7 @@ constexpr std::size_t kMaxTextLength = static_cast<std::size_t>(std::numeric_lim
 
 class IndentEditor {
  public:
+  static constexpr bool kSeesContent = true;  // white space before tags is edited
   explicit IndentEditor(std::string& text) : text_(text) {}
 
   void Begin(TokenStack& stack) { stack[0].depth = 0; }

@@ -1,0 +1,90 @@
+#include "support/document_generators.h"
+
+#include <cstdio>
+
+namespace orvel {
+namespace bench {
+
+namespace {
+
+// A small linear congruential generator: the same document on every machine.
+class Lcg {
+ public:
+  explicit Lcg(unsigned seed) : state_(seed * 2654435761u + 1u) {}
+  unsigned Next(unsigned bound) {
+    state_ = state_ * 1664525u + 1013904223u;
+    return (state_ >> 8) % bound;
+  }
+
+ private:
+  unsigned state_;
+};
+
+const char* const kWords[] = {"alpha", "bravo", "delta", "omega", "sierra", "tango", "kilo", "lima"};
+const char* const kKinds[] = {"book", "disc", "tool", "part"};
+
+void AppendRecord(std::string& out, unsigned n, Lcg& rng) {
+  const char* word = kWords[rng.Next(8)];
+  out += "\t<record id=\"" + std::to_string(n) + "\" kind=\"" + kKinds[rng.Next(4)] + "\" updated=\"2024-0" +
+         std::to_string(1 + rng.Next(9)) + "-1" + std::to_string(rng.Next(10)) + "\">\r\n";
+  out += "\t\t<name>";
+  out += word;
+  out += " item " + std::to_string(n) + "</name>\r\n";
+  out += "\t\t<price currency=\"EUR\">" + std::to_string(rng.Next(1000)) + "." + std::to_string(10 + rng.Next(90)) +
+         "</price>\r\n";
+  out += "\t\t<tags>";
+  for (unsigned t = rng.Next(4); t > 0; --t) {
+    out += "<tag>";
+    out += kWords[rng.Next(8)];
+    out += "</tag>";
+  }
+  out += "</tags>\r\n";
+  if (rng.Next(3) == 0) out += "\t\t<!-- checked by " + std::string(word) + " -->\r\n";
+  out += "\t\t<details level=\"" + std::to_string(rng.Next(5)) + "\">\r\n";
+  out += "\t\t\t<size w=\"" + std::to_string(rng.Next(100)) + "\" h=\"" + std::to_string(rng.Next(100)) + "\"/>\r\n";
+  out += "\t\t\t<text>A &amp; B, " + std::to_string(rng.Next(100000)) + "</text>\r\n";
+  out += "\t\t</details>\r\n";
+  out += "\t\t<flag/>\r\n";
+  out += "\t</record>\r\n";
+}
+
+}  // namespace
+
+std::string GenerateRecordDocument(std::size_t targetBytes, unsigned seed) {
+  Lcg rng(seed);
+  std::string out;
+  out.reserve(targetBytes + 1024);
+  out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<catalog version=\"3\">\r\n";
+  for (unsigned n = 1; out.size() < targetBytes; ++n) {
+    if (n % 50 == 1) out += "\t<!-- section " + std::to_string(n / 50) + " -->\r\n";
+    AppendRecord(out, n, rng);
+  }
+  out += "</catalog>\r\n";
+  return out;
+}
+
+std::string GenerateDeepDocument(int depth) {
+  std::string out;
+  for (int i = 0; i < depth; ++i) out += "<n i=\"" + std::to_string(i % 100) + "\">";
+  out += "bottom";
+  for (int i = 0; i < depth; ++i) out += "</n>";
+  return out;
+}
+
+std::string SmallDocument() {
+  return "<?xml version=\"1.0\"?>\r\n<config><item key=\"a\" value=\"1\"/><item key=\"b\">text</item></config>";
+}
+
+std::string ReadWholeFile(const char* path) {
+  std::string out;
+  if (std::FILE* f = std::fopen(path, "rb")) {
+    char buffer[65536];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) out.append(buffer, n);
+    std::fclose(f);
+  }
+  return out;
+}
+
+}  // namespace bench
+}  // namespace orvel

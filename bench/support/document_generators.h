@@ -1,0 +1,24 @@
+// Deterministic XML documents for the benchmarks, shared by every bench.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace orvel {
+namespace bench {
+
+// A catalogue of nested records with attributes, short texts and comments,
+// CRLF line breaks and tab indentation, about targetBytes long.
+std::string GenerateRecordDocument(std::size_t targetBytes, unsigned seed = 1);
+
+// One chain of depth nested elements with an attribute each, a text at the bottom.
+std::string GenerateDeepDocument(int depth);
+
+// A small configuration document of about 100 bytes.
+std::string SmallDocument();
+
+// The whole file, or "" when it cannot be read.
+std::string ReadWholeFile(const char* path);
+
+}  // namespace bench
+}  // namespace orvel
