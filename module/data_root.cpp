@@ -1,5 +1,4 @@
 // The data root directory for relative document paths.
-#include <cstdio>
 #include <cstring>
 
 #include "factory/zandrop.h"

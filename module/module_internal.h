@@ -1,7 +1,6 @@
 // Module-internal operations behind the exports; not used outside module/.
 #pragma once
 
-#include <cstdarg>
 #include <cstddef>
 #include <cstdint>
 

@@ -4,8 +4,8 @@
 
 #include "factory/zandrop.h"
 #include "module/factory_access.h"
-#include "orvel/constants.h"
 #include "module/module_state.h"
+#include "orvel/constants.h"
 #include "platform/platform.h"
 
 namespace orvel {
