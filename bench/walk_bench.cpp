@@ -7,14 +7,14 @@
 #include <string>
 
 #include "engine/xml_document.h"
-#include "support/walk_document.h"
+#include "support/document_generators.h"
 
 namespace {
 
 using orvel::XmlDocument;
 
 const std::string& Document() {
-  static const std::string text = orvel::bench::WalkDocument(1u << 20);
+  static const std::string text = orvel::bench::GenerateRecordDocument(1u << 20);
   return text;
 }
 
