@@ -10,24 +10,42 @@
 #include <string>
 #include <vector>
 
+#include "engine/scanner_fast.h"
 #include "engine/xml_document.h"
 #include "orvel/constants.h"
 
 namespace orvel {
 
+// The ends of the sibling chain being built under the element open at one
+// depth, so that linking a new element does not walk through the records.
+struct ChildChain {
+  std::int32_t first = 0;
+  std::int32_t last = 0;
+};
+
 // Growable array of token slots: slot k holds the start tag open at depth k,
-// the top slot receives the next token. Grows 6, 18, 42, 90, ...
+// the top slot receives the next token. Grows 6, 18, 42, 90, ... The first six
+// slots live in the object itself, so that a small parse allocates nothing.
 class TokenStack {
  public:
-  TokenStack() : slots_(6) {}
-  MarkupToken& operator[](std::int32_t k) { return slots_[static_cast<std::size_t>(k)]; }
-  std::int32_t Size() const { return static_cast<std::int32_t>(slots_.size()); }
+  MarkupToken& operator[](std::int32_t k) { return At(k).token; }
+  ChildChain& Children(std::int32_t k) { return At(k).children; }
+  std::int32_t Size() const { return kInline + static_cast<std::int32_t>(more_.size()); }
   void MakeRoomFor(std::int32_t top) {
-    while (top >= Size()) slots_.resize(2 * slots_.size() + 6);
+    while (top >= Size()) more_.resize(static_cast<std::size_t>(2 * Size() + 6 - kInline));
   }
 
  private:
-  std::vector<MarkupToken> slots_;
+  struct Slot {
+    MarkupToken token;
+    ChildChain children;
+  };
+  static constexpr std::int32_t kInline = 6;
+
+  Slot& At(std::int32_t k) { return k < kInline ? first_[k] : more_[static_cast<std::size_t>(k - kInline)]; }
+
+  Slot first_[kInline];
+  std::vector<Slot> more_;
 };
 
 // Writes a formatted message into status unless it already holds one.
@@ -60,7 +78,11 @@ class MarkupParser {
  public:
   MarkupParser(XmlDocument& doc, std::int32_t root, ScanCursor& cursor, SpaceHook& hook)
       : doc_(doc), root_(root), cursor_(cursor), hook_(hook),
-        baseLevel_(doc.Rec(root).Level()), current_(root) {}
+        baseLevel_(doc.Rec(root).Level()), current_(root) {
+    // The root may have children already: new elements follow them.
+    const std::int32_t first = doc.Rec(root).firstChild;
+    if (first != 0) stack_.Children(0) = ChildChain{first, doc.Rec(first).prevSibling};
+  }
 
   std::int32_t Run() {
     cursor_.pos = 0;
@@ -69,7 +91,7 @@ class MarkupParser {
     for (;;) {
       if (!SpaceHook::kSeesContent) SkipToMarkup();
       MarkupToken& token = stack_[depth_];
-      switch (ScanToken(cursor_, token)) {
+      switch (ScanTokenInline(cursor_, token)) {
         case NodeElement: OnStartTag(token); break;
         case ScanEndTag: OnEndTag(token); break;
         case ScanBadMarkup: MarkError(); SetFirstError(doc_.status, "%s", token.text.c_str()); break;
@@ -118,21 +140,21 @@ class MarkupParser {
     const std::int32_t r = doc_.recordCount < doc_.capacity ? doc_.recordCount++ : doc_.AllocRecord();
     if (first_ == 0) first_ = r;
     ElementRecord& rec = doc_.Rec(r);
-    ElementRecord& parent = doc_.Rec(current_);
+    ChildChain& siblings = stack_.Children(depth_);
     std::uint32_t flags = 0;
     rec.nextSibling = 0;
     rec.parent = current_;
-    if (parent.firstChild == 0) {
-      parent.firstChild = r;
+    if (siblings.first == 0) {
+      doc_.Rec(current_).firstChild = r;
+      siblings.first = r;
       rec.prevSibling = r;
       flags = ElemFirstChild;
     } else {
-      ElementRecord& firstChild = doc_.Rec(parent.firstChild);
-      const std::int32_t last = firstChild.prevSibling;
-      doc_.Rec(last).nextSibling = r;
-      rec.prevSibling = last;
-      firstChild.prevSibling = r;
+      doc_.Rec(siblings.last).nextSibling = r;
+      rec.prevSibling = siblings.last;
+      doc_.Rec(siblings.first).prevSibling = r;
     }
+    siblings.last = r;
     rec.firstChild = 0;
     rec.levelFlags = flags | static_cast<std::uint32_t>(baseLevel_ + depth_);
     rec.start = token.start;
@@ -144,6 +166,7 @@ class MarkupParser {
     ++depth_;
     current_ = r;
     stack_.MakeRoomFor(depth_);
+    stack_.Children(depth_) = ChildChain{};
     hook_.Pushed(stack_, depth_);
   }
 
@@ -198,6 +221,7 @@ class MarkupParser {
       moved.prevSibling = e;
       for (std::int32_t c = firstMoved; c != 0; c = doc_.Rec(c).nextSibling) doc_.Rec(c).parent = parent;
       doc_.Rec(doc_.Rec(parent).firstChild).prevSibling = lastMoved;
+      stack_.Children(depth_ - 1).last = lastMoved;
     }
     if (doc_.status.empty()) {
       const MarkupToken& open = stack_[depth_ - 1];

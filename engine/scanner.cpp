@@ -1,7 +1,6 @@
-// The markup scanner's fast path: one dedicated loop per construct, equal in
-// every result to the byte-by-byte rules of ScanTokenStepwise, which also
-// serves the rare document type declarations.
+// The markup scanner's entry points and the name helpers.
 #include "engine/scanner.h"
+#include "engine/scanner_fast.h"
 
 #include <cstdio>
 #include <cstring>
@@ -18,28 +17,20 @@ void FormatScanMessage(MarkupToken& token, const char* format, const char* word)
   token.text.assign(message, n > 0 ? static_cast<std::size_t>(n) : 0);
 }
 
+namespace scan_detail {
+
 namespace {
-
-using bytes::Is;
-using bytes::SkipUntil;
-
 const char kUnterminated[] = "%s at offset %d unterminated";
 const char kIncorrect[] = "Incorrect %s at offset %d";
-
-// Ends the token just before *stop: fills length and type, moves the cursor.
-inline int Finish(ScanCursor& cursor, MarkupToken& token, const char* stop, int type) {
-  const std::int32_t end = static_cast<std::int32_t>(stop - cursor.text);
-  token.length = end - token.start;
-  token.type = type;
-  cursor.pos = end;
-  return type;
-}
+}  // namespace
 
 // A construct cut off by the end of the text: it covers every byte up to the NUL.
 int Unterminated(ScanCursor& cursor, MarkupToken& token, const char* nul, const char* word) {
   FormatScanMessage(token, kUnterminated, word);
   return Finish(cursor, token, nul, ScanBadMarkup);
 }
+
+namespace {
 
 // Malformed markup after its deciding byte: runs to the next '>' outside
 // quotes (included) or up to the next '<' (excluded).
@@ -69,43 +60,6 @@ const char* FindTerminator(const char* text, const char* p, const char* lead, in
     if (*p == '>' && p - text > n && std::memcmp(p - (n - 1), lead, n - 1) == 0) return p;
     ++p;
   }
-}
-
-int ScanStartTag(ScanCursor& cursor, MarkupToken& token, const char* name) {
-  const char* p = SkipUntil(name + 1, bytes::kNameEnd);
-  if (*p == '\0') return Unterminated(cursor, token, p, "Element tag");
-  token.text.assign(name, static_cast<std::size_t>(p - name));
-  const char* const afterName = p;
-  for (;;) {
-    p = SkipUntil(p, bytes::kTagStop);
-    const char b = *p;
-    if (b == '>') break;
-    if (b == '\0') return Unterminated(cursor, token, p, "Element tag");
-    const char* close = std::strchr(p + 1, b);  // the matching quote
-    if (close == nullptr) return Unterminated(cursor, token, p + std::strlen(p), "Element tag");
-    p = close + 1;
-  }
-  // Empty-element tag: '/' right before '>', itself after the name or after
-  // white space or a quote. Bytes of the name do not count.
-  if (p - 1 >= afterName && p[-1] == '/') {
-    const char before = p - 2 >= afterName ? p[-2] : '\0';
-    if (before == '\0' || Is(before, bytes::kSpace) || before == '"' || before == '\'')
-      token.flags |= TokenEmptyTag;
-  }
-  return Finish(cursor, token, p + 1, NodeElement);
-}
-
-int ScanEndTagAt(ScanCursor& cursor, MarkupToken& token, const char* name) {
-  const char* p = SkipUntil(name, bytes::kNameEnd);
-  if (*p == '\0') return Unterminated(cursor, token, p, "Element end tag");
-  cursor.nameStart = static_cast<std::int32_t>(name - cursor.text);
-  cursor.nameEnd = static_cast<std::int32_t>(p - cursor.text) - 1;
-  if (*p != '>') {
-    const char* gt = std::strchr(p, '>');
-    if (gt == nullptr) return Unterminated(cursor, token, p + std::strlen(p), "Element end tag");
-    p = gt;
-  }
-  return Finish(cursor, token, p + 1, ScanEndTag);
 }
 
 int ScanInstruction(ScanCursor& cursor, MarkupToken& token, const char* target) {
@@ -153,38 +107,21 @@ int ScanBang(ScanCursor& cursor, MarkupToken& token, const char* lt) {
   return Malformed(cursor, token, lt + 3, "! tag");
 }
 
-int ScanMarkup(ScanCursor& cursor, MarkupToken& token, const char* lt) {
+}  // namespace
+
+int ScanOtherMarkup(ScanCursor& cursor, MarkupToken& token, const char* lt) {
   const char b = lt[1];
-  if (Is(b, bytes::kNameStart)) return ScanStartTag(cursor, token, lt + 1);
-  if (b == '/') return ScanEndTagAt(cursor, token, lt + 2);
   if (b == '!') return ScanBang(cursor, token, lt);
   if (b == '?') return ScanInstruction(cursor, token, lt + 2);
   if (b == '\0') return Unterminated(cursor, token, lt + 1, "tag");
   return Malformed(cursor, token, lt + 2, "tag name character");
 }
 
-}  // namespace
+}  // namespace scan_detail
 
-int ScanToken(ScanCursor& cursor, MarkupToken& token) {
-  token.flags = 0;
-  token.start = cursor.pos;
-  const char* p = cursor.text + cursor.pos;
-  if (*p == '<') return ScanMarkup(cursor, token, p);
-  if (*p == '\0') {
-    token.length = 0;
-    token.type = 0;
-    return ScanAtEnd;
-  }
-  if (Is(*p, bytes::kSpace)) {
-    do ++p;
-    while (Is(*p, bytes::kSpace));
-    if (*p == '<' || *p == '\0') return Finish(cursor, token, p, NodeSpace);
-  }
-  // Text: the byte that made it text is taken as it is (even a '>'); then the
-  // run ends before '<', after '>', or at the end of the text.
-  p = SkipUntil(p + 1, bytes::kTextStop);
-  return Finish(cursor, token, *p == '>' ? p + 1 : p, NodeText);
-}
+int ScanToken(ScanCursor& cursor, MarkupToken& token) { return ScanTokenInline(cursor, token); }
+
+using bytes::Is;
 
 bool SkipSpace(const char* text, std::int32_t& pos) {
   while (Is(text[pos], bytes::kSpace)) ++pos;
