@@ -109,7 +109,7 @@ std::vector<Input>& Inputs() {
 void AddInputs() {
   using namespace orvel::bench;
   Inputs().push_back({"generated_50MB", GenerateRecordDocument(50u << 20)});
-  Inputs().push_back({"deep_100k", GenerateDeepDocument(100000)});
+  Inputs().push_back({"deep_50k", GenerateDeepDocument(50000)});
   const char* files[] = {"/usr/share/xml/iso-codes/iso_639-3.xml", "/usr/share/X11/xkb/rules/evdev.xml",
                          "/usr/share/mime/packages/freedesktop.org.xml"};
   for (const char* path : files) {

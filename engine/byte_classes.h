@@ -13,7 +13,7 @@ enum : std::uint8_t {
   kTextStop = 0x08,   // '<' '>' NUL: ends a text run
   kTagStop = 0x10,    // '>' '"' '\'' NUL: stops the walk over a start tag's attributes
   kDelimiter = 0x20,  // " \t\n\r<>=\\/?!" and NUL: ends a name read by NextName
-  kSpaceOrLt = 0x40   // " \t\n\r" and '<' and NUL: ends a white-space run check
+  kLtOrNul = 0x40     // '<' and NUL: ends the content between two tags
 };
 
 struct ClassTable {
@@ -22,7 +22,7 @@ struct ClassTable {
     for (int b = 0; b < 256; ++b) {
       std::uint8_t v = 0;
       const bool space = b == ' ' || b == '\t' || b == '\n' || b == '\r';
-      if (space) v |= kSpace | kSpaceOrLt;
+      if (space) v |= kSpace;
       if (space || b == '/' || b == '>' || b == 0) v |= kNameEnd;
       if ((b >= 'A' && b <= 'Z') || b == '_' || b == ':' || b > 0x60) v |= kNameStart;
       if (b == '<' || b == '>' || b == 0) v |= kTextStop;
@@ -30,7 +30,7 @@ struct ClassTable {
       if (space || b == '<' || b == '>' || b == '=' || b == '\\' || b == '/' || b == '?' ||
           b == '!' || b == 0)
         v |= kDelimiter;
-      if (b == '<' || b == 0) v |= kSpaceOrLt;
+      if (b == '<' || b == 0) v |= kLtOrNul;
       bits[b] = v;
     }
   }

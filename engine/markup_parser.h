@@ -16,36 +16,55 @@
 
 namespace orvel {
 
-// The ends of the sibling chain being built under the element open at one
-// depth, so that linking a new element does not walk through the records.
+// The ends of a sibling chain being built, so that linking a new element
+// does not walk through the records.
 struct ChildChain {
   std::int32_t first = 0;
   std::int32_t last = 0;
 };
 
-// Growable array of token slots: slot k holds the start tag open at depth k,
-// the top slot receives the next token. Grows 6, 18, 42, 90, ... The first six
-// slots live in the object itself, so that a small parse allocates nothing.
+// One level of the stack of open start tags. Slot k describes the element
+// open at depth k (its name in the name store) and the chain of children
+// being built at depth k (under the parse root for k = 0, else under the
+// element of slot k - 1).
+struct OpenSlot {
+  std::int32_t nameAt = 0;      // offset of the name in the name store
+  std::int32_t nameLength = 0;
+  ChildChain children;
+};
+
+// The token stack of a parse: grows 6, 18, 42, 90, ... slots. The first six
+// live in the object itself, so that a small parse allocates nothing. The
+// start-tag names of the open elements are kept back to back, each with a
+// NUL, in one string.
 class TokenStack {
  public:
-  MarkupToken& operator[](std::int32_t k) { return At(k).token; }
-  ChildChain& Children(std::int32_t k) { return At(k).children; }
+  OpenSlot& operator[](std::int32_t k) { return k < kInline ? first_[k] : more_[static_cast<std::size_t>(k - kInline)]; }
+  const OpenSlot& operator[](std::int32_t k) const {
+    return k < kInline ? first_[k] : more_[static_cast<std::size_t>(k - kInline)];
+  }
   std::int32_t Size() const { return kInline + static_cast<std::int32_t>(more_.size()); }
   void MakeRoomFor(std::int32_t top) {
     while (top >= Size()) more_.resize(static_cast<std::size_t>(2 * Size() + 6 - kInline));
   }
+  // Records the name of the element opened at depth k.
+  void SetName(std::int32_t k, const char* name, std::int32_t n) {
+    OpenSlot& slot = (*this)[k];
+    slot.nameAt = k == 0 ? 0 : (*this)[k - 1].nameAt + (*this)[k - 1].nameLength + 1;
+    slot.nameLength = n;
+    const std::size_t need = static_cast<std::size_t>(slot.nameAt) + static_cast<std::size_t>(n) + 1;
+    if (names_.size() < need) names_.resize(need + names_.size() + 64);  // size serves as capacity
+    char* out = &names_[static_cast<std::size_t>(slot.nameAt)];
+    for (std::int32_t i = 0; i < n; ++i) out[i] = name[i];
+    out[n] = '\0';
+  }
+  const char* Name(std::int32_t k) const { return names_.c_str() + (*this)[k].nameAt; }
 
  private:
-  struct Slot {
-    MarkupToken token;
-    ChildChain children;
-  };
   static constexpr std::int32_t kInline = 6;
-
-  Slot& At(std::int32_t k) { return k < kInline ? first_[k] : more_[static_cast<std::size_t>(k - kInline)]; }
-
-  Slot first_[kInline];
-  std::vector<Slot> more_;
+  OpenSlot first_[kInline];
+  std::vector<OpenSlot> more_;
+  std::string names_;
 };
 
 // Writes a formatted message into status unless it already holds one.
@@ -59,17 +78,15 @@ void SetFirstError(std::string& status, const char* format, ...)
 // and the document record reset; room reserved for text length / 64 + 8 records.
 void ResetForFullParse(XmlDocument& doc);
 
-// NameMatches against a start-tag name held in a std::string.
-inline bool EndTagMatches(const ScanCursor& cursor, const std::string& name) {
-  if (cursor.docFlags & DocNoCase) return NameMatches(cursor, name.c_str());
+// NameMatches against a NUL-terminated start-tag name of length size.
+inline bool EndTagMatches(const ScanCursor& cursor, const char* name, std::int32_t size) {
   const std::int32_t n = cursor.nameEnd - cursor.nameStart + 1;
-  if (n <= 0 || static_cast<std::size_t>(n) > name.size()) return NameMatches(cursor, name.c_str());
+  if ((cursor.docFlags & DocNoCase) || n <= 0 || n > size) return NameMatches(cursor, name);
   // Tag names are short: a plain loop beats a call to memcmp.
   const char* a = cursor.text + cursor.nameStart;
-  const char* b = name.data();
   for (std::int32_t i = 0; i < n; ++i)
-    if (a[i] != b[i]) return false;
-  const char follow = b[n];
+    if (a[i] != name[i]) return false;
+  const char follow = name[n];
   return follow == '\0' || std::strchr(" =/[]", follow) != nullptr;
 }
 
@@ -81,27 +98,38 @@ class MarkupParser {
         baseLevel_(doc.Rec(root).Level()), current_(root) {
     // The root may have children already: new elements follow them.
     const std::int32_t first = doc.Rec(root).firstChild;
-    if (first != 0) stack_.Children(0) = ChildChain{first, doc.Rec(first).prevSibling};
+    if (first != 0) stack_[0].children = ChildChain{first, doc.Rec(first).prevSibling};
   }
 
   std::int32_t Run() {
     cursor_.pos = 0;
     doc_.status.clear();
-    hook_.Begin(stack_);
     for (;;) {
-      if (!SpaceHook::kSeesContent) SkipToMarkup();
-      MarkupToken& token = stack_[depth_];
-      switch (ScanTokenInline(cursor_, token)) {
-        case NodeElement: OnStartTag(token); break;
-        case ScanEndTag: OnEndTag(token); break;
-        case ScanBadMarkup: MarkError(); SetFirstError(doc_.status, "%s", token.text.c_str()); break;
-        case NodeSpace: hook_.AfterSpace(cursor_, stack_, depth_); break;
+      if (!SpaceHook::kSeesContent) {
+        SkipToMarkup();
+        if (ClosesInnermost()) continue;
+      }
+      std::int32_t nameLength = 0;
+      switch (ScanTokenInline(cursor_, token_, &nameLength)) {
+        case NodeElement: OnStartTag(nameLength); break;
+        case ScanEndTag: OnEndTag(); break;
+        case ScanBadMarkup: MarkError(); SetFirstError(doc_.status, "%s", token_.text.c_str()); break;
+        case NodeSpace: hook_.AfterSpace(cursor_, *this); break;
         case ScanAtEnd:
-          while (depth_ > 0) CloseNotEnded(nullptr);
+          while (depth_ > 0) CloseNotEnded(false);
           return first_;
         default: break;  // text, CDATA, instructions, comments, declarations stay in the text
       }
     }
+  }
+
+  std::int32_t Depth() const { return depth_; }
+
+  // The depth of the outermost open element named exactly name[0..n), or -1.
+  std::int32_t OutermostOpenNamed(const char* name, std::size_t n) const {
+    for (std::int32_t k = 0; k < depth_; ++k)
+      if (static_cast<std::size_t>(stack_[k].nameLength) == n && std::memcmp(stack_.Name(k), name, n) == 0) return k;
+    return -1;
   }
 
  private:
@@ -119,7 +147,8 @@ class MarkupParser {
     doc_.Rec(current_).Set(ElemInnerError);
   }
 
-  void OnStartTag(MarkupToken& token) {
+  void OnStartTag(std::int32_t nameLength) {
+    const MarkupToken& token = token_;
     const bool empty = (token.flags & TokenEmptyTag) != 0;
     if (skipDepth_ > 0) {  // inside an element too deep for the level field
       if (!empty) ++skipDepth_;
@@ -140,7 +169,7 @@ class MarkupParser {
     const std::int32_t r = doc_.recordCount < doc_.capacity ? doc_.recordCount++ : doc_.AllocRecord();
     if (first_ == 0) first_ = r;
     ElementRecord& rec = doc_.Rec(r);
-    ChildChain& siblings = stack_.Children(depth_);
+    ChildChain& siblings = stack_[depth_].children;
     std::uint32_t flags = 0;
     rec.nextSibling = 0;
     rec.parent = current_;
@@ -163,14 +192,15 @@ class MarkupParser {
       rec.length = token.length;
       return;
     }
+    stack_.SetName(depth_, cursor_.text + token.start + 1, nameLength);
     ++depth_;
     current_ = r;
     stack_.MakeRoomFor(depth_);
-    stack_.Children(depth_) = ChildChain{};
-    hook_.Pushed(stack_, depth_);
+    stack_[depth_].children = ChildChain{};
   }
 
-  void OnEndTag(const MarkupToken& token) {
+  void OnEndTag() {
+    const MarkupToken& token = token_;
     if (skipDepth_ > 0) {
       --skipDepth_;
       return;
@@ -181,7 +211,7 @@ class MarkupParser {
       return;
     }
     std::int32_t n = depth_;
-    while (n > 0 && !EndTagMatches(cursor_, stack_[n - 1].text)) --n;
+    while (n > 0 && !EndTagMatches(cursor_, stack_.Name(n - 1), stack_[n - 1].nameLength)) --n;
     if (n == 0) {
       MarkError();
       if (doc_.status.empty())
@@ -189,17 +219,44 @@ class MarkupParser {
                       CursorText(cursor_).c_str(), token.start);
       return;
     }
-    while (depth_ > n) CloseNotEnded(&token);
+    while (depth_ > n) CloseNotEnded(true);
+    CloseMatched(token.start, token.length);
+  }
+
+  // The usual end tag, "</" + the innermost open element's name + '>', read
+  // without the general scan: the scanner would give the same token and name
+  // range, and the match would stop at the innermost element.
+  bool ClosesInnermost() {
+    if (depth_ == 0 || skipDepth_ > 0) return false;
+    const char* p = cursor_.text + cursor_.pos;
+    if (p[0] != '<' || p[1] != '/') return false;
+    const std::int32_t n = stack_[depth_ - 1].nameLength;
+    if (n + 3 > kMaxEndTagLength) return false;
+    const char* name = stack_.Name(depth_ - 1);
+    for (std::int32_t i = 0; i < n; ++i)
+      if (p[2 + i] != name[i]) return false;
+    if (p[2 + n] != '>') return false;
+    const std::int32_t start = cursor_.pos;
+    cursor_.nameStart = start + 2;
+    cursor_.nameEnd = start + 1 + n;
+    cursor_.pos = start + n + 3;
+    CloseMatched(start, n + 3);
+    return true;
+  }
+
+  // Pops the innermost open element, ended by the end tag at start.
+  void CloseMatched(std::int32_t start, std::int32_t length) {
     ElementRecord& matched = doc_.Rec(current_);
-    matched.length = token.start + token.length - matched.start;
-    matched.SetEndTagLength(token.length);
+    matched.length = start + length - matched.start;
+    matched.SetEndTagLength(length);
     current_ = matched.parent;
     --depth_;
   }
 
   // Closes the innermost open element as one without end tag: its children
-  // become its following siblings. endTag is null at the end of the text.
-  void CloseNotEnded(const MarkupToken* endTag) {
+  // become its following siblings. byEndTag: an end tag of an outer element
+  // was found (the cursor holds its name), else the text ended.
+  void CloseNotEnded(bool byEndTag) {
     const std::int32_t e = current_;
     doc_.Rec(root_).Set(ElemParseError);
     ElementRecord& rec = doc_.Rec(e);
@@ -221,17 +278,15 @@ class MarkupParser {
       moved.prevSibling = e;
       for (std::int32_t c = firstMoved; c != 0; c = doc_.Rec(c).nextSibling) doc_.Rec(c).parent = parent;
       doc_.Rec(doc_.Rec(parent).firstChild).prevSibling = lastMoved;
-      stack_.Children(depth_ - 1).last = lastMoved;
+      stack_[depth_ - 1].children.last = lastMoved;
     }
     if (doc_.status.empty()) {
-      const MarkupToken& open = stack_[depth_ - 1];
-      if (endTag != nullptr)
+      const char* name = stack_.Name(depth_ - 1);
+      if (byEndTag)
         SetFirstError(doc_.status, "End tag '%s' at offset %d does not match start tag '%s' at offset %d",
-                      CursorText(cursor_).c_str(), cursor_.nameStart - 1, open.text.c_str(),
-                      doc_.Rec(e).start);
+                      CursorText(cursor_).c_str(), cursor_.nameStart - 1, name, doc_.Rec(e).start);
       else
-        SetFirstError(doc_.status, "Element '%s' at offset %d not ended", open.text.c_str(),
-                      doc_.Rec(e).start);
+        SetFirstError(doc_.status, "Element '%s' at offset %d not ended", name, doc_.Rec(e).start);
     }
     current_ = parent;
     --depth_;
@@ -243,6 +298,7 @@ class MarkupParser {
   SpaceHook& hook_;
   const std::int32_t baseLevel_;
   TokenStack stack_;
+  MarkupToken token_;  // the token being read; start-tag names stay in the text
   std::int32_t depth_ = 0;
   std::int32_t current_;
   std::int32_t first_ = 0;

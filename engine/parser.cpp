@@ -18,9 +18,8 @@ const char kTextTooLong[] = "Document text too long";
 
 struct NoSpaceHook {
   static constexpr bool kSeesContent = false;
-  void Begin(TokenStack&) {}
-  void Pushed(TokenStack&, std::int32_t) {}
-  void AfterSpace(ScanCursor&, TokenStack&, std::int32_t) {}
+  template <class Parser>
+  void AfterSpace(ScanCursor&, const Parser&) {}
 };
 
 }  // namespace

@@ -23,25 +23,19 @@ class IndentEditor {
   static constexpr bool kSeesContent = true;  // white space before tags is edited
   explicit IndentEditor(std::string& text) : text_(text) {}
 
-  void Begin(TokenStack& stack) { stack[0].depth = 0; }
-  void Pushed(TokenStack& stack, std::int32_t depth) { stack[depth].depth = depth; }
-
   // cursor.pos stands just after a white-space run, on '<' or the end.
-  void AfterSpace(ScanCursor& cursor, TokenStack& stack, std::int32_t depth) {
+  template <class Parser>
+  void AfterSpace(ScanCursor& cursor, const Parser& parser) {
     const std::int32_t q = cursor.pos;
     const char* at = cursor.text + q;
     if (at[0] == '\0' || (at[0] == '<' && at[1] == '!')) return;
-    std::int32_t want = stack[depth].depth;
+    std::int32_t want = parser.Depth();
     if (at[0] == '<' && at[1] == '/') {
       // An end tag is indented like the outermost open start tag of its name.
       const char* name = at + 2;
       const std::size_t n = static_cast<std::size_t>(bytes::SkipUntil(name, bytes::kNameEnd) - name);
-      for (std::int32_t k = 0; k <= depth; ++k) {
-        if (stack[k].text.size() == n && std::memcmp(stack[k].text.data(), name, n) == 0) {
-          want = stack[k].depth;
-          break;
-        }
-      }
+      const std::int32_t outermost = parser.OutermostOpenNamed(name, n);
+      if (outermost >= 0) want = outermost;
     }
     Settle(q);
     std::int32_t tabs = 0;

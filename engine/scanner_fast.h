@@ -7,6 +7,8 @@
 #include <cstring>
 #include <strings.h>
 
+#include <string>
+
 #include "engine/byte_classes.h"
 #include "engine/scanner.h"
 #include "orvel/constants.h"
@@ -27,14 +29,27 @@ inline int Finish(ScanCursor& cursor, MarkupToken& token, const char* stop, int 
   return type;
 }
 
+// Copies a tag name into a token's text. The slot of a depth mostly sees
+// names of one length again: then the bytes are overwritten in place.
+inline void AssignName(std::string& text, const char* name, std::size_t n) {
+  if (text.size() == n) {
+    char* out = &text[0];
+    for (std::size_t i = 0; i < n; ++i) out[i] = name[i];
+  } else {
+    text.assign(name, n);
+  }
+}
+
 // Out of line, in scanner.cpp: the constructs that are rare or end a scan.
 int Unterminated(ScanCursor& cursor, MarkupToken& token, const char* nul, const char* word);
 int ScanOtherMarkup(ScanCursor& cursor, MarkupToken& token, const char* lt);
 
-inline int ScanStartTag(ScanCursor& cursor, MarkupToken& token, const char* name) {
+// With nameLength the name is not copied; its length is stored there instead.
+inline int ScanStartTag(ScanCursor& cursor, MarkupToken& token, const char* name, std::int32_t* nameLength) {
   const char* p = SkipUntil(name + 1, bytes::kNameEnd);
   if (*p == '\0') return Unterminated(cursor, token, p, "Element tag");
-  token.text.assign(name, static_cast<std::size_t>(p - name));
+  if (nameLength != nullptr) *nameLength = static_cast<std::int32_t>(p - name);
+  else AssignName(token.text, name, static_cast<std::size_t>(p - name));
   const char* const afterName = p;
   for (;;) {
     p = SkipUntil(p, bytes::kTagStop);
@@ -70,22 +85,24 @@ inline int ScanEndTagAt(ScanCursor& cursor, MarkupToken& token, const char* name
   return Finish(cursor, token, p + 1, ScanEndTag);
 }
 
-inline int ScanMarkup(ScanCursor& cursor, MarkupToken& token, const char* lt) {
+inline int ScanMarkup(ScanCursor& cursor, MarkupToken& token, const char* lt, std::int32_t* nameLength) {
   const char b = lt[1];
-  if (Is(b, bytes::kNameStart)) return ScanStartTag(cursor, token, lt + 1);
+  if (Is(b, bytes::kNameStart)) return ScanStartTag(cursor, token, lt + 1, nameLength);
   if (b == '/') return ScanEndTagAt(cursor, token, lt + 2);
   return ScanOtherMarkup(cursor, token, lt);
 }
 
 }  // namespace scan_detail
 
-// ScanToken's body, inlined into the parser's loop.
-inline int ScanTokenInline(ScanCursor& cursor, MarkupToken& token) {
+// ScanToken's body, inlined into the parser's loop. A parser that keeps
+// start-tag names elsewhere passes nameLength: the name of a start tag is then
+// not copied into token.text, and its length is stored there.
+inline int ScanTokenInline(ScanCursor& cursor, MarkupToken& token, std::int32_t* nameLength = nullptr) {
   using namespace scan_detail;
   token.flags = 0;
   token.start = cursor.pos;
   const char* p = cursor.text + cursor.pos;
-  if (*p == '<') return ScanMarkup(cursor, token, p);
+  if (*p == '<') return ScanMarkup(cursor, token, p, nameLength);
   if (*p == '\0') {
     token.length = 0;
     token.type = 0;
@@ -101,6 +118,5 @@ inline int ScanTokenInline(ScanCursor& cursor, MarkupToken& token) {
   p = SkipUntil(p + 1, bytes::kTextStop);
   return Finish(cursor, token, *p == '>' ? p + 1 : p, NodeText);
 }
-
 
 }  // namespace orvel
