@@ -1,0 +1,41 @@
+#include "tests/support/parse_invariants.h"
+
+#include "engine/xml_document.h"
+#include "orvel/constants.h"
+#include "tests/support/table_checker.h"
+
+namespace orvel {
+namespace test {
+
+namespace {
+
+std::string WithoutTabsAndSpaces(const std::string& s) {
+  std::string out;
+  for (char c : s)
+    if (c != '\t' && c != ' ') out += c;
+  return out;
+}
+
+}  // namespace
+
+::testing::AssertionResult ParseInvariantsHold(const std::string& bytes) {
+  for (const int flags : {0, static_cast<int>(DocNoCase)}) {
+    XmlDocument doc;
+    doc.docFlags = flags;
+    const bool valid = doc.ParseText(bytes.c_str());
+    if (valid != doc.IsDocumentValid()) return ::testing::AssertionFailure() << "result differs from IsDocumentValid";
+    if (valid != doc.status.empty()) return ::testing::AssertionFailure() << "valid with status '" << doc.status << "'";
+    ::testing::AssertionResult parsed = CheckTable(doc);
+    if (!parsed) return parsed << " (after ParseText, flags " << flags << ")";
+    const std::string before = doc.text;
+    doc.ReindentDocument();
+    ::testing::AssertionResult reindented = CheckTable(doc);
+    if (!reindented) return reindented << " (after ReindentDocument, flags " << flags << ")";
+    if (WithoutTabsAndSpaces(before) != WithoutTabsAndSpaces(doc.text))
+      return ::testing::AssertionFailure() << "re-indentation changed more than tabs and spaces";
+  }
+  return ::testing::AssertionSuccess();
+}
+
+}  // namespace test
+}  // namespace orvel
