@@ -140,11 +140,15 @@ void AddInputs() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Large blocks from the heap rather than fresh mappings: otherwise glibc's
-  // moving mmap threshold makes a parser's timing depend on what ran before
-  // (page faults on new mappings), which is not what is measured here.
-  mallopt(M_MMAP_THRESHOLD, 1 << 30);
-  mallopt(M_TRIM_THRESHOLD, 1 << 30);
+  // ORVEL_BENCH_STEADY_HEAP=1: large blocks from the heap and no trimming, so
+  // that no parse pays page faults for fresh mappings. With glibc's defaults a
+  // parser that frees and reallocates its memory on every parse pays them, in
+  // proportion to its memory use, and its timing depends on what ran before.
+  const char* steady = std::getenv("ORVEL_BENCH_STEADY_HEAP");
+  if (steady != nullptr && steady[0] == '1') {
+    mallopt(M_MMAP_THRESHOLD, 1 << 30);
+    mallopt(M_TRIM_THRESHOLD, 1 << 30);
+  }
   pugi::set_memory_management_functions(CountedAlloc, CountedFree);
   AddInputs();
   for (const Input& in : Inputs()) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/byte_classes.h"
 #include "engine/scanner_fast.h"
 #include "engine/xml_document.h"
 #include "orvel/constants.h"
@@ -138,6 +139,11 @@ class MarkupParser {
   void SkipToMarkup() {
     const char* p = cursor_.text + cursor_.pos;
     if (*p == '<') return;
+    while (bytes::Is(*p, bytes::kSpace)) ++p;  // mostly a line break and indentation
+    if (*p == '<') {
+      cursor_.pos = static_cast<std::int32_t>(p - cursor_.text);
+      return;
+    }
     const char* lt = std::strchr(p, '<');
     cursor_.pos = static_cast<std::int32_t>((lt != nullptr ? lt : p + std::strlen(p)) - cursor_.text);
   }
