@@ -7,8 +7,9 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
-#include <vector>
+#include <type_traits>
 
 #include "engine/byte_classes.h"
 #include "engine/scanner_fast.h"
@@ -18,21 +19,26 @@
 namespace orvel {
 
 // The ends of a sibling chain being built, so that linking a new element
-// does not walk through the records.
+// does not walk through the records. ChildChain{} is the empty chain.
 struct ChildChain {
-  std::int32_t first = 0;
-  std::int32_t last = 0;
+  std::int32_t first;
+  std::int32_t last;
 };
 
 // One level of the stack of open start tags. Slot k describes the element
-// open at depth k (its name in the name store) and the chain of children
-// being built at depth k (under the parse root for k = 0, else under the
-// element of slot k - 1).
+// open at depth k and the chain of children being built at depth k (under the
+// parse root for k = 0, else under the element of slot k - 1). Fields are
+// written before they are read; slots are copied as bytes when the stack grows.
 struct OpenSlot {
-  std::int32_t nameAt = 0;      // offset of the name in the name store
-  std::int32_t nameLength = 0;
+  std::int32_t nameAt;      // offset of the name in the name store
+  std::int32_t nameLength;
+  std::int32_t record;      // the open element's record, its start and start-tag length:
+  std::int32_t start;       // kept here so that closing it reads no record, and the
+  std::int32_t startTag;    // next element out is known without a load from the table
   ChildChain children;
 };
+
+static_assert(std::is_trivially_copyable<OpenSlot>::value, "slots are copied as bytes");
 
 // The token stack of a parse: grows 6, 18, 42, 90, ... slots. The first six
 // live in the object itself, so that a small parse allocates nothing. The
@@ -40,18 +46,26 @@ struct OpenSlot {
 // NUL, in one string.
 class TokenStack {
  public:
-  OpenSlot& operator[](std::int32_t k) { return k < kInline ? first_[k] : more_[static_cast<std::size_t>(k - kInline)]; }
-  const OpenSlot& operator[](std::int32_t k) const {
-    return k < kInline ? first_[k] : more_[static_cast<std::size_t>(k - kInline)];
-  }
-  std::int32_t Size() const { return kInline + static_cast<std::int32_t>(more_.size()); }
+  TokenStack() = default;
+  TokenStack(const TokenStack&) = delete;
+  TokenStack& operator=(const TokenStack&) = delete;
+
+  OpenSlot& operator[](std::int32_t k) { return slots_[k]; }
+  const OpenSlot& operator[](std::int32_t k) const { return slots_[k]; }
   void MakeRoomFor(std::int32_t top) {
-    while (top >= Size()) more_.resize(static_cast<std::size_t>(2 * Size() + 6 - kInline));
+    while (top >= size_) {
+      const std::int32_t grown = 2 * size_ + 6;
+      std::unique_ptr<OpenSlot[]> more(new OpenSlot[static_cast<std::size_t>(grown)]);
+      std::memcpy(more.get(), slots_, sizeof(OpenSlot) * static_cast<std::size_t>(size_));
+      more_ = std::move(more);
+      slots_ = more_.get();
+      size_ = grown;
+    }
   }
   // Records the name of the element opened at depth k.
   void SetName(std::int32_t k, const char* name, std::int32_t n) {
-    OpenSlot& slot = (*this)[k];
-    slot.nameAt = k == 0 ? 0 : (*this)[k - 1].nameAt + (*this)[k - 1].nameLength + 1;
+    OpenSlot& slot = slots_[k];
+    slot.nameAt = k == 0 ? 0 : slots_[k - 1].nameAt + slots_[k - 1].nameLength + 1;
     slot.nameLength = n;
     const std::size_t need = static_cast<std::size_t>(slot.nameAt) + static_cast<std::size_t>(n) + 1;
     if (names_.size() < need) names_.resize(need + names_.size() + 64);  // size serves as capacity
@@ -59,12 +73,14 @@ class TokenStack {
     for (std::int32_t i = 0; i < n; ++i) out[i] = name[i];
     out[n] = '\0';
   }
-  const char* Name(std::int32_t k) const { return names_.c_str() + (*this)[k].nameAt; }
+  const char* Name(std::int32_t k) const { return names_.c_str() + slots_[k].nameAt; }
 
  private:
   static constexpr std::int32_t kInline = 6;
   OpenSlot first_[kInline];
-  std::vector<OpenSlot> more_;
+  std::unique_ptr<OpenSlot[]> more_;
+  OpenSlot* slots_ = first_;
+  std::int32_t size_ = kInline;
   std::string names_;
 };
 
@@ -99,7 +115,7 @@ class MarkupParser {
         baseLevel_(doc.Rec(root).Level()), current_(root) {
     // The root may have children already: new elements follow them.
     const std::int32_t first = doc.Rec(root).firstChild;
-    if (first != 0) stack_[0].children = ChildChain{first, doc.Rec(first).prevSibling};
+    stack_[0].children = first != 0 ? ChildChain{first, doc.Rec(first).prevSibling} : ChildChain{};
   }
 
   std::int32_t Run() {
@@ -199,6 +215,10 @@ class MarkupParser {
       return;
     }
     stack_.SetName(depth_, cursor_.text + token.start + 1, nameLength);
+    OpenSlot& open = stack_[depth_];
+    open.record = r;
+    open.start = token.start;
+    open.startTag = token.length;
     ++depth_;
     current_ = r;
     stack_.MakeRoomFor(depth_);
@@ -252,11 +272,12 @@ class MarkupParser {
 
   // Pops the innermost open element, ended by the end tag at start.
   void CloseMatched(std::int32_t start, std::int32_t length) {
-    ElementRecord& matched = doc_.Rec(current_);
-    matched.length = start + length - matched.start;
-    matched.SetEndTagLength(length);
-    current_ = matched.parent;
+    const OpenSlot& open = stack_[depth_ - 1];
+    ElementRecord& matched = doc_.Rec(open.record);
+    matched.length = start + length - open.start;
+    matched.tagLengths = static_cast<std::uint32_t>(open.startTag) | (static_cast<std::uint32_t>(length) << 22);
     --depth_;
+    current_ = depth_ > 0 ? stack_[depth_ - 1].record : root_;
   }
 
   // Closes the innermost open element as one without end tag: its children
