@@ -147,6 +147,19 @@ TEST(Parser, ParseMarkupUnderAScratchRecord) {
   EXPECT_TRUE(doc.Rec(scratch).Has(ElemParseError));
   EXPECT_EQ(doc.status, "Element 'z' at offset 11 not ended");
 
+  // Under a record that has children, new elements follow the last of them.
+  XmlDocument grown;
+  grown.ParseText("<r><a/><c/></r>");
+  ScanCursor more("<b/><d/>", 0);
+  const std::int32_t b = grown.ParseMarkup(1, more);
+  EXPECT_EQ(b, 4);
+  EXPECT_EQ(grown.Rec(3).nextSibling, 4);
+  EXPECT_EQ(grown.Rec(4).prevSibling, 3);
+  EXPECT_EQ(grown.Rec(4).nextSibling, 5);
+  EXPECT_EQ(grown.Rec(2).prevSibling, 5);
+  EXPECT_EQ(grown.Rec(5).parent, 1);
+  EXPECT_FALSE(grown.Rec(4).Has(ElemFirstChild));
+
   ScanCursor noElement("text only", 0);
   EXPECT_EQ(doc.ParseMarkup(scratch, noElement), 0);
   EXPECT_EQ(doc.status, "");
@@ -222,6 +235,23 @@ TEST(Parser, EndTagLengthLimit) {
       EXPECT_EQ(doc.status, "Element end tag at offset 7 too long");
       EXPECT_TRUE(doc.Rec(2).Has(ElemOpen));
       EXPECT_TRUE(doc.Rec(1).Has(ElemInnerError));
+    }
+  }
+}
+
+// The usual end tag, read in line by the parser, obeys the same limit.
+TEST(Parser, EndTagLengthLimitOfAMatchingName) {
+  for (const std::int32_t endLength : {kMaxEndTagLength, kMaxEndTagLength + 1}) {
+    SCOPED_TRACE(endLength);
+    const std::string name(static_cast<std::size_t>(endLength) - 3, 'n');
+    XmlDocument doc;
+    const bool valid = doc.ParseText(("<r><" + name + ">t</" + name + "></r>").c_str());
+    EXPECT_TRUE(CheckTable(doc));
+    EXPECT_EQ(valid, endLength <= kMaxEndTagLength);
+    if (!valid) {
+      EXPECT_EQ(doc.status, "Element end tag at offset " + std::to_string(endLength + 3) + " too long");
+    } else {
+      EXPECT_EQ(doc.Rec(2).EndTagLength(), endLength);
     }
   }
 }
