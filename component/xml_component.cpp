@@ -43,25 +43,25 @@ void XmlComponent::SetDocumentFlags(int flags) { RunInFrameVoid(this, [&] { docu
 int XmlComponent::SaveDocumentFile(const char*) { return NotAvailable(); }                                                 // 29
 void XmlComponent::ReadDocumentText(char* buf, int len) { TextSlotVoid(this, buf, len, [&] { return document_.text; }); }  // 30
 int XmlComponent::AppendElementNumber(const char* name, int value, int flags) { return BoolSlot(this, [&] { return AppendElement(name, NumberText(value).text, flags); }); }  // 31
-int XmlComponent::AppendElement(const char*, const char*, int) { return NotAvailable(); }                                  // 32
+int XmlComponent::AppendElement(const char* name, const char* content, int flags) { return AddElementWithFlags(name, content, flags); }                                  // 32
 int XmlComponent::InsertElementNumber(const char* name, int value, int flags) { return BoolSlot(this, [&] { return InsertElement(name, NumberText(value).text, flags); }); }  // 33
-int XmlComponent::InsertElement(const char*, const char*, int) { return NotAvailable(); }                                  // 34
+int XmlComponent::InsertElement(const char* name, const char* content, int flags) { return AddElementWithFlags(name, content, flags | AddBefore); }                                  // 34
 int XmlComponent::AppendChildElementNumber(const char* name, int value, int flags) { return BoolSlot(this, [&] { return AppendChildElement(name, NumberText(value).text, flags); }); }  // 35
-int XmlComponent::AppendChildElement(const char*, const char*, int) { return NotAvailable(); }                             // 36
+int XmlComponent::AppendChildElement(const char* name, const char* content, int flags) { return AddElementWithFlags(name, content, flags | AddAsChild); }                             // 36
 int XmlComponent::InsertChildElementNumber(const char* name, int value, int flags) { return BoolSlot(this, [&] { return InsertChildElement(name, NumberText(value).text, flags); }); }  // 37
-int XmlComponent::InsertChildElement(const char*, const char*, int) { return NotAvailable(); }                             // 38
+int XmlComponent::InsertChildElement(const char* name, const char* content, int flags) { return AddElementWithFlags(name, content, flags | AddBefore | AddAsChild); }                             // 38
 int XmlComponent::WriteAttributeNumber(const char* name, int value) { return BoolSlot(this, [&] { return WriteAttribute(name, NumberText(value).text); }); }               // 39
 int XmlComponent::WriteAttribute(const char*, const char*) { return NotAvailable(); }                                      // 40
 int XmlComponent::WriteChildAttributeNumber(const char* name, int value) { return BoolSlot(this, [&] { return WriteChildAttribute(name, NumberText(value).text); }); }     // 41
 int XmlComponent::WriteChildAttribute(const char*, const char*) { return NotAvailable(); }                                 // 42
-int XmlComponent::AppendMarkup(const char*) { return NotAvailable(); }                                                     // 43
-int XmlComponent::InsertMarkup(const char*) { return NotAvailable(); }                                                     // 44
+int XmlComponent::AppendMarkup(const char* markup) { return AddMarkupWithFlags(markup, 0); }                                                     // 43
+int XmlComponent::InsertMarkup(const char* markup) { return AddMarkupWithFlags(markup, AddBefore); }                                                     // 44
 void XmlComponent::ReadElementMarkup(char* buf, int len) { TextSlotVoid(this, buf, len, [&] { return document_.ElementMarkup(document_.mainPos); }); }       // 45
-int XmlComponent::AppendChildMarkup(const char*) { return NotAvailable(); }                                                // 46
-int XmlComponent::InsertChildMarkup(const char*) { return NotAvailable(); }                                                // 47
+int XmlComponent::AppendChildMarkup(const char* markup) { return AddMarkupWithFlags(markup, AddAsChild); }                                                // 46
+int XmlComponent::InsertChildMarkup(const char* markup) { return AddMarkupWithFlags(markup, AddBefore | AddAsChild); }                                                // 47
 void XmlComponent::ReadChildElementMarkup(char* buf, int len) { TextSlotVoid(this, buf, len, [&] { return document_.ElementMarkup(document_.childPos); }); } // 48
-int XmlComponent::AppendNode(int, const char*) { return NotAvailable(); }                                                  // 49
-int XmlComponent::InsertNode(int, const char*) { return NotAvailable(); }                                                  // 50
+int XmlComponent::AppendNode(int nodeType, const char* text) { return AddNodeWithFlags(nodeType, text, 0); }                                                  // 49
+int XmlComponent::InsertNode(int nodeType, const char* text) { return AddNodeWithFlags(nodeType, text, AddBefore); }                                                  // 50
 int XmlComponent::DeleteElement() { return NotAvailable(); }                                                               // 51
 int XmlComponent::DeleteChildElement() { return NotAvailable(); }                                                          // 52
 int XmlComponent::DeleteNode() { return NotAvailable(); }                                                                  // 53
@@ -77,5 +77,10 @@ int XmlComponent::ReplaceInnerMarkup(const char*) { return NotAvailable(); }    
 void XmlComponent::ReindentDocument() { RunInFrameVoid(this, [&] { document_.ReindentDocument(); }); }                     // 63
 void XmlComponent::ReservedNoOp() {}                                                                                       // 64
 // clang-format on
+
+
+int XmlComponent::AddElementWithFlags(const char*, const char*, int) { return NotAvailable(); }
+int XmlComponent::AddMarkupWithFlags(const char*, int) { return NotAvailable(); }
+int XmlComponent::AddNodeWithFlags(int, const char*, int) { return NotAvailable(); }
 
 }  // namespace orvel
