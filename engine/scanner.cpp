@@ -1,4 +1,6 @@
-// The markup scanner's entry points and the name helpers.
+// The markup scanner's entry points, the constructs its fast path leaves out
+// of line (comments, CDATA, instructions, declarations, malformed and
+// unterminated markup) and the name helpers.
 #include "engine/scanner.h"
 #include "engine/scanner_fast.h"
 

@@ -3,10 +3,7 @@
 // rare document type declarations. Inline so that the parser's loop holds it.
 #pragma once
 
-#include <cstdio>
 #include <cstring>
-#include <strings.h>
-
 #include <string>
 
 #include "engine/byte_classes.h"
