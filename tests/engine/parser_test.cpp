@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -312,6 +313,18 @@ TEST(Parser, TextOf2GiBIsRefusedBeforeCopying) {
   EXPECT_EQ(doc.recordCount, 1);
   EXPECT_EQ(doc.Rec(0).length, 0);
   EXPECT_TRUE(doc.ParseText("<a/>"));
+
+  // A loaded text of that length is refused the same way, after the load status.
+  try {
+    doc.text.assign(n, 'x');
+  } catch (const std::bad_alloc&) {
+    GTEST_SKIP() << "2 GiB not available";
+  }
+  doc.status = "Loaded";
+  EXPECT_FALSE(doc.ParseDocument());
+  EXPECT_EQ(doc.status, "Loaded, Document text too long");
+  EXPECT_TRUE(doc.text.empty());
+  EXPECT_EQ(doc.recordCount, 1);
 #endif
 }
 
