@@ -55,9 +55,9 @@ class ComponentBase : public Interface, public OwnedObjectLists {
     }
     if (nestingCount != 0) return;
     const unsigned int id = this->GetComponentID();
-    IComponent* self = this;
+    const std::uintptr_t address = reinterpret_cast<std::uintptr_t>(static_cast<IComponent*>(this));
     delete static_cast<OwnedObjectLists*>(this);
-    RemoveLiveComponent(self, id != FactoryComponentID ? 1 : 0);
+    RemoveLiveComponent(address, id != FactoryComponentID ? 1 : 0);
   }
 
   int GetAutoRelease() override { return autoRelease; }               // slot 3

@@ -62,14 +62,14 @@ void InsertLiveComponent(IComponent* component, ComponentID componentId, Creator
 
 std::size_t LiveComponentCount() { return g_liveComponents.size(); }
 
-void RemoveLiveComponent(IComponent* component, int notify) {
+void RemoveLiveComponent(std::uintptr_t address, int notify) {
   ModuleLockScope lock;
-  const auto found = g_liveComponents.find(KeyOf(component));
+  const auto found = g_liveComponents.find(address);
   if (found != g_liveComponents.end()) {
     g_liveComponents.erase(found);
   } else {
     DebugLog("Orvel[Error]: To remove a component not exist\n");
-    DebugLog("Orvel[Error]: IComponent* = 0x%0*" PRIXPTR "\n", kAddressDigits, KeyOf(component));
+    DebugLog("Orvel[Error]: IComponent* = 0x%0*" PRIXPTR "\n", kAddressDigits, address);
   }
   if (g_liveComponents.empty() && notify != 0) {
     try {

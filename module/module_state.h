@@ -13,9 +13,10 @@ using ComponentCreator = IComponent* (*)();
 void RegisterComponentCreator(ComponentID id, ComponentCreator creator);
 // First creator registered for id, or null.
 ComponentCreator FindComponentCreator(ComponentID id);
-// Erases component from the live map (logging when absent) and sends the idle
-// notice to component 361 when the map becomes empty and notify is non-zero.
-void RemoveLiveComponent(IComponent* component, int notify);
+// Erases the component at address from the live map (logging when absent) and
+// sends the idle notice to component 361 when the map becomes empty and notify
+// is non-zero. The component is already destroyed: its address is only a key.
+void RemoveLiveComponent(std::uintptr_t address, int notify);
 
 // Module lock: recursive, created on first use (which also sets the dll-safe flag).
 void LockModule();

@@ -148,7 +148,7 @@ TEST(ComponentBase, RemovalWithoutNotifyFlagSendsNoNotice) {
   SetDLLRegistry("/nonexistent/orvel.ini");
   CapturedLog log;
   LooseComponent* c = new LooseComponent;
-  IComponent* key = c;
+  const std::uintptr_t key = reinterpret_cast<std::uintptr_t>(static_cast<IComponent*>(c));
   c->Release(0);
   const std::string withNotice = log.Text();
   EXPECT_NE(withNotice.find("[Orvel_Error]"), std::string::npos);
