@@ -2,6 +2,8 @@
 // works only through its exports and the component's slots.
 #include <cstdio>
 #include <cstring>
+#include <exception>
+#include <new>
 
 #include "tools/commands.h"
 
@@ -49,8 +51,18 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, words.empty() ? stderr : stdout);
     return words.empty() ? orvelxml::ExitUsage : orvelxml::ExitOk;
   }
-  for (const Command& command : kCommands) {
-    if (words[0] == command.name) return command.run(orvelxml::Args(words.begin() + 1, words.end()), options);
+  // No exception may end the tool with an abort: a file or buffer too large for
+  // memory is reported like any other failure.
+  try {
+    for (const Command& command : kCommands) {
+      if (words[0] == command.name) return command.run(orvelxml::Args(words.begin() + 1, words.end()), options);
+    }
+  } catch (const std::bad_alloc&) {
+    std::fputs("orvelxml: out of memory\n", stderr);
+    return orvelxml::ExitUsage;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "orvelxml: %s\n", e.what());
+    return orvelxml::ExitUsage;
   }
   std::fprintf(stderr, "orvelxml: unknown command '%s'\n%s", words[0].c_str(), kUsage);
   return orvelxml::ExitUsage;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <iostream>
 #include <fstream>
+#include <new>
 
 #include "tools/commands.h"
 #include "tools/operations.h"
@@ -49,6 +50,10 @@ int RunLines(std::istream& in, const std::string& name, ModuleHost& host) {
     } catch (const ScriptError& e) {
       std::fprintf(stderr, "%s:%d: %s: %s\n", name.c_str(), number, op->name, e.what());
       return ExitUsage;
+    } catch (const std::bad_alloc&) {
+      // A large capacity argument is the usual cause: say where, and stop.
+      std::fprintf(stderr, "%s:%d: %s: out of memory\n", name.c_str(), number, op->name);
+      return ExitUsage;
     }
     std::printf("%s%s -> %s\n", op->name, args.Echo().c_str(), result.c_str());
     if (std::string(op->name) == "Release") {
@@ -59,6 +64,11 @@ int RunLines(std::istream& in, const std::string& name, ModuleHost& host) {
         return ExitUsage;
       }
     }
+  }
+  // A read error ends getline like the end of the script does; only the stream tells them apart.
+  if (in.bad()) {
+    std::fprintf(stderr, "orvelxml: cannot read script %s\n", name.c_str());
+    return ExitUsage;
   }
   return ExitOk;
 }

@@ -37,10 +37,11 @@ std::string ReadFile(const std::string& path) {
   return s.str();
 }
 
-Outcome Tool(const std::string& arguments) {
+// shellPrefix runs in the same shell before the tool (e.g. a ulimit).
+Outcome Tool(const std::string& arguments, const std::string& shellPrefix = "") {
   const std::string err = Folder() + "/stderr.txt";
-  const std::string command =
-      std::string(ORVELXML_TOOL) + " --module " + ORVEL_MODULE_PATH + " " + arguments + " 2>" + err;
+  const std::string command = shellPrefix + std::string(ORVELXML_TOOL) + " --module " + ORVEL_MODULE_PATH + " " +
+                              arguments + " 2>" + err;
   Outcome o{-1, ""};
   FILE* p = popen(command.c_str(), "r");
   if (p == nullptr) return o;
@@ -165,6 +166,25 @@ TEST(ToolRun, RejectsBadScriptsWithExitCodeTwo) {
     EXPECT_EQ(o.exitCode, 2) << c.script;
     EXPECT_NE(o.out.find(script + c.message), std::string::npos) << o.out;
   }
+}
+
+TEST(ToolFailures, UnreadableInputIsAnErrorNotAnEmptyRun) {
+  // A folder opens like a file but cannot be read: no script ran, so no success.
+  const Outcome o = Tool("run " + Folder());
+  EXPECT_EQ(o.exitCode, 2) << o.out;
+  EXPECT_EQ(o.out, "orvelxml: cannot read script " + Folder() + "\n");
+}
+
+TEST(ToolFailures, MemoryExhaustionEndsWithAMessageAndExitCodeTwo) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "AddressSanitizer needs more address space than the limit leaves";
+#else
+  // A 200 MB buffer under a 150 MB address-space limit: the allocation fails.
+  const std::string script = WriteFile("oom.script", "ParseText \"<a/>\"\nReadDocumentText 200000000\n");
+  const Outcome o = Tool("run " + script, "ulimit -v 150000; ");
+  EXPECT_EQ(o.exitCode, 2) << o.out;
+  EXPECT_EQ(o.out, "ParseText \"<a/>\" -> 1\n" + script + ":2: ReadDocumentText: out of memory\n");
+#endif
 }
 
 TEST(ToolUsage, HelpAndUsageErrors) {
