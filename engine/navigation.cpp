@@ -147,18 +147,24 @@ int XmlDocument::SeekNode(int typeMask) {
       if (nodeStart == parentEndTag) return 0;
       type = NodeEndTag;
     } else if (scanned == NodeElement) {
-      element = element != 0 ? NextSiblingOf(*this, element) : FirstChildOf(*this, parentPos);
-      if (element == 0 || !IsLiveRecord(*this, element)) return 0;
-      if (typeMask == 0 || (typeMask & NodeElement) != 0) {
-        mainPos = element;
-        childPos = 0;
-        nodeOffset = nodeLength = 0;
-        nodeType = NodeElement;
-        return NodeElement;
+      const std::int32_t next = element != 0 ? NextSiblingOf(*this, element) : FirstChildOf(*this, parentPos);
+      if (next != 0 && IsLiveRecord(*this, next) && Rec(next).start == nodeStart) {
+        element = next;
+        if (typeMask == 0 || (typeMask & NodeElement) != 0) {
+          mainPos = element;
+          childPos = 0;
+          nodeOffset = nodeLength = 0;
+          nodeType = NodeElement;
+          return NodeElement;
+        }
+        const std::int64_t after = static_cast<std::int64_t>(Rec(element).start) + Rec(element).length;
+        offset = after > nodeStart ? after : nodeEnd;  // never stand still on a broken record
+        continue;
       }
-      const std::int64_t after = static_cast<std::int64_t>(Rec(element).start) + Rec(element).length;
-      offset = after > nodeStart ? after : nodeEnd;  // never stand still on a broken record
-      continue;
+      // The parser made no record for this tag (one beyond the layout limits,
+      // which it reported as an error): it is malformed markup to the walk,
+      // and the next record still waits for its own tag further on.
+      type = NodeBadMarkup;
     }
     if (typeMask != 0 && (typeMask & type) == 0) {
       offset = nodeEnd;
