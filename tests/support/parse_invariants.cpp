@@ -2,6 +2,7 @@
 
 #include "engine/xml_document.h"
 #include "orvel/constants.h"
+#include "tests/support/reference_parser.h"
 #include "tests/support/table_checker.h"
 
 namespace orvel {
@@ -28,9 +29,13 @@ std::string WithoutTabsAndSpaces(const std::string& s) {
     ::testing::AssertionResult parsed = CheckTable(doc);
     if (!parsed) return parsed << " (after ParseText, flags " << flags << ")";
     const std::string before = doc.text;
+    ::testing::AssertionResult byRules = SameDocument(ReferenceParseText(before, flags), doc, true);
+    if (!byRules) return byRules << " (after ParseText, flags " << flags << ")";
     doc.ReindentDocument();
     ::testing::AssertionResult reindented = CheckTable(doc);
     if (!reindented) return reindented << " (after ReindentDocument, flags " << flags << ")";
+    byRules = SameDocument(ReferenceReindent(before, flags), doc, false);
+    if (!byRules) return byRules << " (after ReindentDocument, flags " << flags << ")";
     if (WithoutTabsAndSpaces(before) != WithoutTabsAndSpaces(doc.text))
       return ::testing::AssertionFailure() << "re-indentation changed more than tabs and spaces";
   }

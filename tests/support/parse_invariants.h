@@ -10,8 +10,10 @@ namespace orvel {
 namespace test {
 
 // Parses bytes (up to the first NUL) with and without DocNoCase, checks the
-// table, re-indents, checks the table again and that only tabs and spaces
-// in front of tags changed.
+// table and that it equals the literal rules, re-indents, checks the table,
+// the text and the status against the rules again and that only tabs and
+// spaces in front of tags changed. Inputs stay within the layout limits
+// (start tags below 1 MiB, nesting below 65,536 levels).
 ::testing::AssertionResult ParseInvariantsHold(const std::string& bytes);
 
 }  // namespace test
