@@ -2,7 +2,11 @@
 // profile-string reader it stands in for.
 #if !defined(_WIN32)
 
-#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstring>
 #include <string>
 
@@ -25,18 +29,26 @@ bool NameEquals(const char* begin, const char* end, const char* name) {
   return std::strlen(name) == n && CompareNoCase(begin, name, n) == 0;
 }
 
+// Reads path whole when it is a regular file. A pipe or a device is no ini
+// file: a FIFO without a writer would block the caller, /dev/zero never ends.
+// The open does not wait for a FIFO's writer; the type is checked on the open file.
 bool ReadWholeFile(const char* path, std::string& text) {
-  std::FILE* file = std::fopen(path, "rb");
-  if (file == nullptr) return false;
+  const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st;
+  bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
   char chunk[4096];
-  std::size_t n;
-  bool ok = true;
   try {
-    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) text.append(chunk, n);
+    while (ok) {
+      const ssize_t n = read(fd, chunk, sizeof chunk);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;  // end of file, or a read error: keep what was read
+      text.append(chunk, static_cast<std::size_t>(n));
+    }
   } catch (...) {
     ok = false;
   }
-  std::fclose(file);
+  close(fd);
   return ok;
 }
 

@@ -1,5 +1,10 @@
 // The POSIX ini reader against the conventions of the profile-string reader.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <string>
@@ -98,6 +103,45 @@ TEST(IniReader, LongLinesAndBinaryBytesAreRead) {
   std::string out(6000, '#');
   EXPECT_EQ(ReadProfileString(path.c_str(), "s", "k", "", out.data(), out.size()), longValue.size());
   EXPECT_EQ(std::string(out.c_str()), longValue);
+}
+
+// A child that opens fifo for writing (waiting for a reader), writes text and exits.
+pid_t StartFifoWriter(const std::string& fifo, const std::string& text) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    signal(SIGPIPE, SIG_IGN);
+    const int fd = open(fifo.c_str(), O_WRONLY);
+    if (fd >= 0) {
+      const ssize_t written = write(fd, text.data(), text.size());
+      (void)written;
+      close(fd);
+    }
+    _exit(0);
+  }
+  return pid;
+}
+
+// Lets a writer still waiting for a reader finish, then collects it.
+void StopFifoWriter(const std::string& fifo, pid_t pid) {
+  const int fd = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  if (fd >= 0) close(fd);
+}
+
+TEST(IniReader, OnlyRegularFilesAreRead) {
+  // A pipe or a device named as an ini file would block the caller (a FIFO
+  // without a writer) or never end (/dev/zero); neither is an ini file.
+  TempDir dir;
+  const std::string fifo = dir.At("pipe.ini");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const pid_t writer = StartFifoWriter(fifo, "[s]\nk=from the pipe\n");
+  ASSERT_GT(writer, 0);
+  char out[32];
+  const std::size_t n = ReadProfileString(fifo.c_str(), "s", "k", "default", out, sizeof out);
+  StopFifoWriter(fifo, writer);
+  EXPECT_STREQ(out, "default");
+  EXPECT_EQ(n, 7u);
 }
 
 }  // namespace
