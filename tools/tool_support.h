@@ -2,7 +2,9 @@
 // offsets as line and column, and fetching a whole text from the component.
 #pragma once
 
+#include <algorithm>
 #include <cstring>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -36,14 +38,21 @@ LineColumn LineColumnAt(const std::string& text, long offset);
 // until the text fits).
 std::string FetchDocumentText(orvel::IXmlComponent* xml);
 
-// One text result of a read slot, with a buffer grown until it fits.
+// Largest buffer the tool offers a read slot (512 MiB).
+constexpr int kMaxTextCapacity = 1 << 29;
+
+// One text result of a read slot, with a buffer grown until it fits. A text
+// that does not fit in maxCapacity bytes throws std::length_error: taken for
+// an empty text, it would let `format FILE -o FILE` empty the file.
 template <class Read>
-std::string FetchText(Read read) {
-  for (int capacity = 256;; capacity *= 2) {
+std::string FetchText(Read read, int maxCapacity = kMaxTextCapacity) {
+  for (int capacity = std::min(256, maxCapacity);; capacity = std::min(capacity, maxCapacity / 2) * 2) {
     std::vector<char> buf(capacity, '\x7F');
     if (read(buf.data(), capacity) == 0) return std::string();
     if (std::memchr(buf.data(), 0, buf.size()) != nullptr) return std::string(buf.data());
-    if (capacity > (1 << 28)) return std::string();
+    if (capacity >= maxCapacity) {
+      throw std::length_error("a text result does not fit in " + std::to_string(maxCapacity) + " bytes");
+    }
   }
 }
 
