@@ -91,7 +91,8 @@ std::int32_t DecodeNumericRef(const char* text, std::int32_t i, std::int32_t len
     ++digits;
   }
   std::int32_t semi = -1;
-  for (std::int32_t k = digits; k <= digits + kMaxDigitRun && k < length; ++k) {
+  // Counted from the digits, so that a span ending near the largest offset cannot overflow.
+  for (std::int32_t k = digits; k < length && k - digits <= kMaxDigitRun; ++k) {
     if (text[k] == '\0') break;
     if (text[k] == ';') {
       semi = k;
@@ -110,7 +111,8 @@ std::int32_t DecodeNumericRef(const char* text, std::int32_t i, std::int32_t len
 // Decodes a named entity at text[i] ('&'); returns the span length consumed or 0.
 std::int32_t DecodeNamedRef(const char* text, std::int32_t i, std::int32_t length, std::string& out) {
   for (const EntityRow& row : kEntities) {
-    if (i + 1 + row.length <= length && std::memcmp(text + i + 1, row.name, row.length) == 0) {
+    // The name with its ';' must fit the span: i + 1 + row.length <= length, without overflow.
+    if (row.length < length - i && std::memcmp(text + i + 1, row.name, row.length) == 0) {
       out += row.decoded;
       return 1 + row.length;
     }
@@ -158,7 +160,8 @@ std::string EscapeText(const char* text, int flags) {
 
 std::string DecodeText(const char* text, std::int32_t length) {
   if (text == nullptr) return std::string();
-  if (length < 0) length = static_cast<std::int32_t>(std::strlen(text));
+  if (length == -1) length = static_cast<std::int32_t>(std::strlen(text));
+  if (length < 0) return std::string();  // no other negative length names a span
   std::string out;
   out.reserve(static_cast<std::size_t>(length));
   std::int32_t i = 0;
