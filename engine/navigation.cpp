@@ -112,7 +112,9 @@ void XmlDocument::RewindDocument() {
 // over whole by their recorded length, so their insides are never scanned.
 int XmlDocument::SeekNode(int typeMask) {
   if (capacity == 0) return 0;
-  const bool hasParent = parentPos != 0 && IsLiveRecord(*this, parentPos);
+  // A parent that names no live record has no content (rather than the whole text).
+  if (!IsLiveRecord(*this, parentPos)) return 0;
+  const bool hasParent = parentPos != 0;
   std::int64_t offset = 0;
   if (nodeType >= NodeText) {
     offset = static_cast<std::int64_t>(nodeOffset) + nodeLength;

@@ -129,3 +129,24 @@ TEST(Bounds, PositionsThatNameNoRecord) {
 
 }  // namespace
 }  // namespace orvel
+
+namespace orvel {
+namespace {
+
+// A parent position that names no live record has no content to walk: the
+// walk must not fall back to the top of the document.
+TEST(Bounds, WalkUnderAParentThatNamesNoRecordFindsNothing) {
+  auto doc = Parse("lead<!--c--><r>x</r>");
+  const std::int32_t stale[] = {-1, doc->recordCount, doc->capacity};
+  for (std::int32_t parent : stale) {
+    for (int mask : {0, int{NodeText}, int{NodeComment}, int{NodeElement}}) {
+      doc->SetPositions(parent, 0, 0);
+      EXPECT_EQ(doc->SeekNode(mask), 0) << parent << " / " << mask;
+      EXPECT_EQ(PositionsOf(*doc), (Positions{parent, 0, 0, 0}));
+      EXPECT_EQ(doc->nodeLength, 0);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace orvel
