@@ -1,7 +1,6 @@
 // orvelxml check FILE...: well formed or not, per file, with the first error
 // as FILE:LINE:COL and the parser's status text.
 #include <cstdio>
-#include <cstring>
 
 #include "tools/commands.h"
 #include "tools/first_error.h"
@@ -18,10 +17,8 @@ const char kCheckHelp[] =
 
 // Prints the verdict for one file's bytes; returns whether it is well formed.
 bool CheckOne(orvel::IXmlComponent* xml, const std::string& path, const std::string& bytes) {
-  // The component takes C strings: a NUL byte would silently end the document there.
-  const void* nul = std::memchr(bytes.data(), 0, bytes.size());
-  if (nul != nullptr) {
-    const long at = static_cast<const char*>(nul) - bytes.data();
+  const long at = FirstNulByte(bytes);
+  if (at >= 0) {
     const LineColumn lc = LineColumnAt(bytes, at);
     std::printf("%s:%d:%d: NUL byte at offset %ld\n", path.c_str(), lc.line, lc.column, at);
     return false;

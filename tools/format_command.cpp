@@ -13,7 +13,7 @@ const char kFormatHelp[] =
     "Re-indents FILE (each tag's leading tabs become its nesting depth; no line\n"
     "breaks are added) and prints the text, or writes it to OUT.\n"
     "Exit 0; 1 when FILE is not well formed (the text is still formatted); 2 on usage\n"
-    "or file errors.\n";
+    "or file errors, and for a FILE holding a NUL byte (nothing is written).\n";
 
 }  // namespace
 
@@ -38,6 +38,14 @@ int RunFormatCommand(const Args& args, const ToolOptions& options) {
   std::string bytes, error;
   if (!ReadWholeFile(input, &bytes, &error)) {
     std::fprintf(stderr, "orvelxml: %s\n", error.c_str());
+    return ExitUsage;
+  }
+  const long nul = FirstNulByte(bytes);
+  if (nul >= 0) {
+    // Only the text before it would reach the component, and be written back.
+    const LineColumn lc = LineColumnAt(bytes, nul);
+    std::fprintf(stderr, "orvelxml: %s:%d:%d: NUL byte at offset %ld; not formatted\n", input.c_str(), lc.line,
+                 lc.column, nul);
     return ExitUsage;
   }
   ModuleHost host;

@@ -57,6 +57,11 @@ LineColumn LineColumnAt(const std::string& text, long offset) {
   return at;
 }
 
+long FirstNulByte(const std::string& bytes) {
+  const void* nul = std::memchr(bytes.data(), 0, bytes.size());
+  return nul == nullptr ? -1 : static_cast<const char*>(nul) - bytes.data();
+}
+
 std::string FetchDocumentText(orvel::IXmlComponent* xml) {
   // Slot 30 returns nothing, so "fits" shows only as a written NUL.
   return FetchText([xml](char* buf, int len) {

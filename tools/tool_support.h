@@ -34,6 +34,10 @@ struct LineColumn {
 };
 LineColumn LineColumnAt(const std::string& text, long offset);
 
+// Offset of the first NUL byte in bytes, or -1. The component takes C strings:
+// a NUL would silently end the document there.
+long FirstNulByte(const std::string& bytes);
+
 // The component's whole document text (ReadDocumentText with a buffer grown
 // until the text fits).
 std::string FetchDocumentText(orvel::IXmlComponent* xml);

@@ -175,6 +175,19 @@ TEST(ToolFailures, UnreadableInputIsAnErrorNotAnEmptyRun) {
   EXPECT_EQ(o.out, "orvelxml: cannot read script " + Folder() + "\n");
 }
 
+TEST(ToolFailures, FormatRefusesADocumentWithANulByte) {
+  // The component takes the text up to its first NUL: formatting would drop the
+  // rest, and `-o` onto the input file would lose it for good.
+  const std::string bytes("<r>\n<a/>\0<!-- more --></r>", 25);
+  const std::string in = WriteFile("fmt_nul.xml", bytes);
+  Outcome o = Tool("format " + in);
+  EXPECT_EQ(o.exitCode, 2);
+  EXPECT_EQ(o.out, "orvelxml: " + in + ":2:5: NUL byte at offset 8; not formatted\n");
+  o = Tool("format " + in + " -o " + in);
+  EXPECT_EQ(o.exitCode, 2);
+  EXPECT_EQ(ReadFile(in), bytes) << "the input file is left as it was";
+}
+
 TEST(ToolFailures, MemoryExhaustionEndsWithAMessageAndExitCodeTwo) {
 #if defined(__SANITIZE_ADDRESS__)
   GTEST_SKIP() << "AddressSanitizer needs more address space than the limit leaves";
