@@ -48,15 +48,14 @@ class MaximalSpan {
 };
 
 TEST(DecodeSpan, ReferencesCutByTheEndOfTheLongestSpanAreCopied) {
-  // A named entity whose ';' would lie past the end, and numeric references
-  // whose ';' window runs past it.
-  for (const char* tail : {"&lt", "&#6"}) {
-    MaximalSpan span(tail);
-    if (span.text() == nullptr) GTEST_SKIP() << "cannot map 2 GiB of address space";
-    const std::string out = DecodeText(span.text(), INT_MAX);
-    ASSERT_EQ(out.size(), static_cast<std::size_t>(INT_MAX)) << tail;
-    EXPECT_EQ(out.compare(out.size() - std::strlen(tail), std::string::npos, tail), 0) << tail;
-  }
+  // A numeric reference whose ';' window runs past the end, then a named
+  // entity whose ';' would lie past it: both are copied as written.
+  const char tail[] = "&#6&lt";
+  MaximalSpan span(tail);
+  if (span.text() == nullptr) GTEST_SKIP() << "cannot map 2 GiB of address space";
+  const std::string out = DecodeText(span.text(), INT_MAX);
+  ASSERT_EQ(out.size(), static_cast<std::size_t>(INT_MAX));
+  EXPECT_EQ(out.compare(out.size() - (sizeof tail - 1), std::string::npos, tail), 0);
 }
 
 }  // namespace
