@@ -133,7 +133,7 @@ class MarkupParser {
         case ScanBadMarkup: MarkError(); SetFirstError(doc_.status, "%s", token_.text.c_str()); break;
         case NodeSpace: hook_.AfterSpace(cursor_, *this); break;
         case ScanAtEnd:
-          while (depth_ > 0) CloseNotEnded(false);
+          CloseNotEndedDownTo(0, false);
           return first_;
         default: break;  // text, CDATA, instructions, comments, declarations stay in the text
       }
@@ -245,7 +245,7 @@ class MarkupParser {
                       CursorText(cursor_).c_str(), token.start);
       return;
     }
-    while (depth_ > n) CloseNotEnded(true);
+    CloseNotEndedDownTo(n, true);
     CloseMatched(token.start, token.length);
   }
 
@@ -280,9 +280,30 @@ class MarkupParser {
     current_ = depth_ > 0 ? stack_[depth_ - 1].record : root_;
   }
 
-  // Closes the innermost open element as one without end tag: its children
-  // become its following siblings. byEndTag: an end tag of an outer element
-  // was found (the cursor holds its name), else the text ended.
+  // Closes the open elements deeper than depth keep as ones without end tag,
+  // innermost first; byEndTag: an end tag of an outer element was found (the
+  // cursor holds its name), else the text ended. Each closed element's
+  // children become its following siblings, so all of them end up after the
+  // outermost closed one under the element that stays open: their parent
+  // links are written once, at the end, not at every level they pass (which
+  // would take time quadratic in the nesting depth).
+#if defined(__GNUC__)
+  __attribute__((noinline, cold))  // error recovery: kept out of the token loop
+#endif
+  void CloseNotEndedDownTo(std::int32_t keep, bool byEndTag) {
+    std::int32_t outermost = 0;
+    while (depth_ > keep) {
+      outermost = current_;
+      CloseNotEnded(byEndTag);
+    }
+    if (outermost == 0) return;
+    for (std::int32_t c = doc_.Rec(outermost).nextSibling; c != 0; c = doc_.Rec(c).nextSibling)
+      doc_.Rec(c).parent = current_;
+  }
+
+  // Closes the innermost open element; the parent links of the children it
+  // hands up are left to CloseNotEndedDownTo. Open elements are never handed
+  // up, so the parent link read here is always current.
   void CloseNotEnded(bool byEndTag) {
     const std::int32_t e = current_;
     doc_.Rec(root_).Set(ElemParseError);
@@ -303,7 +324,6 @@ class MarkupParser {
       const std::int32_t lastMoved = moved.prevSibling;
       moved.Clear(ElemFirstChild);
       moved.prevSibling = e;
-      for (std::int32_t c = firstMoved; c != 0; c = doc_.Rec(c).nextSibling) doc_.Rec(c).parent = parent;
       doc_.Rec(doc_.Rec(parent).firstChild).prevSibling = lastMoved;
       stack_[depth_ - 1].children.last = lastMoved;
     }
