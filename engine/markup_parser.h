@@ -145,7 +145,7 @@ class MarkupParser {
   // The depth of the outermost open element named exactly name[0..n), or -1.
   std::int32_t OutermostOpenNamed(const char* name, std::size_t n) const {
     for (std::int32_t k = 0; k < depth_; ++k)
-      if (static_cast<std::size_t>(stack_[k].nameLength) == n && std::memcmp(stack_.Name(k), name, n) == 0) return k;
+      if (static_cast<std::size_t>(stack_[k].nameLength) == n && std::memcmp(NameBytes(k), name, n) == 0) return k;
     return -1;
   }
 
@@ -162,6 +162,19 @@ class MarkupParser {
     }
     const char* lt = std::strchr(p, '<');
     cursor_.pos = static_cast<std::int32_t>((lt != nullptr ? lt : p + std::strlen(p)) - cursor_.text);
+  }
+
+  // The name of the element open at depth k. A parse that leaves the text as
+  // it is finds it there, after the '<' of its start tag, and copies no name
+  // per element; one that edits the text keeps copies in the stack.
+  const char* NameBytes(std::int32_t k) const {
+    return SpaceHook::kSeesContent ? stack_.Name(k) : cursor_.text + stack_[k].start + 1;
+  }
+  // The same, NUL-terminated (for the rare uses that need it).
+  const char* OpenName(std::int32_t k) {
+    if (SpaceHook::kSeesContent) return stack_.Name(k);
+    nameCopy_.assign(NameBytes(k), static_cast<std::size_t>(stack_[k].nameLength));
+    return nameCopy_.c_str();
   }
 
   void MarkError() {
@@ -214,8 +227,9 @@ class MarkupParser {
       rec.length = token.length;
       return;
     }
-    stack_.SetName(depth_, cursor_.text + token.start + 1, nameLength);
     OpenSlot& open = stack_[depth_];
+    if (SpaceHook::kSeesContent) stack_.SetName(depth_, cursor_.text + token.start + 1, nameLength);
+    else open.nameLength = nameLength;
     open.record = r;
     open.start = token.start;
     open.startTag = token.length;
@@ -237,7 +251,7 @@ class MarkupParser {
       return;
     }
     std::int32_t n = depth_;
-    while (n > 0 && !EndTagMatches(cursor_, stack_.Name(n - 1), stack_[n - 1].nameLength)) --n;
+    while (n > 0 && !EndTagMatches(cursor_, OpenName(n - 1), stack_[n - 1].nameLength)) --n;
     if (n == 0) {
       MarkError();
       if (doc_.status.empty())
@@ -258,7 +272,7 @@ class MarkupParser {
     if (p[0] != '<' || p[1] != '/') return false;
     const std::int32_t n = stack_[depth_ - 1].nameLength;
     if (n + 3 > kMaxEndTagLength) return false;
-    const char* name = stack_.Name(depth_ - 1);
+    const char* name = NameBytes(depth_ - 1);
     for (std::int32_t i = 0; i < n; ++i)
       if (p[2 + i] != name[i]) return false;
     if (p[2 + n] != '>') return false;
@@ -328,7 +342,7 @@ class MarkupParser {
       stack_[depth_ - 1].children.last = lastMoved;
     }
     if (doc_.status.empty()) {
-      const char* name = stack_.Name(depth_ - 1);
+      const char* name = OpenName(depth_ - 1);
       if (byEndTag)
         SetFirstError(doc_.status, "End tag '%s' at offset %d does not match start tag '%s' at offset %d",
                       CursorText(cursor_).c_str(), cursor_.nameStart - 1, name, doc_.Rec(e).start);
@@ -346,6 +360,7 @@ class MarkupParser {
   const std::int32_t baseLevel_;
   TokenStack stack_;
   MarkupToken token_;  // the token being read; start-tag names stay in the text
+  std::string nameCopy_;  // OpenName's result when names are read from the text
   std::int32_t depth_ = 0;
   std::int32_t current_;
   std::int32_t first_ = 0;
