@@ -56,25 +56,22 @@ std::size_t CopyUntilNul(char* out, const char* src, std::size_t room) {
     // A copy far larger than the caches bypasses them: the lines it writes
     // are then not read from memory first.
     const bool apart = out + room <= src || src + room <= out;
-    if (apart && room - i >= (std::size_t{8} << 20) && (reinterpret_cast<std::uintptr_t>(out + i) & 15) == 0) {
-      while (room - i >= 32) {
-        const __m128i a = _mm_load_si128(reinterpret_cast<const __m128i*>(src + i));
-        const __m128i b = _mm_load_si128(reinterpret_cast<const __m128i*>(src + i + 16));
-        if (_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(a, zero), _mm_cmpeq_epi8(b, zero))) != 0) break;
-        _mm_stream_si128(reinterpret_cast<__m128i*>(out + i), a);
-        _mm_stream_si128(reinterpret_cast<__m128i*>(out + i + 16), b);
-        i += 32;
-      }
-      _mm_sfence();
-    }
+    const bool stream =
+        apart && room - i >= (std::size_t{8} << 20) && (reinterpret_cast<std::uintptr_t>(out + i) & 15) == 0;
     while (room - i >= 32) {
       const __m128i a = _mm_load_si128(reinterpret_cast<const __m128i*>(src + i));
       const __m128i b = _mm_load_si128(reinterpret_cast<const __m128i*>(src + i + 16));
       if (_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(a, zero), _mm_cmpeq_epi8(b, zero))) != 0) break;
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), a);
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 16), b);
+      if (stream) {
+        _mm_stream_si128(reinterpret_cast<__m128i*>(out + i), a);
+        _mm_stream_si128(reinterpret_cast<__m128i*>(out + i + 16), b);
+      } else {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), a);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 16), b);
+      }
       i += 32;
     }
+    if (stream) _mm_sfence();
     for (;;) {
       const __m128i v = _mm_load_si128(reinterpret_cast<const __m128i*>(src + i));
       mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, zero)));
