@@ -116,6 +116,21 @@ TEST(Parser, LoadStatusComesFirst) {
   }
 }
 
+// A caller may hand ParseText a pointer into the document's own text (a
+// suffix it read back): the copy must read every byte before it is written.
+TEST(Parser, ParseTextOfASuffixOfItsOwnText) {
+  std::string original;
+  for (int i = 0; i < 12; ++i) original += "<item n='" + std::to_string(i) + "'>text &amp; more</item>";
+  original = "<list>" + original + "</list>";
+  for (std::size_t k = 0; k < 70; ++k) {
+    XmlDocument doc;
+    ASSERT_TRUE(doc.ParseText(original.c_str()));
+    doc.ParseText(doc.text.c_str() + k);
+    ASSERT_EQ(doc.text, original.substr(k)) << "suffix at " << k;
+    ASSERT_TRUE(CheckTable(doc)) << "suffix at " << k;
+  }
+}
+
 TEST(Parser, FullParseResetsPositionsMarksAndFreeChain) {
   XmlDocument doc;
   doc.ParseText("<a><b/></a>");
