@@ -29,10 +29,10 @@ void XmlComponent::RewindDocument() { RunInFrameVoid(this, [&] { document_.Rewin
 int XmlComponent::ReadNodeName(char* buf, int len) { return TextSlot(this, buf, len, [&] { return document_.ReadNodeName(); }); }                 // 15
 int XmlComponent::ReadChildTagName(char* buf, int len) { return TextSlot(this, buf, len, [&] { return document_.TagName(document_.childPos); }); } // 16
 int XmlComponent::ReadContent(char* buf, int len) { return TextSlot(this, buf, len, [&] { return document_.Content(document_.mainPos); }); }       // 17
-int XmlComponent::ReadChildContent(char* buf, int len) { return TextSlot(this, buf, len, [&] { return document_.Content(document_.childPos); }); } // 18
+int XmlComponent::ReadChildContent(char* buf, int len) { return TextSlot(this, buf, len, [&] { return document_.ChildContent(); }); }            // 18
 int XmlComponent::ReadInnerMarkup(char* buf, int len) { return TextSlot(this, buf, len, [&] { return document_.InnerMarkup(document_.mainPos); }); } // 19
 int XmlComponent::ReadAttribute(const char* name, char* buf, int len) { return TextSlot(this, buf, len, [&] { return document_.AttributeValue(document_.mainPos, name); }); }        // 20
-int XmlComponent::ReadChildAttribute(const char* name, char* buf, int len) { return TextSlot(this, buf, len, [&] { return document_.AttributeValue(document_.childPos, name); }); }  // 21
+int XmlComponent::ReadChildAttribute(const char* name, char* buf, int len) { return TextSlot(this, buf, len, [&] { return document_.ChildAttributeValue(name); }); }                 // 21
 int XmlComponent::ReadAttributeName(int index, char* buf, int len) { return TextSlot(this, buf, len, [&] { return document_.ReadAttributeName(index); }); }                          // 22
 int XmlComponent::SeekNode(int typeMask) { return IntSlot(this, [&] { return document_.SeekNode(typeMask); }); }           // 23
 int XmlComponent::CurrentNodeType() { return IntSlot(this, [&] { return document_.nodeType; }); }                          // 24
@@ -51,9 +51,9 @@ int XmlComponent::AppendChildElement(const char* name, const char* content, int 
 int XmlComponent::InsertChildElementNumber(const char* name, int value, int flags) { return BoolSlot(this, [&] { return InsertChildElement(name, NumberText(value).text, flags); }); }  // 37
 int XmlComponent::InsertChildElement(const char* name, const char* content, int flags) { return AddElementWithFlags(name, content, flags | AddBefore | AddAsChild); }                             // 38
 int XmlComponent::WriteAttributeNumber(const char* name, int value) { return BoolSlot(this, [&] { return WriteAttribute(name, NumberText(value).text); }); }               // 39
-int XmlComponent::WriteAttribute(const char*, const char*) { return NotAvailable(); }                                      // 40
+int XmlComponent::WriteAttribute(const char* name, const char* value) { return BoolSlot(this, [&] { return document_.SetAttribute(document_.mainPos, name, value); }); }     // 40
 int XmlComponent::WriteChildAttributeNumber(const char* name, int value) { return BoolSlot(this, [&] { return WriteChildAttribute(name, NumberText(value).text); }); }     // 41
-int XmlComponent::WriteChildAttribute(const char*, const char*) { return NotAvailable(); }                                 // 42
+int XmlComponent::WriteChildAttribute(const char* name, const char* value) { return BoolSlot(this, [&] { return document_.SetChildAttribute(name, value); }); }            // 42
 int XmlComponent::AppendMarkup(const char* markup) { return AddMarkupWithFlags(markup, 0); }                                                     // 43
 int XmlComponent::InsertMarkup(const char* markup) { return AddMarkupWithFlags(markup, AddBefore); }                                                     // 44
 void XmlComponent::ReadElementMarkup(char* buf, int len) { TextSlotVoid(this, buf, len, [&] { return document_.ElementMarkup(document_.mainPos); }); }       // 45
@@ -62,25 +62,30 @@ int XmlComponent::InsertChildMarkup(const char* markup) { return AddMarkupWithFl
 void XmlComponent::ReadChildElementMarkup(char* buf, int len) { TextSlotVoid(this, buf, len, [&] { return document_.ElementMarkup(document_.childPos); }); } // 48
 int XmlComponent::AppendNode(int nodeType, const char* text) { return AddNodeWithFlags(nodeType, text, 0); }                                                  // 49
 int XmlComponent::InsertNode(int nodeType, const char* text) { return AddNodeWithFlags(nodeType, text, AddBefore); }                                                  // 50
-int XmlComponent::DeleteElement() { return NotAvailable(); }                                                               // 51
-int XmlComponent::DeleteChildElement() { return NotAvailable(); }                                                          // 52
-int XmlComponent::DeleteNode() { return NotAvailable(); }                                                                  // 53
+int XmlComponent::DeleteElement() { return BoolSlot(this, [&] { return document_.DeleteElement(); }); }                    // 51
+int XmlComponent::DeleteChildElement() { return BoolSlot(this, [&] { return document_.DeleteChildElement(); }); }          // 52
+int XmlComponent::DeleteNode() { return BoolSlot(this, [&] { return document_.DeleteNode(); }); }                          // 53
 int XmlComponent::PutAttributeNumber(const char* name, int value) { return BoolSlot(this, [&] { return PutAttribute(name, NumberText(value).text); }); }                   // 54
-int XmlComponent::PutAttribute(const char*, const char*) { return NotAvailable(); }                                        // 55
+int XmlComponent::PutAttribute(const char* name, const char* value) { return BoolSlot(this, [&] { return document_.SetAttribute(document_.mainPos, name, value); }); }       // 55
 int XmlComponent::PutChildAttributeNumber(const char* name, int value) { return BoolSlot(this, [&] { return PutChildAttribute(name, NumberText(value).text); }); }         // 56
-int XmlComponent::PutChildAttribute(const char*, const char*) { return NotAvailable(); }                                   // 57
+int XmlComponent::PutChildAttribute(const char* name, const char* value) { return BoolSlot(this, [&] { return document_.SetChildAttribute(name, value); }); }              // 57
 int XmlComponent::WriteContentNumber(int value) { return BoolSlot(this, [&] { return WriteContent(NumberText(value).text, 0); }); }            // 58
-int XmlComponent::WriteContent(const char*, int) { return NotAvailable(); }                                                // 59
+int XmlComponent::WriteContent(const char* text, int flags) { return BoolSlot(this, [&] { return document_.SetContent(document_.mainPos, text, flags); }); }  // 59
 int XmlComponent::WriteChildContentNumber(int value) { return BoolSlot(this, [&] { return WriteChildContent(NumberText(value).text, 0); }); }  // 60
-int XmlComponent::WriteChildContent(const char*, int) { return NotAvailable(); }                                           // 61
-int XmlComponent::ReplaceInnerMarkup(const char*) { return NotAvailable(); }                                               // 62
+int XmlComponent::WriteChildContent(const char* text, int flags) { return BoolSlot(this, [&] { return document_.SetChildContent(text, flags); }); }            // 61
+int XmlComponent::ReplaceInnerMarkup(const char* markup) { return BoolSlot(this, [&] { return document_.SetInnerMarkup(markup); }); }                    // 62
 void XmlComponent::ReindentDocument() { RunInFrameVoid(this, [&] { document_.ReindentDocument(); }); }                     // 63
 void XmlComponent::ReservedNoOp() {}                                                                                       // 64
 // clang-format on
 
-
-int XmlComponent::AddElementWithFlags(const char*, const char*, int) { return NotAvailable(); }
-int XmlComponent::AddMarkupWithFlags(const char*, int) { return NotAvailable(); }
-int XmlComponent::AddNodeWithFlags(int, const char*, int) { return NotAvailable(); }
+int XmlComponent::AddElementWithFlags(const char* name, const char* content, int flags) {
+  return BoolSlot(this, [&] { return document_.AddElement(name, content, flags); });
+}
+int XmlComponent::AddMarkupWithFlags(const char* markup, int flags) {
+  return BoolSlot(this, [&] { return document_.AddMarkup(markup, flags); });
+}
+int XmlComponent::AddNodeWithFlags(int nodeType, const char* text, int flags) {
+  return BoolSlot(this, [&] { return document_.AddNode(nodeType, text, flags); });
+}
 
 }  // namespace orvel

@@ -80,8 +80,7 @@ class XmlComponent final : public ComponentBase<IXmlComponent>, public PathUtili
   // Result of an operation whose engine part this build does not have yet:
   // still framed, reported as failure.
   int NotAvailable();
-  // The adding slots compose their EditFlags here and hand them on; the
-  // insertion engine behind these three is not in this build yet.
+  // The adding slots compose their EditFlags and hand them on here.
   int AddElementWithFlags(const char* name, const char* content, int flags);
   int AddMarkupWithFlags(const char* markup, int flags);
   int AddNodeWithFlags(int nodeType, const char* text, int flags);

@@ -31,12 +31,22 @@ XmlDocument::XmlDocument() {
 XmlDocument::~XmlDocument() { FreeRecordBlocks(*this); }
 
 std::int32_t XmlDocument::AllocRecord() {
-  if (recordCount == capacity) {
-    ReserveRecords(0);
-    // One and a half times a table of one record is still one record.
-    if (recordCount == capacity) ReserveRecords(recordCount + 1);
+  // Records released by edits come back first, so that a component that edits
+  // in a loop keeps a steady table.
+  if (freeHead != 0) {
+    const std::int32_t r = freeHead;
+    freeHead = Rec(r).nextSibling;
+    return r;
   }
+  ReserveOneRecord();
   return recordCount++;
+}
+
+void XmlDocument::ReserveOneRecord() {
+  if (freeHead != 0 || recordCount < capacity) return;
+  ReserveRecords(0);
+  // One and a half times a table of one record is still one record.
+  if (recordCount == capacity) ReserveRecords(recordCount + 1);
 }
 
 bool XmlDocument::ReserveRecords(std::int32_t wanted) {

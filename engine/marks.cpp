@@ -104,4 +104,32 @@ bool XmlDocument::ReturnToMark(const char* name) {
   return true;
 }
 
+// Keeps each bucket's marks in use together at its front, as the lookups
+// expect; the last-slot marker stays on the final slot.
+void XmlDocument::PurgeMarks() {
+  if (!marks) return;
+  for (std::unique_ptr<MarkEntry[]>& bucket : marks->buckets) {
+    if (!bucket) continue;
+    int kept = 0;
+    int i = 0;
+    for (;; ++i) {
+      MarkEntry& entry = bucket[i];
+      if ((entry.flags & MarkInUse) != 0 && !IsReleasedRecord(*this, entry.saved)) {
+        if (kept != i) {
+          MarkEntry& to = bucket[kept];
+          to.name = std::move(entry.name);
+          to.saved = entry.saved;
+          to.flags = (entry.flags & ~MarkLast) | (to.flags & MarkLast);
+        }
+        ++kept;
+      }
+      if (entry.flags & MarkLast) break;
+    }
+    for (int k = kept; k <= i; ++k) {
+      bucket[k].flags &= MarkLast;
+      bucket[k].name.clear();
+    }
+  }
+}
+
 }  // namespace orvel

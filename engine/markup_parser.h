@@ -201,7 +201,8 @@ class MarkupParser {
       if (!empty) skipDepth_ = 1;
       return;
     }
-    const std::int32_t r = doc_.recordCount < doc_.capacity ? doc_.recordCount++ : doc_.AllocRecord();
+    const std::int32_t r =
+        doc_.freeHead == 0 && doc_.recordCount < doc_.capacity ? doc_.recordCount++ : doc_.AllocRecord();
     if (first_ == 0) first_ = r;
     ElementRecord& rec = doc_.Rec(r);
     ChildChain& siblings = stack_[depth_].children;

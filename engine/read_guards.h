@@ -15,6 +15,11 @@ inline bool IsLiveRecord(const XmlDocument& doc, std::int32_t x) {
   return x >= 0 && x < doc.recordCount && x < doc.capacity && doc.Rec(x).levelFlags != ElemFreed;
 }
 
+// True when x indexes a record in use that an edit has released.
+inline bool IsReleasedRecord(const XmlDocument& doc, std::int32_t x) {
+  return x > 0 && x < doc.recordCount && x < doc.capacity && (doc.Rec(x).levelFlags & ElemFreed) != 0;
+}
+
 // Clamps [start, start + length) to the text; the result may be empty.
 struct TextSpan {
   std::int32_t start = 0;

@@ -58,16 +58,21 @@ std::string ContentOfMixedSpan(const std::string& text, std::int32_t docFlags, T
 // Puts the cursor just after the '<' of element x, or after the "<?" of the
 // current processing instruction when x is the main position; false when x
 // has neither.
-bool PlaceAttributeCursor(const XmlDocument& doc, std::int32_t x, ScanCursor& cursor) {
-  std::int64_t pos;
-  if (x != 0 && doc.nodeType == NodeElement && IsLiveRecord(doc, x))
+bool PlaceAttributeCursor(const XmlDocument& doc, std::int32_t x, ScanCursor& cursor, std::int32_t& limit) {
+  std::int64_t pos, end;
+  if (x != 0 && doc.nodeType == NodeElement && IsLiveRecord(doc, x)) {
     pos = static_cast<std::int64_t>(doc.Rec(x).start) + 1;
-  else if (x == doc.mainPos && doc.nodeLength != 0 && doc.nodeType == NodeInstruction)
+    end = static_cast<std::int64_t>(doc.Rec(x).start) + doc.Rec(x).StartTagLength();
+  } else if (x == doc.mainPos && doc.nodeLength != 0 && doc.nodeType == NodeInstruction) {
     pos = static_cast<std::int64_t>(doc.nodeOffset) + 2;
-  else
+    end = static_cast<std::int64_t>(doc.nodeOffset) + doc.nodeLength - 2;
+    if (end < pos) end = pos;
+  } else {
     return false;
-  if (!IsScanStart(doc.text, pos)) return false;
+  }
+  if (!IsScanStart(doc.text, pos) || !IsScanStart(doc.text, end)) return false;
   cursor.pos = static_cast<std::int32_t>(pos);
+  limit = static_cast<std::int32_t>(end);
   return true;
 }
 
@@ -157,15 +162,24 @@ std::string XmlDocument::ElementMarkup(std::int32_t x) const {
 std::string XmlDocument::AttributeValue(std::int32_t x, const char* name) const {
   if (name == nullptr) return std::string();
   ScanCursor cursor(text.c_str(), docFlags);
-  if (!PlaceAttributeCursor(*this, x, cursor) || !ScanAttributes(cursor, name, 0)) return std::string();
+  std::int32_t limit = 0;
+  if (!PlaceAttributeCursor(*this, x, cursor, limit) || !ScanAttributes(cursor, name, 0, limit))
+    return std::string();
   return DecodeText(text.data() + cursor.nameStart, cursor.nameEnd - cursor.nameStart + 1);
 }
 
 std::string XmlDocument::ReadAttributeName(int index) const {
   ScanCursor cursor(text.c_str(), docFlags);
-  if (!PlaceAttributeCursor(*this, mainPos, cursor) || !ScanAttributes(cursor, nullptr, index))
+  std::int32_t limit = 0;
+  if (!PlaceAttributeCursor(*this, mainPos, cursor, limit) || !ScanAttributes(cursor, nullptr, index, limit))
     return std::string();
   return CursorText(cursor);
+}
+
+std::string XmlDocument::ChildContent() const { return childPos != 0 ? Content(childPos) : std::string(); }
+
+std::string XmlDocument::ChildAttributeValue(const char* name) const {
+  return childPos != 0 ? AttributeValue(childPos, name) : std::string();
 }
 
 }  // namespace orvel

@@ -30,6 +30,15 @@ struct MarkTable {
   std::unique_ptr<MarkEntry[]> buckets[7];
 };
 
+// One insertion or replacement, described by its caller and completed by
+// SpliceMarkup.
+struct InsertSpec {
+  std::int32_t offset = 0;  // in: the current node's offset; out: where the new node's markup begins
+  std::int32_t length = 0;  // in: the current node's length (0: none); out: the new node's markup length
+  int flags = 0;            // EditNoBreak, EditReplaceContent, AddBefore are read
+  std::string markup;       // in: the new node's markup; out: the text written
+};
+
 class XmlDocument {
  public:
   XmlDocument();
@@ -40,8 +49,12 @@ class XmlDocument {
   // ---- model -------------------------------------------------------------
   ElementRecord& Rec(std::int32_t i) { return blocks[i >> kBlockShift][i & kBlockMask]; }
   const ElementRecord& Rec(std::int32_t i) const { return blocks[i >> kBlockShift][i & kBlockMask]; }
-  // Hands out index recordCount (growing the table first when full); fields are not cleared.
+  // Hands out a released record, else index recordCount (growing the table
+  // first when full); fields are not cleared.
   std::int32_t AllocRecord();
+  // Makes sure the next AllocRecord allocates no memory (edits call it before
+  // they change anything, so that running out of memory leaves no half edit).
+  void ReserveOneRecord();
   // Makes room for at least wanted records (0: one and a half times those in use),
   // adding at most one block per call.
   bool ReserveRecords(std::int32_t wanted);
@@ -85,8 +98,60 @@ class XmlDocument {
   // name's value (or its bare name), or with name null the index-th name.
   // When nothing is found pos stands where a new attribute would be inserted.
   // The cursor's docFlags carries CursorQuoted when the token read last was quoted.
-  static bool ScanAttributes(ScanCursor& cursor, const char* name, int index);
+  // The scan reads no byte at or beyond limit. CursorCut: the value found
+  // was quoted and its closing quote lies beyond limit. CursorBare: the name
+  // found has no value (the range holds the name).
+  static bool ScanAttributes(ScanCursor& cursor, const char* name, int index, std::int32_t limit);
   static constexpr std::int32_t CursorQuoted = 0x8000;
+  static constexpr std::int32_t CursorCut = 0x10000;
+  static constexpr std::int32_t CursorBare = 0x20000;
+
+  // ---- splicing and table fix-up -----------------------------------------
+  // Replaces count bytes at offset by markup (capacity grown to n + n/2 + 128).
+  void ReplaceText(std::int32_t offset, std::int32_t count, const std::string& markup);
+  // Writes spec.markup into parent's content next to after (updated to the
+  // element to link a new element after); returns the bytes replaced, or -1
+  // when the result would exceed the table's limits (nothing changed).
+  std::int32_t SpliceMarkup(std::int32_t parent, std::int32_t& after, InsertSpec& spec);
+  // Adds delta to the start of every element after index and to the length
+  // of every ancestor of index; index itself is left to the caller.
+  void ShiftFollowing(std::int32_t index, std::int32_t delta, bool skipChildren);
+  // The same for a change inside a non-element node of parent after element
+  // before (0: before the first child element).
+  void ShiftAfterNode(std::int32_t parent, std::int32_t before, std::int32_t delta);
+  void LinkElement(std::int32_t parent, std::int32_t after, std::int32_t index);
+  // Unlinks and releases index with its subtree; returns its previous sibling or 0.
+  std::int32_t UnlinkElement(std::int32_t index);
+  // Release index and its descendants (or one record); return its nextSibling.
+  std::int32_t ReleaseSubtree(std::int32_t index);
+  std::int32_t ReleaseRecord(std::int32_t index);
+  // Drops the marks that name released records.
+  void PurgeMarks();
+
+  // ---- insertion and removal ---------------------------------------------
+  bool AddElement(const char* name, const char* content, int flags);
+  bool AddElementNumber(const char* name, int value, int flags);
+  bool AddMarkup(const char* markup, int flags);
+  bool AddNode(int type, const char* content, int flags);
+  std::int32_t RemoveElement(std::int32_t index);
+  void RemoveNode(std::int32_t parent, std::int32_t& main, std::int32_t& type, std::int32_t& offset,
+                  std::int32_t& length);
+  bool DeleteElement();
+  bool DeleteChildElement();
+  bool DeleteNode();
+
+  // ---- content and attribute editing -------------------------------------
+  bool SetAttribute(std::int32_t index, const char* name, const char* value);
+  bool SetAttributeNumber(std::int32_t index, const char* name, int value);
+  bool SetContent(std::int32_t index, const char* content, int flags);
+  bool SetContentNumber(std::int32_t index, int value);
+  bool SetInnerMarkup(const char* markup);
+  // The child forms act on the child position only: without one they find or
+  // change nothing (the current node belongs to the main forms).
+  std::string ChildContent() const;
+  std::string ChildAttributeValue(const char* name) const;
+  bool SetChildAttribute(const char* name, const char* value);
+  bool SetChildContent(const char* content, int flags);
 
   // ---- fields (order as documented) --------------------------------------
   std::string text;

@@ -21,7 +21,7 @@ TEST(AttributeValue, FindsValuesQuotedUnquotedAndBare) {
       {"<e k='v' flag x=\"1\"/>", "k", "v"},
       {"<e k='v' flag x=\"1\"/>", "flag", "flag"},  // a name without value reads as itself
       {"<e k='v' flag x=\"1\"/>", "x", "1"},
-      {"<e k='v' flag x=\"1\"/>", "e", ""},         // the tag name is not an attribute
+      {"<e k='v' flag x=\"1\"/>", "e", ""},  // the tag name is not an attribute
       {"<e k='v' flag x=\"1\"/>", "z", ""},
       {"<e a='x>y' b=\"it's\" c='say \"hi\"'/>", "a", "x>y"},
       {"<e a='x>y' b=\"it's\" c='say \"hi\"'/>", "b", "it's"},
@@ -36,7 +36,7 @@ TEST(AttributeValue, FindsValuesQuotedUnquotedAndBare) {
       {"<e\n\ta\r\n=\n'v'\n/>", "a", "v"},
       {"<e a=\"\" b='2'/>", "a", ""},
       {"<e a=\"1\" a=\"2\"/>", "a", "1"},  // the first of duplicates wins
-      {"<e k=\"v\" x='k'/>", "x", "k"},     // a value equal to a name is not a name
+      {"<e k=\"v\" x='k'/>", "x", "k"},    // a value equal to a name is not a name
       {"<e flag/>", "flag", "flag"},
       {"<e flag>", "flag", "flag"},
       {"<e a='1'b='2'/>", "b", "2"},
@@ -101,7 +101,7 @@ TEST(ScanAttributes, ReportsRangesQuotingAndInsertionOffset) {
     bool found;
     const char* range;  // bytes of the name range when found
     bool quoted;
-    int pos;            // cursor position afterwards
+    int pos;  // cursor position afterwards
   } cases[] = {
       {"<e a=\"1\"  />", "a", true, "1", true, 8},
       {"<e a=1 >", "a", true, "1", false, 6},
@@ -115,12 +115,13 @@ TEST(ScanAttributes, ReportsRangesQuotingAndInsertionOffset) {
       {"<?pi x='1' ?>", "z", false, "", false, 10},
       {"<e k='x>y' >", "z", false, "", false, 10},
       {"<e a='unt", "a", true, "unt", true, 9},  // a quote left open runs to the end
-      {"<e a=", "a", true, "a", false, 4},        // no value before the end: the bare name
+      {"<e a=", "a", true, "a", false, 4},       // no value before the end: the bare name
   };
   for (const Case& c : cases) {
     ScanCursor cursor(c.tag, 0);
     cursor.pos = c.tag[1] == '?' ? 2 : 1;
-    bool found = XmlDocument::ScanAttributes(cursor, c.name, 0);
+    bool found =
+        XmlDocument::ScanAttributes(cursor, c.name, 0, static_cast<std::int32_t>(std::strlen(c.tag)));
     EXPECT_EQ(found, c.found) << c.tag;
     if (found) {
       EXPECT_EQ(CursorText(cursor), c.range) << c.tag;
@@ -133,7 +134,7 @@ TEST(ScanAttributes, ReportsRangesQuotingAndInsertionOffset) {
 TEST(ScanAttributes, KeepsTheDocumentFlagsBesideTheQuotedBit) {
   ScanCursor cursor("<E A='v'>", DocNoCase);
   cursor.pos = 1;
-  ASSERT_TRUE(XmlDocument::ScanAttributes(cursor, "a", 0));
+  ASSERT_TRUE(XmlDocument::ScanAttributes(cursor, "a", 0, 9));
   EXPECT_EQ(cursor.docFlags, DocNoCase | XmlDocument::CursorQuoted);
 }
 

@@ -1,0 +1,135 @@
+// Changing what an element or node holds: its text content, the current
+// node's content, or an element's whole inner markup.
+#include <cstdio>
+#include <string>
+
+#include "engine/edit_checks.h"
+#include "engine/encoding.h"
+#include "engine/fragment_parse.h"
+#include "engine/read_guards.h"
+#include "engine/xml_document.h"
+#include "orvel/constants.h"
+
+namespace orvel {
+
+namespace {
+
+const char* OrEmpty(const char* s) { return s != nullptr ? s : ""; }
+
+// Node types whose markup can be built again from a content text.
+bool IsRewritableNode(int type) {
+  switch (type) {
+    case NodeText:
+    case NodeSpace:
+    case NodeCData:
+    case NodeInstruction:
+    case NodeComment:
+    case NodeDoctype:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The current node written again from content: it keeps its kind (a comment
+// stays a comment), and its type is what a scan of the new markup reads.
+bool RewriteCurrentNode(XmlDocument& d, const char* content) {
+  if (!IsRewritableNode(d.nodeType)) return false;
+  std::string markup;
+  if (!BuildNodeMarkup(d.nodeType, content, markup)) return false;
+  int scanned = 0;
+  if (!markup.empty()) {
+    scanned = ScanWholeToken(markup);
+    const bool textLike = d.nodeType == NodeText || d.nodeType == NodeSpace;
+    if (textLike ? (scanned != NodeText && scanned != NodeSpace) : scanned != d.nodeType) return false;
+  }
+  const std::int64_t size =
+      static_cast<std::int64_t>(d.text.size()) - d.nodeLength + static_cast<std::int64_t>(markup.size());
+  if (!FitsTextLimit(size)) return false;
+  const std::int32_t change = static_cast<std::int32_t>(markup.size()) - d.nodeLength;
+  d.ReplaceText(d.nodeOffset, d.nodeLength, markup);
+  d.ShiftAfterNode(d.parentPos, d.mainPos, change);
+  if (markup.empty()) {
+    d.SetPositions(d.parentPos, d.mainPos, d.childPos);  // an empty node is no current node
+  } else {
+    d.nodeLength = static_cast<std::int32_t>(markup.size());
+    d.nodeType = scanned;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool XmlDocument::SetContent(std::int32_t index, const char* content, int flags) {
+  content = OrEmpty(content);
+  if (index == mainPos && nodeLength != 0) return RewriteCurrentNode(*this, content);
+  if (index == 0 || !IsLiveRecord(*this, index) || Rec(index).firstChild != 0) return false;
+  InsertSpec spec;
+  spec.flags = EditReplaceContent | EditNoBreak;
+  spec.markup = (flags & EditCData) ? WrapCData(content) : EscapeText(content, flags);
+  std::int32_t after = 0;
+  const std::int32_t replaced = SpliceMarkup(index, after, spec);
+  if (replaced < 0) return false;
+  const std::int32_t change = static_cast<std::int32_t>(spec.markup.size()) - replaced;
+  ShiftFollowing(index, change, false);
+  ElementRecord& r = Rec(index);
+  r.length += change;
+  r.Clear(ElemInnerError);
+  return true;
+}
+
+bool XmlDocument::SetContentNumber(std::int32_t index, int value) {
+  char number[28];
+  std::snprintf(number, sizeof number, "%d", value);
+  return SetContent(index, number, 0);
+}
+
+bool XmlDocument::SetChildContent(const char* content, int flags) {
+  return childPos != 0 && SetContent(childPos, content, flags);
+}
+
+// The new markup is parsed and written before the old children are
+// released, so that a refusal or running out of memory changes nothing.
+bool XmlDocument::SetInnerMarkup(const char* markup) {
+  markup = OrEmpty(markup);
+  const std::int32_t main = mainPos;
+  if (main == 0 || nodeLength != 0 || !IsLiveRecord(*this, main)) return false;
+  if (ChildLevel(*this, main) > kMaxLevel) return false;
+
+  const std::string statusBefore = status;
+  const ParsedFragment f = ParseFragment(*this, markup, ChildLevel(*this, main));
+  InsertSpec spec;
+  spec.flags = EditReplaceContent | EditNoBreak;
+  spec.markup = markup;
+  std::int32_t after = 0;
+  const std::int32_t replaced = SpliceMarkup(main, after, spec);
+  if (replaced < 0) {
+    ReleaseSubtree(f.holder);
+    status = statusBefore;
+    return false;
+  }
+
+  const bool hadChildren = Rec(main).firstChild != 0;
+  for (std::int32_t c = Rec(main).firstChild; c != 0;) c = ReleaseSubtree(c);
+  if (hadChildren) PurgeMarks();
+  PlaceFragment(*this, f, spec.offset);
+  Rec(main).firstChild = f.first;
+  for (std::int32_t e = f.first; e != 0; e = Rec(e).nextSibling) Rec(e).parent = main;
+  ReleaseRecord(f.holder);
+  const std::int32_t change = static_cast<std::int32_t>(spec.markup.size()) - replaced;
+  ShiftFollowing(main, change, true);
+  ElementRecord& r = Rec(main);
+  r.length += change;
+  if (f.innerError)
+    r.Set(ElemInnerError);
+  else
+    r.Clear(ElemInnerError);
+  if (f.parseError) Rec(0).Set(ElemParseError);
+
+  childPos = 0;
+  nodeOffset = nodeLength = 0;
+  nodeType = NodeElement;
+  return !f.parseError;
+}
+
+}  // namespace orvel

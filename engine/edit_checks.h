@@ -1,0 +1,31 @@
+// What an edit must satisfy so that the element table can still describe the
+// text it leaves: the layout limits of a record, and new markup that a scan
+// reads back exactly as the edit records it.
+#pragma once
+
+#include <cstdint>
+#include <limits>
+#include <string>
+
+namespace orvel {
+
+// True when a text of size bytes can still be addressed by 32-bit offsets.
+inline bool FitsTextLimit(std::int64_t size) { return size <= std::numeric_limits<std::int32_t>::max(); }
+
+// True when name, written after '<', reads back as exactly this tag name: not
+// empty, a name-start first byte, and no byte that ends a name or a tag
+// (white space, '<', '>', '/', '=', quotes).
+bool IsWritableElementName(const char* name);
+
+// True when name, written as an attribute, reads back as one attribute name:
+// not empty and no white space, '<', '>', '/', '?', '=' or quotes.
+bool IsWritableAttributeName(const char* name);
+
+// Scans markup as it will stand in a text, after at least four other bytes
+// (a terminator counts only past the first few offsets of a text: this
+// reading is the stricter one). Returns the type of the one token that covers
+// all of markup and stores its flags, or ScanBadMarkup when the markup is not
+// exactly one token.
+int ScanWholeToken(const std::string& markup, std::uint32_t* flags = nullptr);
+
+}  // namespace orvel

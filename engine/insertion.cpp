@@ -1,0 +1,235 @@
+// Adding to the document at its positions: a new element, parsed markup, or
+// one node of any type. Each builds its markup, has SpliceMarkup write it,
+// enters the new records into the table and moves the positions onto it.
+// Everything that can fail (limits, memory) is settled before the first
+// change, so a refused addition leaves the document as it was.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "engine/edit_checks.h"
+#include "engine/encoding.h"
+#include "engine/fragment_parse.h"
+#include "engine/read_guards.h"
+#include "engine/xml_document.h"
+#include "orvel/constants.h"
+
+namespace orvel {
+
+namespace {
+
+// Where an addition goes: under parent, next to the reference element after,
+// or next to the current node that spec carries.
+struct Placement {
+  std::int32_t parent = 0;
+  std::int32_t after = 0;
+  InsertSpec spec;
+};
+
+// With AddAsChild the main element is the parent and the child position the
+// reference; otherwise the parent position is the parent and the addition
+// goes next to the main element or the current node. False when AddAsChild
+// has no main element, or a position names no live record.
+bool PlaceAddition(const XmlDocument& d, int flags, Placement& place) {
+  place.spec.flags = flags;
+  if (flags & AddAsChild) {
+    if (d.mainPos == 0) return false;
+    place.parent = d.mainPos;
+    place.after = d.childPos;
+  } else {
+    place.parent = d.parentPos;
+    place.after = d.mainPos;
+    place.spec.offset = d.nodeOffset;
+    place.spec.length = d.nodeLength;
+  }
+  return IsLiveRecord(d, place.parent) && IsLiveRecord(d, place.after);
+}
+
+// True when an element under parent still has a level the record can hold.
+bool ChildLevelFits(const XmlDocument& d, std::int32_t parent) { return ChildLevel(d, parent) <= kMaxLevel; }
+
+bool IsCreatableNode(int type) {
+  switch (type) {
+    case NodeElement:
+    case NodeText:
+    case NodeSpace:
+    case NodeCData:
+    case NodeInstruction:
+    case NodeComment:
+    case NodeDoctype:
+      return true;
+    default:
+      return false;
+  }
+}
+
+const char* OrEmpty(const char* s) { return s != nullptr ? s : ""; }
+
+}  // namespace
+
+bool XmlDocument::AddElement(const char* name, const char* content, int flags) {
+  name = OrEmpty(name);
+  content = OrEmpty(content);
+  flags &=
+      ~EditReplaceContent;  // would replace the parent's content under a record that does not describe it
+  Placement place;
+  if (!PlaceAddition(*this, flags, place)) return false;
+  const bool noEndTag = (flags & EditNoEndTag) != 0;
+  if (noEndTag && *content != '\0') return false;
+  if (!IsWritableElementName(name) || !ChildLevelFits(*this, place.parent)) return false;
+
+  const std::size_t nameLength = std::strlen(name);
+  std::string& markup = place.spec.markup;
+  std::int64_t startTag, endTag = 0;
+  markup = "<";
+  markup += name;
+  if (*content != '\0') {
+    markup += '>';
+    markup += (flags & EditCData) ? WrapCData(content) : EscapeText(content, flags);
+    markup += "</";
+    markup += name;
+    markup += '>';
+    startTag = static_cast<std::int64_t>(nameLength) + 2;
+    endTag = static_cast<std::int64_t>(nameLength) + 3;
+  } else {
+    markup += noEndTag ? ">" : (flags & EditSpaceSlash) ? " />" : "/>";
+    startTag = static_cast<std::int64_t>(markup.size());
+  }
+  if (startTag > kMaxStartTagLength || endTag > kMaxEndTagLength) return false;
+  const std::int32_t length = static_cast<std::int32_t>(markup.size());
+
+  ReserveOneRecord();
+  const std::int32_t replaced = SpliceMarkup(place.parent, place.after, place.spec);
+  if (replaced < 0) return false;
+  const std::int32_t n = AllocRecord();
+  ElementRecord& r = Rec(n);
+  r.start = place.spec.offset;
+  r.length = length;
+  r.tagLengths = 0;
+  r.SetStartTagLength(static_cast<std::int32_t>(startTag));
+  r.SetEndTagLength(static_cast<std::int32_t>(endTag));
+  r.firstChild = 0;
+  r.levelFlags = noEndTag ? static_cast<std::uint32_t>(ElemOpen) : 0u;
+  LinkElement(place.parent, place.after, n);
+  ShiftFollowing(n, static_cast<std::int32_t>(place.spec.markup.size()) - replaced, false);
+
+  if (flags & AddAsChild) {
+    SetPositions(parentPos, place.parent, n);
+  } else {
+    SetPositions(place.parent, n, 0);
+  }
+  return true;
+}
+
+bool XmlDocument::AddElementNumber(const char* name, int value, int flags) {
+  char number[28];
+  std::snprintf(number, sizeof number, "%d", value);
+  return AddElement(name, number, flags);
+}
+
+bool XmlDocument::AddMarkup(const char* markup, int flags) {
+  markup = OrEmpty(markup);
+  flags &= ~EditReplaceContent;
+  Placement place;
+  if (!PlaceAddition(*this, flags, place) || !ChildLevelFits(*this, place.parent)) return false;
+
+  const std::string statusBefore = status;
+  const ParsedFragment f = ParseFragment(*this, markup, ChildLevel(*this, place.parent));
+  bool ok = f.first != 0 && !f.parseError;
+  std::int32_t base = 0;
+  if (ok) {
+    // Only the elements are written: text around them is dropped.
+    base = Rec(f.first).start;
+    const std::int32_t end = Rec(f.last).start + Rec(f.last).length;
+    place.spec.markup.assign(markup + base, static_cast<std::size_t>(end - base));
+    ok = f.last == f.first;
+  } else {
+    place.spec.markup = markup;
+    place.spec.flags |= EditNoBreak;
+  }
+
+  const std::int32_t replaced = SpliceMarkup(place.parent, place.after, place.spec);
+  if (replaced < 0) {
+    ReleaseSubtree(f.holder);
+    status = statusBefore;
+    return false;
+  }
+  PlaceFragment(*this, f, place.spec.offset - base);
+  std::int32_t after = place.after;
+  for (std::int32_t e = f.first; e != 0;) {
+    const std::int32_t next = Rec(e).nextSibling;
+    LinkElement(place.parent, after, e);
+    after = e;
+    e = next;
+  }
+  ReleaseRecord(f.holder);
+  const std::int32_t change = static_cast<std::int32_t>(place.spec.markup.size()) - replaced;
+  if (f.first != 0)
+    ShiftFollowing(f.last, change, true);
+  else
+    ShiftAfterNode(place.parent, place.after, change);
+  if (f.innerError) Rec(place.parent).Set(ElemInnerError);
+  // The text no longer parses cleanly: the document says so, as a parse would.
+  if (f.parseError) Rec(0).Set(ElemParseError);
+
+  if (flags & AddAsChild)
+    SetPositions(parentPos, place.parent, f.first);
+  else
+    SetPositions(parentPos, f.first, 0);
+  return ok;
+}
+
+bool XmlDocument::AddNode(int type, const char* content, int flags) {
+  content = OrEmpty(content);
+  if (type == NodeEndTag) return false;
+  if (!IsCreatableNode(type)) return true;  // nothing to write
+  flags &= ~(EditReplaceContent | AddAsChild);
+  if ((type & (NodeInstruction | NodeComment | NodeDoctype)) == 0) flags |= EditNoBreak;
+  Placement place;
+  if (!PlaceAddition(*this, flags, place)) return false;
+  std::string& markup = place.spec.markup;
+  if (!BuildNodeMarkup(type, content, markup)) return false;
+
+  // The node must read back as the one node it is meant to be: a comment
+  // holding "-->" or an instruction holding "?>" would end early and leave
+  // markup the table does not describe.
+  int scanned = 0;
+  if (type == NodeElement) {
+    if (!IsWritableElementName(content) || !ChildLevelFits(*this, place.parent) ||
+        static_cast<std::int64_t>(markup.size()) > kMaxStartTagLength)
+      return false;
+    ReserveOneRecord();
+  } else if (!markup.empty()) {
+    scanned = ScanWholeToken(markup);
+    const bool textLike = type == NodeText || type == NodeSpace;
+    if (textLike ? (scanned != NodeText && scanned != NodeSpace) : scanned != type) return false;
+  }
+
+  const std::int32_t replaced = SpliceMarkup(place.parent, place.after, place.spec);
+  if (replaced < 0) return false;
+  std::int32_t reference = place.after;
+  std::int32_t offset = place.spec.offset, length = place.spec.length;
+  if (type == NodeElement) {
+    const std::int32_t n = AllocRecord();
+    ElementRecord& r = Rec(n);
+    r.start = offset;
+    r.length = length;
+    r.tagLengths = 0;
+    r.SetStartTagLength(length);
+    r.firstChild = 0;
+    r.levelFlags = 0;
+    LinkElement(place.parent, place.after, n);
+    reference = n;
+  }
+  ShiftAfterNode(place.parent, reference, static_cast<std::int32_t>(place.spec.markup.size()) - replaced);
+
+  SetPositions(parentPos, reference, 0);
+  if (type != NodeElement && length != 0) {
+    nodeType = scanned;
+    nodeOffset = offset;
+    nodeLength = length;
+  }
+  return true;
+}
+
+}  // namespace orvel

@@ -1,0 +1,106 @@
+// Writing new markup into the text: where it goes relative to a parent and a
+// reference sibling, the line breaks around it, and the end tag a parent
+// written as a bare tag needs once it has content.
+#include "engine/edit_checks.h"
+#include "engine/xml_document.h"
+#include "orvel/constants.h"
+
+namespace orvel {
+
+namespace {
+
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+}  // namespace
+
+void XmlDocument::ReplaceText(std::int32_t offset, std::int32_t count, const std::string& markup) {
+  const std::size_t n = text.size() - static_cast<std::size_t>(count) + markup.size();
+  if (n > text.capacity()) {
+    // Growth by half again keeps a run of small insertions amortised.
+    std::size_t grown = n + n / 2 + 128;
+    if (grown < n) grown = n;
+    text.reserve(grown);
+  }
+  text.replace(static_cast<std::size_t>(offset), static_cast<std::size_t>(count), markup);
+}
+
+std::int32_t XmlDocument::SpliceMarkup(std::int32_t parent, std::int32_t& after, InsertSpec& spec) {
+  ElementRecord& p = Rec(parent);
+  const bool bare = parent != 0 && p.IsBareTag();
+  const bool emptyContent = parent != 0 && p.length - p.EndTagLength() - p.StartTagLength() == 0;
+  const bool noBreak = (spec.flags & EditNoBreak) != 0;
+  const bool replace = (spec.flags & EditReplaceContent) != 0;
+  const bool before = (spec.flags & AddBefore) != 0;
+
+  std::int32_t offset;
+  if (spec.length != 0) {
+    offset = spec.offset + (before ? 0 : spec.length);
+  } else if (after != 0) {
+    offset = Rec(after).start + (before ? 0 : Rec(after).length);
+  } else if (bare) {
+    offset = p.start + p.StartTagLength() - (p.Has(ElemOpen) ? 0 : 1);
+  } else if (replace || before) {
+    offset = p.start + p.StartTagLength();
+  } else {
+    offset = p.start + p.length - p.EndTagLength();
+  }
+  if (!noBreak && !replace && !bare) {
+    // New markup goes in front of the next tag, behind the line break and
+    // indentation that follow the previous node.
+    const char* t = text.c_str();
+    std::int32_t q = offset;
+    while (IsSpace(t[q])) ++q;
+    if (t[q] == '<' || t[q] == '\0') offset = q;
+  }
+
+  std::int32_t link = after;
+  if (spec.length == 0) {
+    if (after != 0 && before)
+      link = Rec(after).Has(ElemFirstChild) ? 0 : Rec(after).prevSibling;
+    else if (after == 0 && !before)
+      link = p.firstChild != 0 ? Rec(p.firstChild).prevSibling : 0;
+  }
+
+  std::string written = std::move(spec.markup);
+  const std::int32_t ownLength = static_cast<std::int32_t>(written.size());
+  std::int32_t newOffset = offset;
+  if (!noBreak) {
+    if (bare || emptyContent) newOffset += 2;
+    written += "\r\n";
+  }
+  std::int32_t position = offset, count = 0, endTag = 0;
+  if (bare) {
+    const std::string name = TagName(parent);
+    written = (noBreak ? ">" : ">\r\n") + written + "</" + name;
+    endTag = static_cast<std::int32_t>(name.size()) + 3;
+    const bool open = p.Has(ElemOpen);
+    position = p.start + p.length - (open ? 1 : 2);  // before the '>', or on the '/' of "/>"
+    count = open ? 0 : 1;
+  } else if (replace) {
+    position = p.start + p.StartTagLength();
+    count = p.length - p.EndTagLength() - p.StartTagLength();
+  } else if (emptyContent) {
+    position = p.start + p.StartTagLength();
+    if (!noBreak) written.insert(0, "\r\n");
+  }
+  const bool fits =
+      endTag <= kMaxEndTagLength && FitsTextLimit(static_cast<std::int64_t>(text.size()) - count +
+                                                  static_cast<std::int64_t>(written.size()));
+  if (!fits) return -1;
+
+  ReplaceText(position, count, written);
+  if (bare) {
+    if (p.Has(ElemOpen))
+      p.Clear(ElemOpen);
+    else
+      p.SetStartTagLength(p.StartTagLength() - 1);
+    p.SetEndTagLength(endTag);
+  }
+  after = link;
+  spec.offset = newOffset;
+  spec.length = ownLength;
+  spec.markup = std::move(written);
+  return count;
+}
+
+}  // namespace orvel
