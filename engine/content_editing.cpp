@@ -1,6 +1,7 @@
 // Changing what an element or node holds: its text content, the current
 // node's content, or an element's whole inner markup.
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "engine/edit_checks.h"
@@ -75,6 +76,7 @@ bool XmlDocument::SetContent(std::int32_t index, const char* content, int flags)
   ElementRecord& r = Rec(index);
   r.length += change;
   r.Clear(ElemInnerError);
+  ClearParseErrorWhenClean();
   return true;
 }
 
@@ -94,20 +96,16 @@ bool XmlDocument::SetInnerMarkup(const char* markup) {
   markup = OrEmpty(markup);
   const std::int32_t main = mainPos;
   if (main == 0 || nodeLength != 0 || !IsLiveRecord(*this, main)) return false;
-  if (ChildLevel(*this, main) > kMaxLevel) return false;
+  if (ChildLevel(*this, main) > kMaxLevel || !CanTakeContent(main) ||
+      !FitsTextLimitWithMarkup(static_cast<std::int64_t>(text.size()), std::strlen(markup)))
+    return false;
 
-  const std::string statusBefore = status;
   const ParsedFragment f = ParseFragment(*this, markup, ChildLevel(*this, main));
   InsertSpec spec;
   spec.flags = EditReplaceContent | EditNoBreak;
   spec.markup = markup;
   std::int32_t after = 0;
-  const std::int32_t replaced = SpliceMarkup(main, after, spec);
-  if (replaced < 0) {
-    ReleaseSubtree(f.holder);
-    status = statusBefore;
-    return false;
-  }
+  const std::int32_t replaced = SpliceMarkup(main, after, spec);  // fits: checked above
 
   const bool hadChildren = Rec(main).firstChild != 0;
   for (std::int32_t c = Rec(main).firstChild; c != 0;) c = ReleaseSubtree(c);
@@ -124,7 +122,10 @@ bool XmlDocument::SetInnerMarkup(const char* markup) {
     r.Set(ElemInnerError);
   else
     r.Clear(ElemInnerError);
-  if (f.parseError) Rec(0).Set(ElemParseError);
+  if (f.parseError)
+    Rec(0).Set(ElemParseError);
+  else
+    ClearParseErrorWhenClean();
 
   childPos = 0;
   nodeOffset = nodeLength = 0;

@@ -105,4 +105,14 @@ bool XmlDocument::IsDocumentValid() const {
   return Rec(document.firstChild).nextSibling == 0;
 }
 
+void XmlDocument::ClearParseErrorWhenClean() {
+  ElementRecord& document = Rec(0);
+  if (!document.Has(ElemParseError) || document.Has(ElemInnerError)) return;
+  for (std::int32_t i = 1; i < recordCount; ++i) {
+    const std::uint32_t flags = Rec(i).levelFlags;
+    if (flags != ElemFreed && (flags & (ElemInnerError | ElemOpen)) != 0) return;
+  }
+  document.Clear(ElemParseError);
+}
+
 }  // namespace orvel

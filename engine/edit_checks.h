@@ -12,6 +12,14 @@ namespace orvel {
 // True when a text of size bytes can still be addressed by 32-bit offsets.
 inline bool FitsTextLimit(std::int64_t size) { return size <= std::numeric_limits<std::int32_t>::max(); }
 
+// True when markup of n bytes, written with the most SpliceMarkup adds
+// (line breaks, a parent's end tag), still fits a text of size bytes: checked
+// before a fragment is parsed, so that a refusal comes before any change.
+inline bool FitsTextLimitWithMarkup(std::int64_t size, std::size_t n) {
+  constexpr std::int64_t kMostAdded = 4 + 1 + 511;  // two line breaks, '>', "</" name
+  return FitsTextLimit(size + static_cast<std::int64_t>(n) + kMostAdded);
+}
+
 // True when name, written after '<', reads back as exactly this tag name: not
 // empty, a name-start first byte, and no byte that ends a name or a tag
 // (white space, '<', '>', '/', '=', quotes).

@@ -131,9 +131,10 @@ bool XmlDocument::AddMarkup(const char* markup, int flags) {
   markup = OrEmpty(markup);
   flags &= ~EditReplaceContent;
   Placement place;
-  if (!PlaceAddition(*this, flags, place) || !ChildLevelFits(*this, place.parent)) return false;
+  if (!PlaceAddition(*this, flags, place) || !ChildLevelFits(*this, place.parent) ||
+      !CanTakeContent(place.parent) || !FitsTextLimitWithMarkup(static_cast<std::int64_t>(text.size()), std::strlen(markup)))
+    return false;
 
-  const std::string statusBefore = status;
   const ParsedFragment f = ParseFragment(*this, markup, ChildLevel(*this, place.parent));
   bool ok = f.first != 0 && !f.parseError;
   std::int32_t base = 0;
@@ -148,12 +149,7 @@ bool XmlDocument::AddMarkup(const char* markup, int flags) {
     place.spec.flags |= EditNoBreak;
   }
 
-  const std::int32_t replaced = SpliceMarkup(place.parent, place.after, place.spec);
-  if (replaced < 0) {
-    ReleaseSubtree(f.holder);
-    status = statusBefore;
-    return false;
-  }
+  const std::int32_t replaced = SpliceMarkup(place.parent, place.after, place.spec);  // fits: checked above
   PlaceFragment(*this, f, place.spec.offset - base);
   std::int32_t after = place.after;
   for (std::int32_t e = f.first; e != 0;) {

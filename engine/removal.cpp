@@ -19,8 +19,8 @@ int WalkType(int scanned) {
   return scanned;
 }
 
-// After a stray end tag is removed, the parent's content may scan clean again:
-// every token up to its end is a node, child elements stepped over whole.
+// The parent's content scans clean when every token up to its end is a node,
+// child elements stepped over whole.
 void ClearInnerErrorWhenClean(XmlDocument& d, std::int32_t parent) {
   const ElementRecord& p = d.Rec(parent);
   const std::int32_t begin = parent != 0 ? p.start + p.StartTagLength() : 0;
@@ -60,6 +60,7 @@ std::int32_t XmlDocument::RemoveElement(std::int32_t index) {
   ShiftFollowing(index, -removed, true);
   const std::int32_t result = UnlinkElement(index);
   PurgeMarks();
+  ClearParseErrorWhenClean();
   return result;
 }
 
@@ -98,7 +99,11 @@ void XmlDocument::RemoveNode(std::int32_t parent, std::int32_t& main, std::int32
 
   ReplaceText(offset, length, std::string());
   ShiftAfterNode(parent, before, -length);
-  if (removedType == NodeEndTag) ClearInnerErrorWhenClean(*this, parent);
+  // Taking out a stray end tag or malformed markup may leave the parent's
+  // content, and then the document, without error.
+  const bool wasError = removedType == NodeEndTag || removedType == NodeBadMarkup;
+  if (wasError) ClearInnerErrorWhenClean(*this, parent);
+  if (wasError || removedType == NodeElement) ClearParseErrorWhenClean();
   main = before;
   type = newType;
   offset = newOffset;

@@ -24,6 +24,11 @@ void XmlDocument::ReplaceText(std::int32_t offset, std::int32_t count, const std
   text.replace(static_cast<std::size_t>(offset), static_cast<std::size_t>(count), markup);
 }
 
+bool XmlDocument::CanTakeContent(std::int32_t parent) const {
+  if (parent == 0 || !Rec(parent).IsBareTag()) return true;
+  return static_cast<std::int32_t>(TagName(parent).size()) + 3 <= kMaxEndTagLength;
+}
+
 std::int32_t XmlDocument::SpliceMarkup(std::int32_t parent, std::int32_t& after, InsertSpec& spec) {
   ElementRecord& p = Rec(parent);
   const bool bare = parent != 0 && p.IsBareTag();

@@ -60,6 +60,10 @@ class XmlDocument {
   bool ReserveRecords(std::int32_t wanted);
   void SetPositions(std::int32_t parent, std::int32_t main, std::int32_t child);
   bool IsDocumentValid() const;
+  // After an edit took an error out of the text: the document is well formed
+  // again when no record still carries one (an error inside an element, or
+  // an element without end tag), as a parse of the new text would find.
+  void ClearParseErrorWhenClean();
   // Number of block pointers in use for the current capacity.
   std::int32_t BlockCount() const { return capacity == 0 ? 0 : ((capacity - 1) >> kBlockShift) + 1; }
 
@@ -113,6 +117,9 @@ class XmlDocument {
   // element to link a new element after); returns the bytes replaced, or -1
   // when the result would exceed the table's limits (nothing changed).
   std::int32_t SpliceMarkup(std::int32_t parent, std::int32_t& after, InsertSpec& spec);
+  // False when parent is a bare tag whose end tag, written once it has
+  // content, would be longer than a record can hold.
+  bool CanTakeContent(std::int32_t parent) const;
   // Adds delta to the start of every element after index and to the length
   // of every ancestor of index; index itself is left to the caller.
   void ShiftFollowing(std::int32_t index, std::int32_t delta, bool skipChildren);

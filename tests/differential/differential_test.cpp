@@ -35,7 +35,7 @@
 #include <string>
 #include <vector>
 
-#include "document_generator.h"
+#include "tests/support/document_generator.h"
 #include "engine/xml_document.h"
 
 namespace orvel {

@@ -42,6 +42,8 @@ class Checker {
     seen_[0] = true;
     if (!failed_) WalkTree();
     if (!failed_) CheckFreeChain();
+    if (!failed_) CheckPositions();
+    if (!failed_) CheckMarks();
     if (!failed_) CompareWithFreshParse();
     if (failed_) return failure_;
     return AssertionSuccess();
@@ -173,6 +175,60 @@ class Checker {
         return;
       }
       seen_[static_cast<std::size_t>(f)] = true;
+    }
+  }
+
+  // A record in the tree (reached from 0), or 0.
+  bool InTree(std::int32_t i) const {
+    return i == 0 || (i > 0 && i < doc_.recordCount && seen_[static_cast<std::size_t>(i)] &&
+                      doc_.Rec(i).levelFlags != ElemFreed);
+  }
+
+  // The positions name records in the tree, one level below the other, and a
+  // current node lies in the parent's content after the main element.
+  void CheckPositions() {
+    const std::int32_t parent = doc_.parentPos, main = doc_.mainPos, child = doc_.childPos;
+    if (!InTree(parent) || !InTree(main) || !InTree(child)) {
+      Fail() << "positions " << parent << "/" << main << "/" << child << " name no record of the tree";
+      return;
+    }
+    if ((main != 0 && doc_.Rec(main).parent != parent) || (child != 0 && (main == 0 || doc_.Rec(child).parent != main))) {
+      Fail() << "positions " << parent << "/" << main << "/" << child << " are not parent, child and grandchild";
+      return;
+    }
+    if (doc_.nodeLength == 0) {
+      if (doc_.nodeOffset != 0 || doc_.nodeType != (main != 0 ? 1 : 0))
+        Fail() << "no current node, but node type " << doc_.nodeType << " offset " << doc_.nodeOffset;
+      return;
+    }
+    const ElementRecord& p = doc_.Rec(parent);
+    const std::int64_t begin = main != 0 ? static_cast<std::int64_t>(doc_.Rec(main).start) + doc_.Rec(main).length
+                                         : static_cast<std::int64_t>(p.start) + p.StartTagLength();
+    const std::int64_t end = static_cast<std::int64_t>(p.start) + p.length - p.EndTagLength();
+    const std::int64_t node = doc_.nodeOffset;
+    if (child != 0 || doc_.nodeLength < 0 || node < begin || node + doc_.nodeLength > end || doc_.nodeType < 2) {
+      Fail() << "current node type " << doc_.nodeType << " at [" << node << ", " << node + doc_.nodeLength
+             << ") outside [" << begin << ", " << end << ") or beside a child position " << child;
+    }
+  }
+
+  // Marks in use stand at the front of their bucket and name live records.
+  void CheckMarks() {
+    if (!doc_.marks) return;
+    for (int b = 0; b < 7; ++b) {
+      const MarkEntry* bucket = doc_.marks->buckets[b].get();
+      if (bucket == nullptr) continue;
+      bool free = false;
+      for (int i = 0;; ++i) {
+        const bool inUse = (bucket[i].flags & MarkInUse) != 0;
+        if (inUse && (free || !InTree(bucket[i].saved))) {
+          Fail() << "mark '" << bucket[i].name << "' in bucket " << b << " slot " << i << " names record "
+                 << bucket[i].saved << (free ? " behind a free slot" : ", which is not in the tree");
+          return;
+        }
+        free = free || !inUse;
+        if (bucket[i].flags & MarkLast) break;
+      }
     }
   }
 

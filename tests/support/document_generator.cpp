@@ -1,4 +1,4 @@
-#include "document_generator.h"
+#include "tests/support/document_generator.h"
 
 #include <random>
 #include <string>
