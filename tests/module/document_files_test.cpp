@@ -16,16 +16,6 @@ namespace {
 
 const std::string kKept = "text=\"<keep a=\\\"1\\\"/>\" valid=1";
 
-// Writes what the standard gzip tool makes of content to dir/name.
-std::string WriteGzip(const TempDir& dir, const std::string& name, const std::string& content) {
-  const std::string plain = dir.Write(name + ".plain", content);
-  const std::string packed = dir.At(name);
-  const std::string command = "gzip -n -c '" + plain + "' > '" + packed + "'";
-  EXPECT_EQ(std::system(command.c_str()), 0) << command;
-  std::remove(plain.c_str());
-  return packed;
-}
-
 // The XML module in a host copied to its own folder (the host directory).
 class DocumentFiles : public ::testing::Test {
  protected:
@@ -152,8 +142,8 @@ TEST_F(DocumentFiles, SavingThroughALinkReplacesTheFileItNames) {
 TEST_F(DocumentFiles, RelativePathsAreOpenedUnderTheDataRoot) {
   const TempDir root, workingFolder;
   root.Write("doc.xml", "<root/>");
-  WriteGzip(root, "packed.xmlz", "<packed/>");
-  WriteGzip(root, "fallback.xmlz", "<fallback/>");
+  root.WriteGzip("packed.xmlz", "<packed/>");
+  root.WriteGzip("fallback.xmlz", "<fallback/>");
   workingFolder.Write("doc.xml", "<working/>");  // same name in the working folder: never read
   workingFolder.Write("sub/doc.xml", "<working/>");
   const struct {
@@ -194,17 +184,17 @@ TEST_F(DocumentFiles, CompressedFilesGoThroughTheDecoder) {
   std::string large = "<catalog>\r\n";
   for (int i = 0; i < 20000; ++i) large += "\t<item id=\"" + std::to_string(i % 100) + "\">same text</item>\r\n";
   large += "</catalog>";
-  const std::string packedLarge = WriteGzip(dir, "large.xmlz", large);
+  const std::string packedLarge = dir.WriteGzip("large.xmlz", large);
   ASSERT_GE(large.size(), 50 * ReadFile(packedLarge).size()) << "the text is at least 50 times its compressed size";
-  WriteGzip(dir, "upper.XMLZ", "<upper/>");
-  WriteGzip(dir, "spaced.xmlz ", "<spaced/>");  // the name ends in a space
-  WriteGzip(dir, "fallback.xmlz", "<fallback/>");
-  WriteGzip(dir, "both.xmlz", "<compressed/>");
+  dir.WriteGzip("upper.XMLZ", "<upper/>");
+  dir.WriteGzip("spaced.xmlz ", "<spaced/>");  // the name ends in a space
+  dir.WriteGzip("fallback.xmlz", "<fallback/>");
+  dir.WriteGzip("both.xmlz", "<compressed/>");
   dir.Write("both.xml", "<plain/>");
   dir.Write("dir.old/file", "<plain/>");
-  WriteGzip(dir, "bad.xmlz", "<a><b></a>");
-  const std::string one = ReadFile(WriteGzip(dir, "one.gz", "<two>"));
-  dir.Write("members.xmlz", one + ReadFile(WriteGzip(dir, "two.gz", "</two>")));  // as cat one.gz two.gz
+  dir.WriteGzip("bad.xmlz", "<a><b></a>");
+  const std::string one = ReadFile(dir.WriteGzip("one.gz", "<two>"));
+  dir.Write("members.xmlz", one + ReadFile(dir.WriteGzip("two.gz", "</two>")));  // as cat one.gz two.gz
   const struct {
     const char* what;
     std::string path;
@@ -231,7 +221,7 @@ TEST_F(DocumentFiles, CompressedFilesGoThroughTheDecoder) {
 
 TEST_F(DocumentFiles, CorruptCompressedFilesAreRefused) {
   UseFactoryLibrary();
-  const std::string good = ReadFile(WriteGzip(dir, "good.gz", "<doc>some text to compress</doc>"));
+  const std::string good = ReadFile(dir.WriteGzip("good.gz", "<doc>some text to compress</doc>"));
   std::string badCheck = good;
   badCheck[badCheck.size() - 5] ^= 0x55;  // the CRC-32 of the text
   std::string badData = good;
@@ -247,7 +237,7 @@ TEST_F(DocumentFiles, CorruptCompressedFilesAreRefused) {
       {"wrong check sum", badCheck},
       {"damaged data", badData},
       {"garbage after the member", good + "garbage"},
-      {"decodes to nothing", ReadFile(WriteGzip(dir, "nothing.gz", ""))},
+      {"decodes to nothing", ReadFile(dir.WriteGzip("nothing.gz", ""))},
   };
   for (const auto& c : cases) {
     const std::string path = dir.Write("corrupt.xmlz", c.bytes);
@@ -258,7 +248,7 @@ TEST_F(DocumentFiles, CorruptCompressedFilesAreRefused) {
 }
 
 TEST_F(DocumentFiles, WithoutADecoderACompressedLoadFails) {
-  WriteGzip(dir, "doc.xmlz", "<doc/>");
+  dir.WriteGzip("doc.xmlz", "<doc/>");
   const HostRun run = RunOnDocument({"load", "0", dir.At("doc.xmlz")});
   EXPECT_NE(run.out.find("load=0\n" + kKept + "\n"), std::string::npos) << run.out;
   EXPECT_EQ(run.log, kNoFactory + kNoFactory) << "the decoder's access, then the idle notice";
