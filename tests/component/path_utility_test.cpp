@@ -1,11 +1,11 @@
 // The path utility's bounded operations: a result is written whole with its
 // NUL, or the buffer is left as it was.
+#include "component/path_utility.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
-
-#include "component/path_utility.h"
 
 namespace orvel {
 namespace {
@@ -17,9 +17,11 @@ TEST(PathUtility, GetExtension) {
     int result;
     const char* buf;  // after the call
   } cases[] = {
-      {"a.xmlz", 5, 1, "xmlz"},  {"a.xmlz", 4, 0, "####"},     {"a.b.c", 10, 1, "c"},
-      {"dir.old/file", 10, 1, "old/file"}, {"noext", 10, 0, "####"}, {"a.", 10, 1, ""},
-      {nullptr, 10, 0, "####"},  {"a.x", 0, 0, "####"},         {"a.xmlz ", 10, 1, "xmlz "},
+      {"a.xmlz", 5, 1, "xmlz"},    {"a.xmlz", 4, 0, "####"},
+      {"a.b.c", 10, 1, "c"},       {"dir.old/file", 10, 1, "old/file"},
+      {"noext", 10, 0, "####"},    {"a.", 10, 1, ""},
+      {nullptr, 10, 0, "####"},    {"a.x", 0, 0, "####"},
+      {"a.xmlz ", 10, 1, "xmlz "},
   };
   for (const auto& c : cases) {
     char buf[16] = "####";
@@ -35,8 +37,10 @@ TEST(PathUtility, TrimSpacesAndExtensionEquals) {
     int length;
     const char* dst;
   } trims[] = {
-      {"  xmlz  ", 10, 4, "xmlz"}, {"\txmlz ", 10, 5, "\txmlz"}, {"    ", 10, 0, ""}, {"", 10, 0, ""},
-      {" abcd ", 4, 0, ""},         {" abc ", 4, 3, "abc"},       {nullptr, 10, 0, "####"}, {"a", 0, 0, "####"},
+      {"  xmlz  ", 10, 4, "xmlz"}, {"\txmlz ", 10, 5, "\txmlz"},
+      {"    ", 10, 0, ""},         {"", 10, 0, ""},
+      {" abcd ", 4, 0, ""},        {" abc ", 4, 3, "abc"},
+      {nullptr, 10, 0, "####"},    {"a", 0, 0, "####"},
   };
   for (const auto& c : trims) {
     char dst[16] = "####";
@@ -48,7 +52,7 @@ TEST(PathUtility, TrimSpacesAndExtensionEquals) {
     const char* b;
     bool equal;
   } pairs[] = {
-      {"xmlz", "xmlz", true}, {"XMLZ", "xmlz", true},  {"xmlz ", "xmlz", true}, {" XmLz", "xmlz", true},
+      {"xmlz", "xmlz", true}, {"XMLZ", "xmlz", true},   {"xmlz ", "xmlz", true},   {" XmLz", "xmlz", true},
       {"xml", "xmlz", false}, {"xmlzz", "xmlz", false}, {"xmlz\t", "xmlz", false}, {"", "", true},
       {nullptr, "", true},    {"", "xmlz", false},
   };
@@ -64,7 +68,10 @@ TEST(PathUtility, AppendSuffixAndAbsoluteResolution) {
     int result;
     const char* buf;
   } appends[] = {
-      {"data.xml", 10, 1, "data.xmlz"}, {"data.xml", 9, 0, "data.xml"}, {"", 2, 1, "z"}, {"", 1, 0, ""},
+      {"data.xml", 10, 1, "data.xmlz"},
+      {"data.xml", 9, 0, "data.xml"},
+      {"", 2, 1, "z"},
+      {"", 1, 0, ""},
   };
   for (const auto& c : appends) {
     char buf[16];
@@ -87,7 +94,8 @@ TEST(PathUtility, AppendSuffixAndAbsoluteResolution) {
   EXPECT_FALSE(PathUtility::FileExists("", 1));
   EXPECT_TRUE(PathUtility::FileExists("/", 1));
   EXPECT_FALSE(PathUtility::FileExists("/", 0)) << "a folder counts only when asked for";
-  EXPECT_EQ(PathUtility::ResolvePathToOpen(std::string(300, 'r').c_str(), buf, 8), 0) << "a cut join is refused";
+  EXPECT_EQ(PathUtility::ResolvePathToOpen(std::string(300, 'r').c_str(), buf, 8), 0)
+      << "a cut join is refused";
 }
 
 }  // namespace

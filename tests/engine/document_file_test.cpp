@@ -43,8 +43,8 @@ TEST_F(DocumentFile, LoadStatuses) {
     std::string text;  // "=" : the document as it was
   } cases[] = {
       {"well formed", Write("good.xml", "<r>\r\n</r>"), true, "9 bytes", "<r>\r\n</r>"},
-      {"not well formed", Write("bad.xml", "<r>"), false,
-       "3 bytes, Element 'r' at offset 0 not ended", "<r>"},
+      {"not well formed", Write("bad.xml", "<r>"), false, "3 bytes, Element 'r' at offset 0 not ended",
+       "<r>"},
       {"empty", Write("empty.xml", ""), false, "0 bytes, Empty document", ""},
       {"missing", folder_ + "/missing.xml", false, "No such file or directory", "="},
       {"folder", folder_ + "/folder", false, "Is a directory", "="},
@@ -53,7 +53,8 @@ TEST_F(DocumentFile, LoadStatuses) {
   for (const auto& c : cases) {
     ASSERT_TRUE(doc_.ParseText("<old><a/></old>"));
     doc_.docFlags = 7;
-    EXPECT_EQ(doc_.LoadFile(c.what == std::string("null path") ? nullptr : c.path.c_str()), c.loaded) << c.what;
+    EXPECT_EQ(doc_.LoadFile(c.what == std::string("null path") ? nullptr : c.path.c_str()), c.loaded)
+        << c.what;
     EXPECT_EQ(doc_.status, c.status) << c.what;
     EXPECT_EQ(doc_.text, c.text == "=" ? "<old><a/></old>" : c.text) << c.what;
     EXPECT_EQ(doc_.docFlags, 7) << c.what;

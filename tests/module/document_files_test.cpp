@@ -25,7 +25,8 @@ class DocumentFiles : public ::testing::Test {
     host.dir().Link(ORVEL_ZANDROP, "libZandrop.so");
   }
   // Commands on one component that starts with a small well-formed document.
-  HostRun RunOnDocument(const std::vector<std::string>& commands, const std::vector<std::string>& first = {}) const {
+  HostRun RunOnDocument(const std::vector<std::string>& commands,
+                        const std::vector<std::string>& first = {}) const {
     std::vector<std::string> args = first;
     for (const char* a : {"create", "1", "0", "parse", "0", "<keep a=\"1\"/>"}) args.push_back(a);
     args.insert(args.end(), commands.begin(), commands.end());
@@ -52,8 +53,8 @@ TEST_F(DocumentFiles, PlainFilesRoundTripByteForByte) {
   for (const auto& c : cases) {
     const std::string in = dir.Write("in.xml", c.bytes);
     const std::string out = dir.At("out.xml");
-    const HostRun run = host.Run({"create", "1", "0", "flags", "0", "7", "load", "0", in, "save", "0", out, "load",
-                                  "0", out, "save", "0", in, "release", "0"});
+    const HostRun run = host.Run({"create", "1", "0",    "flags", "0", "7",    "load", "0", in,        "save",
+                                  "0",      out, "load", "0",     out, "save", "0",    in,  "release", "0"});
     EXPECT_EQ(run.out.substr(run.out.find('\n') + 1),
               std::string("load=") + c.loaded + "\nsave=1\nload=" + c.loaded + "\nsave=1\n")
         << c.what;
@@ -94,7 +95,7 @@ TEST_F(DocumentFiles, FailedLoadsAndSavesLeaveTheDocumentAsItWas) {
   for (const auto& c : cases) {
     const HostRun run = RunOnDocument(c.commands);
     EXPECT_NE(run.out.find("parse=1\n" + c.out + "\n" + c.text + "\n"), std::string::npos) << c.what << "\n"
-                                                                                          << run.out;
+                                                                                           << run.out;
     EXPECT_EQ(run.log, c.log + kNoFactory) << c.what;
   }
   struct stat st;
@@ -115,8 +116,8 @@ TEST_F(DocumentFiles, AFailedSaveKeepsTheOldFileWhole) {
   const std::string target = dir.Write("doc.xml", "<old/>");
   chmod(target.c_str(), 0640);
   const std::string big = "<r>" + std::string(8000, 'x') + "</r>";
-  const HostRun run = host.Run({"create", "1", "0", "parse", "0", big, "file-size-limit", "4096", "save", "0", target,
-                                "parse", "0", "<new/>", "save", "0", target, "release", "0"});
+  const HostRun run = host.Run({"create", "1", "0", "parse", "0", big, "file-size-limit", "4096", "save", "0",
+                                target, "parse", "0", "<new/>", "save", "0", target, "release", "0"});
   EXPECT_NE(run.out.find("file-size-limit=1\nsave=0\nparse=1\nsave=1\n"), std::string::npos) << run.out;
   EXPECT_EQ(ReadFile(target), "<new/>");
   struct stat st;
@@ -163,13 +164,14 @@ TEST_F(DocumentFiles, RelativePathsAreOpenedUnderTheDataRoot) {
     h.dir().Write("doc.xml", "<host/>");
     h.dir().Write("sub/doc.xml", "<hostsub/>");
     if (c.store) {
-      h.dir().Write("Orvel.ini", "[361]\nDLL=libZandrop.so\n[orvel_rootpath]\norvel_rootpath_data=" + root.path() + "\n");
+      h.dir().Write("Orvel.ini",
+                    "[361]\nDLL=libZandrop.so\n[orvel_rootpath]\norvel_rootpath_data=" + root.path() + "\n");
       h.dir().Link(ORVEL_ZANDROP, "libZandrop.so");
     }
-    const HostRun run = h.Run({"cd", workingFolder.path(), "create", "1", "0", "load", "0", c.path, "text", "0",
-                               "release", "0"});
+    const HostRun run = h.Run(
+        {"cd", workingFolder.path(), "create", "1", "0", "load", "0", c.path, "text", "0", "release", "0"});
     EXPECT_NE(run.out.find("load=1\ntext=\"" + c.text + "\" valid=1\n"), std::string::npos) << c.what << "\n"
-                                                                                        << run.out;
+                                                                                            << run.out;
     // Without a factory library both the data root and the idle notice look for one.
     if (c.store) {
       EXPECT_EQ(run.log.find("[Orvel_Error]"), std::string::npos) << c.what << "\n" << run.log;
@@ -182,10 +184,12 @@ TEST_F(DocumentFiles, RelativePathsAreOpenedUnderTheDataRoot) {
 TEST_F(DocumentFiles, CompressedFilesGoThroughTheDecoder) {
   UseFactoryLibrary();
   std::string large = "<catalog>\r\n";
-  for (int i = 0; i < 20000; ++i) large += "\t<item id=\"" + std::to_string(i % 100) + "\">same text</item>\r\n";
+  for (int i = 0; i < 20000; ++i)
+    large += "\t<item id=\"" + std::to_string(i % 100) + "\">same text</item>\r\n";
   large += "</catalog>";
   const std::string packedLarge = dir.WriteGzip("large.xmlz", large);
-  ASSERT_GE(large.size(), 50 * ReadFile(packedLarge).size()) << "the text is at least 50 times its compressed size";
+  ASSERT_GE(large.size(), 50 * ReadFile(packedLarge).size())
+      << "the text is at least 50 times its compressed size";
   dir.WriteGzip("upper.XMLZ", "<upper/>");
   dir.WriteGzip("spaced.xmlz ", "<spaced/>");  // the name ends in a space
   dir.WriteGzip("fallback.xmlz", "<fallback/>");
@@ -213,10 +217,11 @@ TEST_F(DocumentFiles, CompressedFilesGoThroughTheDecoder) {
     EXPECT_NE(run.out.find(c.out + "\n"), std::string::npos) << c.what << "\n" << run.out;
     EXPECT_EQ(run.log.find("[Orvel_Error]"), std::string::npos) << c.what << "\n" << run.log;
   }
-  const HostRun run = host.Run({"create", "1", "0", "load", "0", packedLarge, "save", "0", dir.At("large.xml"),
-                                "release", "0"});
+  const HostRun run = host.Run(
+      {"create", "1", "0", "load", "0", packedLarge, "save", "0", dir.At("large.xml"), "release", "0"});
   EXPECT_NE(run.out.find("load=1\nsave=1\n"), std::string::npos) << run.out;
-  EXPECT_EQ(ReadFile(dir.At("large.xml")), large) << "decoded whole, although it is far more than twice the file";
+  EXPECT_EQ(ReadFile(dir.At("large.xml")), large)
+      << "decoded whole, although it is far more than twice the file";
 }
 
 TEST_F(DocumentFiles, CorruptCompressedFilesAreRefused) {
@@ -258,7 +263,8 @@ TEST_F(DocumentFiles, WithoutADecoderACompressedLoadFails) {
 class ScriptedDecoder : public DocumentFiles {
  protected:
   HostRun Load(int mode, const std::string& path, std::vector<std::string> more = {}) const {
-    std::vector<std::string> commands = {"decoder-mode", std::to_string(mode), "load", "0", path, "decoder-calls"};
+    std::vector<std::string> commands = {"decoder-mode", std::to_string(mode), "load", "0",
+                                         path,           "decoder-calls"};
     commands.insert(commands.end(), more.begin(), more.end());
     return RunOnDocument(commands, {"factory-handle", ORVEL_FIXTURE_DECODER});
   }
@@ -293,12 +299,16 @@ TEST_F(ScriptedDecoder, NamesWithoutARoomForTheSuffixAreNotTriedAsCompressed) {
     const char* what;
     std::string path;
   } cases[] = {
-      {"null", "null"}, {"empty", ""}, {"259 bytes", name259}, {"300 bytes", name259 + std::string(41, 'n')},
+      {"null", "null"},
+      {"empty", ""},
+      {"259 bytes", name259},
+      {"300 bytes", name259 + std::string(41, 'n')},
   };
   for (const auto& c : cases) {
     const HostRun run = Load(0, c.path, {"cd", dir.path(), "load", "0", c.path});
     EXPECT_NE(run.out.find("load=0\ndecoder-calls=0\ncd=1\nload=0\n" + kKept + "\n"), std::string::npos)
-        << c.what << "\n" << run.out;
+        << c.what << "\n"
+        << run.out;
   }
 }
 
@@ -306,10 +316,12 @@ TEST_F(ScriptedDecoder, AReleaseDuringACompressedLoadWaitsForTheOuterCall) {
   const std::string doc = dir.Write("doc.xmlz", "<r/>");
   // The decoder releases the component while slot 5 is in progress; the nested
   // ParseText runs on the released component, which goes when slot 5 returns.
-  const HostRun run = host.Run({"factory-handle", ORVEL_FIXTURE_DECODER, "create", "1", "0", "release-in-decode", "0",
-                                "canunload", "load", "0", doc, "forget", "0", "decoder-calls", "canunload"});
+  const HostRun run =
+      host.Run({"factory-handle", ORVEL_FIXTURE_DECODER, "create", "1", "0", "release-in-decode", "0",
+                "canunload", "load", "0", doc, "forget", "0", "decoder-calls", "canunload"});
   EXPECT_EQ(run.exitCode, 0);
-  EXPECT_NE(run.out.find("canunload=0\nload=1\ndecoder-calls=1\ncanunload=1\n"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("canunload=0\nload=1\ndecoder-calls=1\ncanunload=1\n"), std::string::npos)
+      << run.out;
   EXPECT_EQ(run.log, "Orvel[Assert]: operation called on a released component\n");
 }
 

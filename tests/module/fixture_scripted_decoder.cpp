@@ -43,7 +43,8 @@ class Decoder final : public Object<orvel::IDocumentDecoder, 64> {
  public:
   int ReservedSlot5() override { return 0; }
   int ReservedSlot6() override { return 0; }
-  int Decode(const void* input, std::int32_t n, void* parameters, void* output, std::int32_t* length) override {
+  int Decode(const void* input, std::int32_t n, void* parameters, void* output,
+             std::int32_t* length) override {
     ++g_calls;
     if (g_hook != nullptr) g_hook(g_hookArgument);
     if (std::strcmp(static_cast<const char*>(parameters), "Pumlo") != 0) return 0;
