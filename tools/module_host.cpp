@@ -19,10 +19,12 @@ std::string FolderOf(const std::string& path) {
 // tool; without one, the library beside the module, when it is there.
 void HandFactoryLibrary(void* module, const std::string& modulePath) {
   char exe[4096];
-  if (platform::ExecutablePath(exe, sizeof exe) && platform::AccessPath((FolderOf(exe) + "Orvel.ini").c_str(), 0) == 0) {
+  if (platform::ExecutablePath(exe, sizeof exe) &&
+      platform::AccessPath((FolderOf(exe) + "Orvel.ini").c_str(), 0) == 0) {
     return;
   }
-  auto setHandle = reinterpret_cast<orvel::SetFactoryHandleFn>(platform::FindSymbol(module, "SetFactoryHandle"));
+  auto setHandle =
+      reinterpret_cast<orvel::SetFactoryHandleFn>(platform::FindSymbol(module, "SetFactoryHandle"));
 #if defined(_WIN32)
   const std::string library = FolderOf(modulePath) + "Zandrop.dll";
 #else

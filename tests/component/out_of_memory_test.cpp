@@ -2,14 +2,13 @@
 // stays inside the module (a null component, a 0 result, an untouched buffer),
 // the component stays usable, and nothing leaks (AddressSanitizer's leak check).
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 #include <string>
-
-#include <unistd.h>
 
 #include "component/xml_component.h"
 

@@ -208,8 +208,22 @@ TEST(ToolUsage, HelpAndUsageErrors) {
       {"--help", 0},          {"check --help", 0},       {"format --help", 0}, {"run --help", 0},
       {"demo --help", 0},     {"", 2},                   {"explode", 2},       {"check", 2},
       {"format", 2},          {"run", 2},                {"run /nonexistent/x.script", 2},
-      {"format /nonexistent/x.xml", 2}, {"pack --help", 0},  {"unpack --help", 0},  {"pack a.xml", 2},
-      {"unpack a.xmlz", 2},   {"pack /nonexistent/x.xml /tmp/x.xmlz", 2}, {"unpack /nonexistent/x.xmlz /tmp/x.xml", 2},
+      {"format /nonexistent/x.xml", 2},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Tool(c.arguments).exitCode, c.exitCode) << c.arguments;
+}
+
+TEST(ToolUsage, PackAndUnpackUsageErrors) {
+  const struct {
+    const char* arguments;
+    int exitCode;
+  } cases[] = {
+      {"pack --help", 0},
+      {"unpack --help", 0},
+      {"pack a.xml", 2},
+      {"unpack a.xmlz", 2},
+      {"pack /nonexistent/x.xml /tmp/x.xmlz", 2},
+      {"unpack /nonexistent/x.xmlz /tmp/x.xml", 2},
   };
   for (const auto& c : cases) EXPECT_EQ(Tool(c.arguments).exitCode, c.exitCode) << c.arguments;
 }
@@ -234,7 +248,8 @@ TEST(ToolPack, PackedFilesAreGzipAndUnpackThroughTheModule) {
   Tool("pack " + bad + " " + Folder() + "/bad.xmlz");
   o = Tool("check " + Folder() + "/bad.xmlz");
   EXPECT_EQ(o.exitCode, 1);
-  EXPECT_EQ(o.out, Folder() + "/bad.xmlz:2:5: End tag 'r' at offset 8 does not match start tag 'a' at offset 4\n");
+  EXPECT_EQ(o.out,
+            Folder() + "/bad.xmlz:2:5: End tag 'r' at offset 8 does not match start tag 'a' at offset 4\n");
   o = Tool("unpack " + Folder() + "/bad.xmlz " + Folder() + "/bad-out.xml");
   EXPECT_EQ(o.exitCode, 1) << "not well formed, written anyway";
   EXPECT_EQ(ReadFile(Folder() + "/bad-out.xml"), "<r>\n<a></r>");

@@ -5,17 +5,16 @@
 //   orvel_module_host MODULE COMMAND...
 //
 // Components created are numbered 0, 1, ... in creation order.
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <cinttypes>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
-
-#include <sys/resource.h>
-#include <unistd.h>
-
-#include <csignal>
 
 #include "orvel/exports.h"
 #include "orvel/xml_component.h"
@@ -217,7 +216,8 @@ int main(int argc, char** argv) {
       std::printf("%s=%d\n", cmd.c_str(), ok);
     } else if (cmd == "text") {
       IComponent* c = component(i);
-      std::printf("text=\"%s\" valid=%d\n", Escaped(DocumentText(AsXml(c))).c_str(), AsXml(c)->IsDocumentValid());
+      std::printf("text=\"%s\" valid=%d\n", Escaped(DocumentText(AsXml(c))).c_str(),
+                  AsXml(c)->IsDocumentValid());
     } else if (cmd == "flags") {
       IComponent* c = component(i);
       AsXml(c)->SetDocumentFlags(static_cast<int>(number(i)));
@@ -240,7 +240,8 @@ int main(int argc, char** argv) {
       if (hook != nullptr) hook(&ReleaseComponent, c);
     } else if (cmd == "decoder-calls") {
       using CallsFn = int (*)();
-      auto calls = reinterpret_cast<CallsFn>(orvel::platform::FindSymbol(factoryLibrary, "FixtureDecoderCalls"));
+      auto calls =
+          reinterpret_cast<CallsFn>(orvel::platform::FindSymbol(factoryLibrary, "FixtureDecoderCalls"));
       std::printf("decoder-calls=%d\n", calls != nullptr ? calls() : -1);
     } else if (cmd == "zandrop") {
       PrintZandropCounts();

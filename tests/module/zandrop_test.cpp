@@ -123,7 +123,8 @@ TEST_F(ZandropLibrary, ConfigurationStoreReadsTheIniFileItWasGiven) {
 
 TEST_F(ZandropLibrary, DecoderWritesANulTerminatedTextAndReportsTheSizeItNeeds) {
   test::TempDir dir;
-  const std::string packed = test::ReadFile(dir.WriteGzip("doc.xmlz", "<doc>hello</doc>"));  // 16 bytes of text
+  const std::string packed =
+      test::ReadFile(dir.WriteGzip("doc.xmlz", "<doc>hello</doc>"));  // 16 bytes of text
   const std::string corrupt = packed.substr(0, packed.size() - 3);
   IComponentFactory* factory = Factory();
   auto* decoder = static_cast<IDocumentDecoder*>(factory->CreateComponentById(DecoderComponentID, ""));
@@ -152,13 +153,15 @@ TEST_F(ZandropLibrary, DecoderWritesANulTerminatedTextAndReportsTheSizeItNeeds) 
     std::memset(output, '#', sizeof output);
     output[100] = '\0';
     std::int32_t length = c.capacity;
-    EXPECT_EQ(decoder->Decode(c.input.data(), static_cast<std::int32_t>(c.input.size()), parameters, output, &length),
+    EXPECT_EQ(decoder->Decode(c.input.data(), static_cast<std::int32_t>(c.input.size()), parameters, output,
+                              &length),
               c.result)
         << c.what;
     EXPECT_EQ(length, c.length) << c.what;
     EXPECT_STREQ(c.text[0] == '#' ? std::string(output, 1).c_str() : output, c.text) << c.what;
     if (c.result == 1) {
-      EXPECT_NE(std::memchr(output, '\0', static_cast<std::size_t>(c.capacity)), nullptr) << c.what << ": NUL within the capacity";
+      EXPECT_NE(std::memchr(output, '\0', static_cast<std::size_t>(c.capacity)), nullptr)
+          << c.what << ": NUL within the capacity";
     }
   }
   decoder->Release(0);
