@@ -27,9 +27,12 @@ struct Command {
 };
 
 const Command kCommands[] = {
-    {"demo", orvelxml::RunDemoCommand},     {"check", orvelxml::RunCheckCommand},
-    {"format", orvelxml::RunFormatCommand}, {"run", orvelxml::RunScriptCommand},
-    {"pack", orvelxml::RunPackCommand},     {"unpack", orvelxml::RunUnpackCommand},
+    {"demo", orvelxml::RunDemoCommand},
+    {"check", orvelxml::RunCheckCommand},
+    {"format", orvelxml::RunFormatCommand},
+    {"run", orvelxml::RunScriptCommand},
+    {"pack", orvelxml::RunPackCommand},
+    {"unpack", orvelxml::RunUnpackCommand},
 };
 
 }  // namespace
