@@ -80,6 +80,11 @@ class XmlComponent final : public ComponentBase<IXmlComponent>, public PathUtili
   // Result of an operation whose engine part this build does not have yet:
   // still framed, reported as failure.
   int NotAvailable();
+  // Slot 5's work: "xmlz" files through the decoder, others read as they
+  // are, a missing plain file from the same name with "z" appended.
+  bool LoadPlainOrCompressed(const char* path);
+  // Decodes the file at path and parses the text through slot 6.
+  bool LoadCompressedFile(const char* path);
   // The adding slots compose their EditFlags and hand them on here.
   int AddElementWithFlags(const char* name, const char* content, int flags);
   int AddMarkupWithFlags(const char* markup, int flags);

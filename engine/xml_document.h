@@ -77,6 +77,13 @@ class XmlDocument {
   // Re-parses while setting each tag's leading tabs to its nesting depth.
   void ReindentDocument();
 
+  // ---- files -------------------------------------------------------------
+  // Reads the file at path whole and parses it; the status starts with its
+  // byte count. A file that cannot be read whole changes only the status.
+  bool LoadFile(const char* path);
+  // Writes text whole to path (a regular file through a replacing copy).
+  bool SaveFile(const char* path);
+
   // ---- navigation --------------------------------------------------------
   std::int32_t FindSibling(std::int32_t parent, std::int32_t ref, const char* name) const;
   bool SeekSiblingElement(const char* name);

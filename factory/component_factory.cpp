@@ -4,6 +4,7 @@
 #include <new>
 
 #include "factory/config_store.h"
+#include "factory/document_decoder.h"
 #include "factory/factory_log.h"
 
 namespace zandrop {
@@ -18,6 +19,8 @@ orvel::IComponent* ComponentFactory::CreateComponentById(std::uint32_t component
         return new ComponentFactory;
       case kConfigStoreComponentId:
         return new ConfigStore(configurationPath);
+      case kDecoderComponentId:
+        return new DocumentDecoder;
       default:
         return nullptr;
     }

@@ -59,7 +59,11 @@ class IDocumentDecoder : public IComponent {
  public:
   virtual int ReservedSlot5() = 0;  // slot 5
   virtual int ReservedSlot6() = 0;  // slot 6
-  // Slot 7: decodes input into output; *outputLength holds the output capacity on entry.
+  // Slot 7: decodes input into output; *outputLength holds the output capacity
+  // on entry. Non-zero on success. A decoder may report in *outputLength the
+  // size the text needs with its NUL: when that exceeds the capacity, the
+  // module calls again with that much room. One that leaves the value as it
+  // was is read up to the first NUL or the end of the capacity.
   virtual int Decode(const void* input, std::int32_t inputLength, void* parameterBlock, void* output,
                      std::int32_t* outputLength) = 0;
 

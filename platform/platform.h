@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 namespace orvel {
 namespace platform {
@@ -54,6 +55,24 @@ int AccessPath(const char* path, int mode);
 // Full file name of the host executable, cut to capacity - 1 bytes. false (and
 // out empty when capacity > 0) when it cannot be read.
 bool ExecutablePath(char* out, std::size_t capacity);
+
+// ---- whole files -----------------------------------------------------------
+// Reads the file at path whole into *bytes, which changes only on success: the
+// size is found by seeking to the end, then read with one read. Returns 0 or an
+// errno value: the open's, the seek's or the read's; EISDIR for a directory
+// (which Windows refuses to open); EFBIG when the file holds more than maxSize
+// bytes; EIO when it yields fewer bytes than its size; ENOMEM when no buffer of
+// that size can be had; ENOENT for a null path.
+int ReadWholeFile(const char* path, std::size_t maxSize, std::string* bytes);
+// Writes size bytes of data to path. A regular file, or a name not taken yet, is
+// written to a new file in the same folder which then replaces it (with the old
+// file's permission bits), so a failed save leaves the old file whole; a device
+// or another file that is not regular is opened and written in place. Returns 0
+// or an errno value, the close's included; ENOENT for a null or empty path.
+int ReplaceFileContents(const char* path, const char* data, std::size_t size);
+// out = path made absolute against the working directory (unchanged when it
+// already is). false, out empty, when it does not fit or the folder is unknown.
+bool AbsolutePath(const char* path, char* out, std::size_t capacity);
 
 // ---- text and paths --------------------------------------------------------
 // Compares at most n bytes without ASCII letter case (<0, 0, >0).

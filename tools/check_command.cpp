@@ -12,7 +12,8 @@ namespace {
 const char kCheckHelp[] =
     "usage: orvelxml check FILE...\n"
     "Parses each FILE with the module and prints \"FILE: well formed\", or\n"
-    "\"FILE:LINE:COL: STATUS\" with the first error the parser recorded.\n"
+    "\"FILE:LINE:COL: STATUS\" with the first error the parser recorded. An \".xmlz\"\n"
+    "FILE is decoded by the module's load; LINE and COL count in the decoded text.\n"
     "Exit 0 when all are well formed, 1 when one is not, 2 when a file cannot be read.\n";
 
 // Prints the verdict for one file's bytes; returns whether it is well formed.
@@ -51,7 +52,7 @@ int RunCheckCommand(const Args& args, const ToolOptions& options) {
     if (!HasComponent(xml)) return ExitUsage;
     for (const std::string& path : args) {
       std::string bytes, error;
-      if (!ReadWholeFile(path, &bytes, &error)) {
+      if (!ReadDocumentFile(host, path, &bytes, &error)) {
         std::fprintf(stderr, "orvelxml: %s\n", error.c_str());
         unreadable = true;
         continue;

@@ -15,5 +15,7 @@ int RunDemoCommand(const Args& args, const ToolOptions& options);
 int RunCheckCommand(const Args& args, const ToolOptions& options);
 int RunFormatCommand(const Args& args, const ToolOptions& options);
 int RunScriptCommand(const Args& args, const ToolOptions& options);
+int RunPackCommand(const Args& args, const ToolOptions& options);
+int RunUnpackCommand(const Args& args, const ToolOptions& options);
 
 }  // namespace orvelxml

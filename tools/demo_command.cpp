@@ -13,7 +13,8 @@ using orvel::IXmlComponent;
 
 const char kDemoHelp[] =
     "usage: orvelxml demo [FILE]\n"
-    "A guided run on FILE (default: the bundled examples/sample.xml): parsing,\n"
+    "A guided run on FILE (default: the bundled examples/sample.xml; an \".xmlz\"\n"
+    "FILE is decoded by the module's load): parsing,\n"
     "validity, walking elements and nodes, reading names, attributes and\n"
     "contents, marks, re-indentation, and the document text handed back.\n";
 
@@ -179,13 +180,13 @@ int RunDemoCommand(const Args& args, const ToolOptions& options) {
     std::fputs("orvelxml: cannot find examples/sample.xml; pass a file: orvelxml demo FILE\n", stderr);
     return ExitUsage;
   }
+  ModuleHost host;
+  if (!OpenModule(host, options)) return ExitUsage;
   std::string text, error;
-  if (!ReadWholeFile(path, &text, &error)) {
+  if (!ReadDocumentFile(host, path, &text, &error)) {
     std::fprintf(stderr, "orvelxml: %s\n", error.c_str());
     return ExitUsage;
   }
-  ModuleHost host;
-  if (!OpenModule(host, options)) return ExitUsage;
   {
     ComponentSession xml(host);
     if (!HasComponent(xml)) return ExitUsage;

@@ -11,7 +11,9 @@ namespace {
 const char kFormatHelp[] =
     "usage: orvelxml format FILE [-o OUT]\n"
     "Re-indents FILE (each tag's leading tabs become its nesting depth; no line\n"
-    "breaks are added) and prints the text, or writes it to OUT.\n"
+    "breaks are added) and prints the text, or writes it to OUT (through a new file\n"
+    "beside OUT that replaces it once written, so OUT may be FILE). An \".xmlz\" FILE\n"
+    "is decoded by the module's load; the text is written uncompressed.\n"
     "Exit 0; 1 when FILE is not well formed (the text is still formatted); 2 on usage\n"
     "or file errors, and for a FILE holding a NUL byte (nothing is written).\n";
 
@@ -35,8 +37,10 @@ int RunFormatCommand(const Args& args, const ToolOptions& options) {
     std::fputs(kFormatHelp, stderr);
     return ExitUsage;
   }
+  ModuleHost host;
+  if (!OpenModule(host, options)) return ExitUsage;
   std::string bytes, error;
-  if (!ReadWholeFile(input, &bytes, &error)) {
+  if (!ReadDocumentFile(host, input, &bytes, &error)) {
     std::fprintf(stderr, "orvelxml: %s\n", error.c_str());
     return ExitUsage;
   }
@@ -48,8 +52,6 @@ int RunFormatCommand(const Args& args, const ToolOptions& options) {
                  lc.column, nul);
     return ExitUsage;
   }
-  ModuleHost host;
-  if (!OpenModule(host, options)) return ExitUsage;
   std::string formatted;
   bool wellFormed;
   {

@@ -8,6 +8,36 @@ namespace orvelxml {
 
 namespace platform = orvel::platform;
 
+namespace {
+
+std::string FolderOf(const std::string& path) {
+  const std::size_t cut = path.find_last_of(platform::kPathSeparator);
+  return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+}
+
+// The factory library the module would find through an Orvel.ini beside the
+// tool; without one, the library beside the module, when it is there.
+void HandFactoryLibrary(void* module, const std::string& modulePath) {
+  char exe[4096];
+  if (platform::ExecutablePath(exe, sizeof exe) &&
+      platform::AccessPath((FolderOf(exe) + "Orvel.ini").c_str(), 0) == 0) {
+    return;
+  }
+  auto setHandle =
+      reinterpret_cast<orvel::SetFactoryHandleFn>(platform::FindSymbol(module, "SetFactoryHandle"));
+#if defined(_WIN32)
+  const std::string library = FolderOf(modulePath) + "Zandrop.dll";
+#else
+  const std::string library = FolderOf(modulePath) + "libZandrop.so";
+#endif
+  if (setHandle == nullptr || platform::AccessPath(library.c_str(), 0) != 0) return;
+  // Kept loaded for the life of the process, as the module keeps what it loads.
+  void* factory = platform::LoadModule(library.c_str());
+  if (factory != nullptr) setHandle(factory);
+}
+
+}  // namespace
+
 ModuleHost::~ModuleHost() { Unload(); }
 
 bool ModuleHost::Load(const std::string& path, std::string* error) {
@@ -25,6 +55,7 @@ bool ModuleHost::Load(const std::string& path, std::string* error) {
     module_ = nullptr;
     return false;
   }
+  HandFactoryLibrary(module_, path);
   return true;
 }
 
@@ -55,9 +86,8 @@ std::string DefaultModulePath() {
 #endif
   char exe[4096];
   if (!platform::ExecutablePath(exe, sizeof exe)) return file;
-  std::string path(exe);
-  const std::size_t cut = path.find_last_of(platform::kPathSeparator);
-  return cut == std::string::npos ? file : path.substr(0, cut + 1) + file;
+  const std::string folder = FolderOf(exe);
+  return folder.empty() ? file : folder + file;
 }
 
 }  // namespace orvelxml

@@ -16,7 +16,9 @@ class ModuleHost {
   ModuleHost& operator=(const ModuleHost&) = delete;
 
   // Loads the module at path and resolves the exports the tool uses.
-  // false with a message in *error when either fails.
+  // false with a message in *error when either fails. Without an Orvel.ini
+  // beside the tool, the factory library beside the module (the decoder of
+  // ".xmlz" files) is handed to the module with SetFactoryHandle.
   bool Load(const std::string& path, std::string* error);
   // A new XML component (CreateComponent(1, 0)), or null.
   orvel::IXmlComponent* CreateXmlComponent();

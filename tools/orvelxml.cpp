@@ -16,6 +16,8 @@ const char kUsage[] =
     "  check FILE...        well formed or not; first error as FILE:LINE:COL\n"
     "  format FILE [-o OUT] re-indent and print (or write OUT)\n"
     "  run SCRIPT|-         call interface operations by name, one per line\n"
+    "  pack IN OUT          compress IN into OUT (gzip), a file the module loads\n"
+    "  unpack IN OUT        load IN with the module and write its text to OUT\n"
     "Each command takes --help. --module PATH loads that module instead of the\n"
     "one beside this executable.\n";
 
@@ -29,6 +31,8 @@ const Command kCommands[] = {
     {"check", orvelxml::RunCheckCommand},
     {"format", orvelxml::RunFormatCommand},
     {"run", orvelxml::RunScriptCommand},
+    {"pack", orvelxml::RunPackCommand},
+    {"unpack", orvelxml::RunUnpackCommand},
 };
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/platform.h"
+
 namespace orvelxml {
 
 bool OpenModule(ModuleHost& host, const ToolOptions& options) {
@@ -32,15 +34,38 @@ bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* err
 }
 
 bool WriteWholeFile(const std::string& path, const std::string& bytes, std::string* error) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (f == nullptr) {
-    *error = path + ": " + std::strerror(errno);
+  const int failure = orvel::platform::ReplaceFileContents(path.c_str(), bytes.data(), bytes.size());
+  if (failure != 0) *error = path + ": " + std::strerror(failure);
+  return failure == 0;
+}
+
+bool IsCompressedName(const std::string& path) {
+  const std::size_t dot = path.rfind('.');
+  if (dot == std::string::npos) return false;
+  std::string extension = path.substr(dot + 1);
+  extension.erase(0, extension.find_first_not_of(' '));
+  extension.erase(extension.find_last_not_of(' ') + 1);
+  return extension.size() == 4 && orvel::platform::CompareNoCase(extension.c_str(), "xmlz", 4) == 0;
+}
+
+bool ReadDocumentFile(ModuleHost& host, const std::string& path, std::string* text, std::string* error) {
+  if (!IsCompressedName(path)) return ReadWholeFile(path, text, error);
+  // The module resolves relative paths against its data root, not the working folder.
+  char absolute[260];
+  if (!orvel::platform::AbsolutePath(path.c_str(), absolute, sizeof absolute)) {
+    *error = path + ": " + std::strerror(ENAMETOOLONG);
     return false;
   }
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  const bool closed = std::fclose(f) == 0;
-  if (!written || !closed) *error = path + ": write error";
-  return written && closed;
+  ComponentSession xml(host);
+  if (!HasComponent(xml)) {
+    *error = "the module created no component";
+    return false;
+  }
+  xml->LoadDocumentFile(absolute);
+  // A decoded text that is not well formed is still a text; a failed load leaves none.
+  *text = FetchDocumentText(xml.get());
+  if (text->empty()) *error = path + ": cannot be loaded (missing, not gzip data, or no decoder)";
+  return !text->empty();
 }
 
 LineColumn LineColumnAt(const std::string& text, long offset) {

@@ -25,7 +25,17 @@ bool OpenModule(ModuleHost& host, const ToolOptions& options);
 
 // Whole file as bytes; false with a message in *error.
 bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* error);
+// Writes bytes to path; an existing regular file is replaced only once the
+// new content is written whole (a sibling file renamed over it).
 bool WriteWholeFile(const std::string& path, const std::string& bytes, std::string* error);
+
+// Whether the module loads path as a compressed document: its extension,
+// space-trimmed, is "xmlz" in any letter case.
+bool IsCompressedName(const std::string& path);
+// The text of the document file at path: a compressed one decoded by the
+// module's load (a component of host's), any other read as it is. false with
+// a message in *error when there is no text.
+bool ReadDocumentFile(ModuleHost& host, const std::string& path, std::string* text, std::string* error);
 
 // 1-based line and byte column of offset in text (offsets past the end count as the end).
 struct LineColumn {

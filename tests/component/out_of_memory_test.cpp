@@ -2,6 +2,7 @@
 // stays inside the module (a null component, a 0 result, an untouched buffer),
 // the component stays usable, and nothing leaks (AddressSanitizer's leak check).
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -54,6 +55,7 @@ const char kDocument[] =
 // One component's life with allocation number n failing. Returns false once
 // the whole life ran without reaching allocation n.
 bool LifeWithFailureAt(long n) {
+  static const std::string path = "/tmp/orvel_oom_" + std::to_string(getpid()) + ".xml";
   allocations = 0;
   failAt = n;
   IXmlComponent* xml = static_cast<IXmlComponent*>(orvel::CreateXmlComponent());
@@ -71,12 +73,18 @@ bool LifeWithFailureAt(long n) {
   char value[16] = "untouched";
   const int read = xml->ReadChildAttribute("k", value, sizeof value);
   const int marked = xml->MarkPosition("m");
+  // A file written and read back, each step of which may run out of memory.
+  const int saved = xml->SaveDocumentFile(path.c_str());
+  const int loaded = xml->LoadDocumentFile(path.c_str());
   const bool reached = allocations > n;
   failAt = -1;
 
   EXPECT_TRUE(parsed == 0 || parsed == 1) << n;
   EXPECT_TRUE(read == 0 || read == 1) << n;
   EXPECT_TRUE(marked == 0 || marked == 1) << n;
+  EXPECT_TRUE(saved == 0 || saved == 1) << n;
+  EXPECT_TRUE(loaded == 0 || loaded == 1) << n;
+  std::remove(path.c_str());
   if (read == 1) {
     EXPECT_TRUE(std::strcmp(value, "v") == 0 || std::strcmp(value, "") == 0) << n;
   } else {

@@ -213,6 +213,61 @@ TEST(ToolUsage, HelpAndUsageErrors) {
   for (const auto& c : cases) EXPECT_EQ(Tool(c.arguments).exitCode, c.exitCode) << c.arguments;
 }
 
+TEST(ToolUsage, PackAndUnpackUsageErrors) {
+  const struct {
+    const char* arguments;
+    int exitCode;
+  } cases[] = {
+      {"pack --help", 0},
+      {"unpack --help", 0},
+      {"pack a.xml", 2},
+      {"unpack a.xmlz", 2},
+      {"pack /nonexistent/x.xml /tmp/x.xmlz", 2},
+      {"unpack /nonexistent/x.xmlz /tmp/x.xml", 2},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Tool(c.arguments).exitCode, c.exitCode) << c.arguments;
+}
+
+TEST(ToolPack, PackedFilesAreGzipAndUnpackThroughTheModule) {
+  const std::string text = "<r>\r\n\t<a x=\"1\">text</a>\r\n</r>";
+  const std::string in = WriteFile("pack.xml", text);
+  const std::string packed = Folder() + "/pack.XMLZ";
+  Outcome o = Tool("pack " + in + " " + packed);
+  EXPECT_EQ(o.exitCode, 0) << o.out;
+  o = Tool("unpack " + packed + " " + Folder() + "/unpacked.xml");
+  EXPECT_EQ(o.exitCode, 0) << o.out;
+  EXPECT_EQ(ReadFile(Folder() + "/unpacked.xml"), text);
+  // What gzip reads back, and what the module makes of a file gzip wrote.
+  ASSERT_EQ(std::system(("gzip -dc " + packed + " > " + Folder() + "/gunzipped.xml").c_str()), 0);
+  EXPECT_EQ(ReadFile(Folder() + "/gunzipped.xml"), text);
+  ASSERT_EQ(std::system(("gzip -c " + in + " > " + Folder() + "/gzipped.xmlz").c_str()), 0);
+  o = Tool("check " + Folder() + "/gzipped.xmlz");
+  EXPECT_EQ(o.out, Folder() + "/gzipped.xmlz: well formed\n");
+
+  const std::string bad = WriteFile("bad.xml", "<r>\n<a></r>");
+  Tool("pack " + bad + " " + Folder() + "/bad.xmlz");
+  o = Tool("check " + Folder() + "/bad.xmlz");
+  EXPECT_EQ(o.exitCode, 1);
+  EXPECT_EQ(o.out,
+            Folder() + "/bad.xmlz:2:5: End tag 'r' at offset 8 does not match start tag 'a' at offset 4\n");
+  o = Tool("unpack " + Folder() + "/bad.xmlz " + Folder() + "/bad-out.xml");
+  EXPECT_EQ(o.exitCode, 1) << "not well formed, written anyway";
+  EXPECT_EQ(ReadFile(Folder() + "/bad-out.xml"), "<r>\n<a></r>");
+
+  const std::string junk = WriteFile("junk.xmlz", "not gzip");
+  EXPECT_EQ(Tool("check " + junk).exitCode, 2);
+  EXPECT_EQ(Tool("unpack " + junk + " " + Folder() + "/junk.xml").exitCode, 2);
+  o = Tool("format " + Folder() + "/gzipped.xmlz");
+  EXPECT_EQ(o.out, "<r>\r\n\t<a x=\"1\">text</a>\r\n</r>");
+}
+
+TEST(ToolFormat, FormattingAFileOntoItselfKeepsIt) {
+  const std::string in = WriteFile("self.xml", "<r>\n<a>\n<b/>\n</a>\n</r>\n");
+  const Outcome o = Tool("format " + in + " -o " + in);
+  EXPECT_EQ(o.exitCode, 0) << o.out;
+  EXPECT_EQ(ReadFile(in), "<r>\n\t<a>\n\t\t<b/>\n\t</a>\n</r>\n");
+}
+
 TEST(ToolDemo, RunsOnTheBundledSample) {
   const Outcome o = Tool("demo");
   EXPECT_EQ(o.exitCode, 0) << o.out;

@@ -67,6 +67,15 @@ std::string TempDir::MakeDir(const std::string& relative) const {
   return full;
 }
 
+std::string TempDir::WriteGzip(const std::string& relative, const std::string& content) const {
+  const std::string plain = Write(relative + ".plain", content);
+  const std::string packed = At(relative);
+  const std::string command = "gzip -n -c '" + plain + "' > '" + packed + "'";
+  if (std::system(command.c_str()) != 0) throw std::runtime_error("failed: " + command);
+  std::remove(plain.c_str());
+  return packed;
+}
+
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream text;

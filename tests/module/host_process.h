@@ -26,6 +26,8 @@ class TempDir {
   // Makes path()/relative a symbolic link to target; returns the full path.
   std::string Link(const std::string& target, const std::string& relative) const;
   std::string MakeDir(const std::string& relative) const;
+  // Writes what the standard gzip tool makes of content to path()/relative; returns the full path.
+  std::string WriteGzip(const std::string& relative, const std::string& content) const;
 
  private:
   std::string path_;

@@ -5,7 +5,11 @@
 //   orvel_module_host MODULE COMMAND...
 //
 // Components created are numbered 0, 1, ... in creation order.
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <cinttypes>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +17,7 @@
 #include <vector>
 
 #include "orvel/exports.h"
+#include "orvel/xml_component.h"
 #include "platform/platform.h"
 #include "tests/module/test_component.h"
 
@@ -38,6 +43,46 @@ bool Resolve(orvel::platform::ModuleHandle module, const char* name, Fn& fn) {
 }
 
 ITestComponent* AsTest(IComponent* c) { return static_cast<ITestComponent*>(c); }
+orvel::IXmlComponent* AsXml(IComponent* c) { return static_cast<orvel::IXmlComponent*>(c); }
+
+// bytes as a C string literal body: \r \n \\ \" and \xHH for other unprintable bytes.
+std::string Escaped(const std::string& bytes) {
+  std::string out;
+  for (unsigned char c : bytes) {
+    if (c == '\r') {
+      out += "\\r";
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\\' || c == '"') {
+      out += std::string("\\") + static_cast<char>(c);
+    } else if (c < 0x20 || c >= 0x7F) {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%02X", c);
+      out += hex;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
+// The document text of an XML component (slot 30 with a buffer grown until it fits).
+std::string DocumentText(orvel::IXmlComponent* xml) {
+  for (int capacity = 256;; capacity *= 2) {
+    std::vector<char> buf(capacity, '\x7F');
+    xml->ReadDocumentText(buf.data(), capacity);
+    if (std::memchr(buf.data(), 0, buf.size()) != nullptr) return buf.data();
+  }
+}
+
+void ReleaseComponent(void* component) { static_cast<IComponent*>(component)->Release(0); }
+
+// Runs the rest of the commands as the unprivileged user "nobody" when root
+// (file permissions bind root in no other way); prints whether it did.
+void DropPrivileges() {
+  const bool dropped = geteuid() != 0 || (setgid(65534) == 0 && setuid(65534) == 0);
+  std::printf("unprivileged=%d\n", dropped ? 1 : 0);
+}
 
 // Prints the factory library's counters when it is loaded in this process.
 void PrintZandropCounts() {
@@ -77,6 +122,7 @@ int main(int argc, char** argv) {
     return 3;
   }
   std::vector<IComponent*> components;
+  void* factoryLibrary = nullptr;  // the last library handed over with factory-handle
   auto arg = [&](int& i) -> const char* {
     if (i + 1 >= argc) {
       std::fprintf(stderr, "missing argument after %s\n", argv[i]);
@@ -137,6 +183,7 @@ int main(int argc, char** argv) {
       std::printf("registry=%d\n", x.setDllRegistry(path.c_str()));
     } else if (cmd == "factory-handle") {
       void* handle = orvel::platform::LoadModule(arg(i));
+      factoryLibrary = handle;
       std::printf("factory-handle=%d\n", x.setFactoryHandle(handle) == handle && handle != nullptr ? 1 : 0);
     } else if (cmd == "preload") {
       std::printf("preload=%d\n", orvel::platform::LoadModule(arg(i)) != nullptr ? 1 : 0);
@@ -158,6 +205,44 @@ int main(int argc, char** argv) {
       std::vector<char> buf(capacity > 0 ? capacity : 1, '#');
       const int ok = AsTest(c)->JoinDataRoot(name, buf.data(), capacity);
       std::printf("join=%d:%.*s\n", ok, static_cast<int>(buf.size()), buf.data());
+    } else if (cmd == "parse") {
+      IComponent* c = component(i);
+      std::printf("parse=%d\n", AsXml(c)->ParseText(arg(i)));
+    } else if (cmd == "load" || cmd == "save") {
+      IComponent* c = component(i);
+      const char* path = arg(i);
+      if (std::strcmp(path, "null") == 0) path = nullptr;
+      const int ok = cmd == "load" ? AsXml(c)->LoadDocumentFile(path) : AsXml(c)->SaveDocumentFile(path);
+      std::printf("%s=%d\n", cmd.c_str(), ok);
+    } else if (cmd == "text") {
+      IComponent* c = component(i);
+      std::printf("text=\"%s\" valid=%d\n", Escaped(DocumentText(AsXml(c))).c_str(),
+                  AsXml(c)->IsDocumentValid());
+    } else if (cmd == "flags") {
+      IComponent* c = component(i);
+      AsXml(c)->SetDocumentFlags(static_cast<int>(number(i)));
+    } else if (cmd == "cd") {
+      std::printf("cd=%d\n", chdir(arg(i)) == 0 ? 1 : 0);
+    } else if (cmd == "unprivileged") {
+      DropPrivileges();
+    } else if (cmd == "file-size-limit") {  // writes past N bytes fail with EFBIG
+      std::signal(SIGXFSZ, SIG_IGN);
+      const rlimit limit{static_cast<rlim_t>(number(i)), RLIM_INFINITY};
+      std::printf("file-size-limit=%d\n", setrlimit(RLIMIT_FSIZE, &limit) == 0 ? 1 : 0);
+    } else if (cmd == "decoder-mode") {
+      using ModeFn = void (*)(int);
+      auto mode = reinterpret_cast<ModeFn>(orvel::platform::FindSymbol(factoryLibrary, "FixtureDecoderMode"));
+      if (mode != nullptr) mode(static_cast<int>(number(i)));
+    } else if (cmd == "release-in-decode") {
+      using HookFn = void (*)(void (*)(void*), void*);
+      auto hook = reinterpret_cast<HookFn>(orvel::platform::FindSymbol(factoryLibrary, "FixtureDecoderHook"));
+      IComponent* c = component(i);
+      if (hook != nullptr) hook(&ReleaseComponent, c);
+    } else if (cmd == "decoder-calls") {
+      using CallsFn = int (*)();
+      auto calls =
+          reinterpret_cast<CallsFn>(orvel::platform::FindSymbol(factoryLibrary, "FixtureDecoderCalls"));
+      std::printf("decoder-calls=%d\n", calls != nullptr ? calls() : -1);
     } else if (cmd == "zandrop") {
       PrintZandropCounts();
     } else if (cmd == "log") {

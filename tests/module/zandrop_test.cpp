@@ -44,7 +44,7 @@ TEST_F(ZandropLibrary, CreatesTheFactoryAndTheComponentsItServes) {
   const struct {
     ComponentID id;
     bool served;
-  } cases[] = {{361, true}, {991, true}, {64, false}, {1, false}, {0, false}};
+  } cases[] = {{361, true}, {991, true}, {64, true}, {1, false}, {0, false}};
   for (const auto& c : cases) {
     IComponent* component = factory->CreateComponentById(c.id, "");
     ASSERT_EQ(component != nullptr, c.served) << c.id;
@@ -118,6 +118,53 @@ TEST_F(ZandropLibrary, ConfigurationStoreReadsTheIniFileItWasGiven) {
   }
   EXPECT_EQ(store->ReadValue(handle, "short", nullptr, nullptr, nullptr), 0);
   store->Release(0);
+  factory->Release(0);
+}
+
+TEST_F(ZandropLibrary, DecoderWritesANulTerminatedTextAndReportsTheSizeItNeeds) {
+  test::TempDir dir;
+  const std::string packed =
+      test::ReadFile(dir.WriteGzip("doc.xmlz", "<doc>hello</doc>"));  // 16 bytes of text
+  const std::string corrupt = packed.substr(0, packed.size() - 3);
+  IComponentFactory* factory = Factory();
+  auto* decoder = static_cast<IDocumentDecoder*>(factory->CreateComponentById(DecoderComponentID, ""));
+  ASSERT_NE(decoder, nullptr);
+  const struct {
+    const char* what;
+    const std::string& input;
+    const char* phrase;
+    std::int32_t capacity;
+    int result;
+    std::int32_t length;  // after the call
+    const char* text;     // the buffer up to its NUL; "#": untouched
+  } cases[] = {
+      {"room to spare", packed, "Pumlo", 100, 1, 17, "<doc>hello</doc>"},
+      {"exact room", packed, "Pumlo", 17, 1, 17, "<doc>hello</doc>"},
+      {"one byte short", packed, "Pumlo", 16, 1, 17, "<doc>hello</doc"},
+      {"room for the NUL only", packed, "Pumlo", 1, 1, 17, ""},
+      {"no room", packed, "Pumlo", 0, 0, 0, "#"},
+      {"wrong pass phrase", packed, "Pumla", 100, 0, 100, "#"},
+      {"truncated input", corrupt, "Pumlo", 100, 0, 100, ""},
+  };
+  for (const auto& c : cases) {
+    char parameters[128] = {};
+    std::strcpy(parameters, c.phrase);
+    char output[101];
+    std::memset(output, '#', sizeof output);
+    output[100] = '\0';
+    std::int32_t length = c.capacity;
+    EXPECT_EQ(decoder->Decode(c.input.data(), static_cast<std::int32_t>(c.input.size()), parameters, output,
+                              &length),
+              c.result)
+        << c.what;
+    EXPECT_EQ(length, c.length) << c.what;
+    EXPECT_STREQ(c.text[0] == '#' ? std::string(output, 1).c_str() : output, c.text) << c.what;
+    if (c.result == 1) {
+      EXPECT_NE(std::memchr(output, '\0', static_cast<std::size_t>(c.capacity)), nullptr)
+          << c.what << ": NUL within the capacity";
+    }
+  }
+  decoder->Release(0);
   factory->Release(0);
 }
 

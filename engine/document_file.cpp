@@ -1,0 +1,44 @@
+// Reading a document from a plain file and writing its text back, byte for
+// byte (NUL bytes included).
+#include <cstdio>
+#include <cstring>
+#include <limits>
+
+#include "engine/xml_document.h"
+#include "platform/platform.h"
+
+namespace orvel {
+namespace {
+
+// Offsets and lengths in the element table are 32-bit.
+constexpr std::size_t kMaxFileBytes = static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max());
+
+// The status of a file read or written whole: "1024 bytes".
+std::string ByteCountStatus(std::size_t n) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%d bytes", static_cast<int>(n));
+  return buffer;
+}
+
+}  // namespace
+
+bool XmlDocument::LoadFile(const char* path) {
+  // Read aside first: a file that cannot be read whole leaves the document as it was.
+  std::string bytes;
+  const int error = platform::ReadWholeFile(path, kMaxFileBytes, &bytes);
+  if (error != 0) {
+    status = std::strerror(error);
+    return false;
+  }
+  text.swap(bytes);
+  status = ByteCountStatus(text.size());
+  return ParseDocument();
+}
+
+bool XmlDocument::SaveFile(const char* path) {
+  const int error = platform::ReplaceFileContents(path, text.data(), text.size());
+  status = error == 0 ? ByteCountStatus(text.size()) : std::string(std::strerror(error));
+  return error == 0;
+}
+
+}  // namespace orvel
