@@ -1,7 +1,6 @@
 // XmlComponent's slot table. Each body is one line: the calling frame
-// (component/calling_frame.h) around one XmlDocument operation. Slots whose
-// engine part is not in this build answer through NotAvailable(); their number
-// variants still format and forward to the text variant.
+// (component/calling_frame.h) around one XmlDocument operation. The number
+// variants format their value and call the text variant's slot.
 #include "component/xml_component.h"
 
 #include "component/calling_frame.h"
@@ -12,8 +11,6 @@ namespace orvel {
 XmlComponent::XmlComponent() { document_.docFlags = 0; }
 
 XmlComponent::~XmlComponent() = default;
-
-int XmlComponent::NotAvailable() { return BoolSlot(this, [] { return false; }); }
 
 // clang-format off
 int XmlComponent::LoadDocumentFile(const char* path) { return BoolSlot(this, [&] { return LoadPlainOrCompressed(path); }); }  // 5

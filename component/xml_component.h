@@ -77,9 +77,6 @@ class XmlComponent final : public ComponentBase<IXmlComponent>, public PathUtili
   // 65: GetConfigurationPath, inherited from ComponentBase.
 
  private:
-  // Result of an operation whose engine part this build does not have yet:
-  // still framed, reported as failure.
-  int NotAvailable();
   // Slot 5's work: "xmlz" files through the decoder, others read as they
   // are, a missing plain file from the same name with "z" appended.
   bool LoadPlainOrCompressed(const char* path);

@@ -1,0 +1,76 @@
+// Long random sequences of moves, marks, reads and edits on generated
+// documents, with the table checker after every step. A failure reports the
+// seed and the shortest sequence found that still fails.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "engine/xml_document.h"
+#include "tests/support/document_generator.h"
+#include "tests/support/edit_sequence.h"
+#include "tests/support/table_checker.h"
+
+namespace orvel {
+namespace test {
+namespace {
+
+// The index of the first step after which the table no longer describes the
+// text, or -1; message receives the checker's words.
+int FirstFailingStep(const std::string& text, const std::vector<EditStep>& steps, std::string* message) {
+  XmlDocument d;
+  d.ParseText(text.c_str());
+  for (std::size_t i = 0; i < steps.size(); ++i) {
+    ApplyStep(d, steps[i]);
+    const ::testing::AssertionResult checked = CheckTable(d);
+    if (!checked) {
+      if (message != nullptr) *message = checked.message();
+      return static_cast<int>(i);
+    }
+  }
+  return -1;
+}
+
+// Drops steps one at a time while the sequence still fails.
+std::vector<EditStep> Shortest(const std::string& text, std::vector<EditStep> steps) {
+  for (bool shorter = true; shorter;) {
+    shorter = false;
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+      std::vector<EditStep> without = steps;
+      without.erase(without.begin() + static_cast<std::ptrdiff_t>(i));
+      const int failing = FirstFailingStep(text, without, nullptr);
+      if (failing >= 0) {
+        without.resize(static_cast<std::size_t>(failing) + 1);
+        steps = without;
+        shorter = true;
+        break;
+      }
+    }
+  }
+  return steps;
+}
+
+TEST(RandomEdits, EveryStepLeavesATableThatDescribesTheText) {
+  constexpr int kDocuments = 300;
+  constexpr int kSteps = 800;
+  for (std::uint32_t seed = 1; seed <= kDocuments; ++seed) {
+    const std::string text = GenerateDocument(seed);
+    std::mt19937 rng(seed * 7919u);
+    std::vector<std::uint8_t> bytes(4 * kSteps);
+    for (std::uint8_t& b : bytes) b = static_cast<std::uint8_t>(rng());
+    std::vector<EditStep> steps = StepsFromBytes(bytes.data(), bytes.size());
+    std::string message;
+    const int failing = FirstFailingStep(text, steps, &message);
+    if (failing < 0) continue;
+    steps.resize(static_cast<std::size_t>(failing) + 1);
+    std::string calls;
+    for (const EditStep& s : Shortest(text, steps)) calls += "\n  " + DescribeStep(s);
+    FAIL() << "seed " << seed << ", step " << failing << ": " << message << "\ndocument: " << text
+           << "\nshortest failing sequence:" << calls;
+  }
+}
+
+}  // namespace
+}  // namespace test
+}  // namespace orvel
