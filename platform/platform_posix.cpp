@@ -42,6 +42,11 @@ RecursiveLock* CreateRecursiveLock() {
   return lock;
 }
 
+RecursiveLock* StaticRecursiveLock() {
+  static RecursiveLock lock = {PTHREAD_RECURSIVE_MUTEX_INITIALIZER_NP};
+  return &lock;
+}
+
 void DeleteRecursiveLock(RecursiveLock* lock) {
   if (lock == nullptr) return;
   pthread_mutex_destroy(&lock->mutex);

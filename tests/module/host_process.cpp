@@ -67,6 +67,10 @@ std::string TempDir::MakeDir(const std::string& relative) const {
   return full;
 }
 
+CapturedLog::CapturedLog() : path_(dir_.At("debug.log")) { setenv("ORVEL_DEBUG_LOG", path_.c_str(), 1); }
+CapturedLog::~CapturedLog() { unsetenv("ORVEL_DEBUG_LOG"); }
+std::string CapturedLog::Text() const { return ReadFile(path_); }
+
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream text;
