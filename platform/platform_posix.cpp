@@ -43,6 +43,7 @@ RecursiveLock* CreateRecursiveLock() {
 }
 
 RecursiveLock* StaticRecursiveLock() {
+  // glibc's constant initialiser: nothing runs that could fail.
   static RecursiveLock lock = {PTHREAD_RECURSIVE_MUTEX_INITIALIZER_NP};
   return &lock;
 }
