@@ -1,10 +1,11 @@
 # The two commands of the README: `make demo` and `make test`.
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+TSAN_BUILD ?= build-tsan
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: demo test deps build build-asan bench format clean
+.PHONY: demo test deps build build-asan build-tsan bench format clean
 
 deps:
 	@scripts/install-deps.sh
@@ -17,12 +18,18 @@ build-asan: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DORVEL_SANITIZE=ON -DORVEL_WERROR=ON $(CMAKE_FLAGS) >/dev/null
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 
+# ThreadSanitizer: only the module's concurrency tests and what they load.
+build-tsan: deps
+	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVEL_TSAN=ON -DORVEL_WERROR=ON $(CMAKE_FLAGS) >/dev/null
+	cmake --build $(TSAN_BUILD) --target module_concurrency_tests -j $(JOBS)
+
 demo: build
 	$(BUILD)/bin/orvelxml demo
 
-test: build build-asan
+test: build build-asan build-tsan
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+	cd $(TSAN_BUILD) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest --output-on-failure -j $(JOBS)
 
 bench: deps
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DORVEL_TESTS=OFF -DORVEL_BENCH=ON >/dev/null
@@ -32,4 +39,4 @@ format:
 	find engine component module platform include factory tools tests bench fuzz -name '*.h' -o -name '*.cpp' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) build-bench
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) build-bench

@@ -1,6 +1,7 @@
 #include "factory/component_factory.h"
 
 #include <cinttypes>
+#include <mutex>
 #include <new>
 
 #include "factory/config_store.h"
@@ -12,11 +13,19 @@ namespace zandrop {
 std::atomic<int> g_idleNoticeCount{0};
 std::atomic<int> g_registrationCount{0};
 
+ComponentFactory* ComponentFactory::Instance() {
+  static std::mutex made;
+  static ComponentFactory* instance = nullptr;
+  std::lock_guard<std::mutex> lock(made);
+  if (instance == nullptr) instance = new (std::nothrow) ComponentFactory;
+  return instance;
+}
+
 orvel::IComponent* ComponentFactory::CreateComponentById(std::uint32_t componentId, const char* configurationPath) {
   try {
     switch (componentId) {
       case kFactoryComponentId:
-        return new ComponentFactory;
+        return Instance();
       case kConfigStoreComponentId:
         return new ConfigStore(configurationPath);
       case kDecoderComponentId:
@@ -32,11 +41,13 @@ orvel::IComponent* ComponentFactory::CreateComponentById(std::uint32_t component
 int ComponentFactory::RegisterPathRecord(const char* /*configurationPath*/, int /*kind*/, void* record,
                                          std::int32_t* recordField4, void** result) {
   if (record == nullptr || result == nullptr) return 0;
+  // Registrations come from many threads at once; each caller reads its own words.
+  thread_local std::int32_t words[2];
   const std::int32_t serial = ++g_registrationCount;
-  registrationWords_[0] = serial;
-  registrationWords_[1] = kRegistrationMagic;
+  words[0] = serial;
+  words[1] = kRegistrationMagic;
   if (recordField4 != nullptr) *recordField4 = serial;
-  *result = registrationWords_;
+  *result = words;
   return 1;
 }
 

@@ -3,6 +3,7 @@
 // held when the library unloads.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "orvel/component.h"
@@ -37,7 +38,7 @@ class FactoryObject : public Interface {
   int ReservedQuery() override { return static_cast<int>(kComponentId); }  // slot 1
   void Release(int /*value*/) override { Destroy(this); }                  // slot 2
   int GetAutoRelease() override { return autoRelease_; }                   // slot 3
-  void SetAutoRelease(int value) override { autoRelease_ = value; }        // slot 4
+  void SetAutoRelease(int value) override { autoRelease_ = value; }        // slot 4 (from any thread)
 
  protected:
   ~FactoryObject() { UntrackObject(&link_); }
@@ -46,7 +47,7 @@ class FactoryObject : public Interface {
   static void Destroy(void* object) { delete static_cast<Derived*>(static_cast<FactoryObject*>(object)); }
 
   ObjectLink link_;
-  int autoRelease_ = 0;
+  std::atomic<int> autoRelease_{0};
 };
 
 }  // namespace zandrop

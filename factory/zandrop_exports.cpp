@@ -1,16 +1,15 @@
 // Exports of the stand-in factory library: the framework's CreateComponent
 // and counters that tests read.
 #include <cstdint>
-#include <new>
 
 #include "factory/component_factory.h"
 
 #define ZANDROP_EXPORT extern "C" __attribute__((visibility("default")))
 
-// The ComponentFactory for (361, any creator); null for every other id.
+// The process's ComponentFactory for (361, any creator); null for every other id.
 ZANDROP_EXPORT orvel::IComponent* CreateComponent(std::uint32_t componentId, std::uint32_t /*creatorId*/) {
   if (componentId != zandrop::kFactoryComponentId) return nullptr;
-  return new (std::nothrow) zandrop::ComponentFactory;
+  return zandrop::ComponentFactory::Instance();
 }
 
 ZANDROP_EXPORT int ZandropIdleNoticeCount() { return zandrop::g_idleNoticeCount.load(); }

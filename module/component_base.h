@@ -3,8 +3,10 @@
 // every interface call.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <cstring>
+#include <exception>
 #include <list>
 #include <map>
 
@@ -56,12 +58,15 @@ class ComponentBase : public Interface, public OwnedObjectLists {
     if (nestingCount != 0) return;
     const unsigned int id = this->GetComponentID();
     const std::uintptr_t address = reinterpret_cast<std::uintptr_t>(static_cast<IComponent*>(this));
+    const LiveComponentRemoval removal = TakeLiveComponent(address, id != FactoryComponentID ? 1 : 0);
     delete static_cast<OwnedObjectLists*>(this);
-    RemoveLiveComponent(address, id != FactoryComponentID ? 1 : 0);
+    FinishLiveComponentRemoval(removal);
   }
 
-  int GetAutoRelease() override { return autoRelease; }               // slot 3
-  void SetAutoRelease(int value) override { autoRelease = value; }    // slot 4
+  // OrvelDllFreeMap reads the value from whatever thread calls it; setting a
+  // non-zero value hands the component over to that thread.
+  int GetAutoRelease() override { return autoRelease.load(std::memory_order_acquire); }             // slot 3
+  void SetAutoRelease(int value) override { autoRelease.store(value, std::memory_order_release); }  // slot 4
 
   // Slot 64: the release hook, run while the live flag is still set.
   virtual void ReservedNoOp() = 0;
@@ -69,20 +74,29 @@ class ComponentBase : public Interface, public OwnedObjectLists {
   // Slot 65: copies name (or, when name is null or empty, the module's
   // configuration path) into buf when it fits with its NUL.
   virtual void GetConfigurationPath(const char* name, char* buf, int len) {
-    const char* source = (name == nullptr || *name == '\0') ? ConfigurationPath() : name;
     if (buf == nullptr || len <= 0) return;
-    const std::size_t n = std::strlen(source);
-    if (n < static_cast<std::size_t>(len)) std::memcpy(buf, source, n + 1);
+    char configured[kConfigurationPathCapacity];
+    if (name == nullptr || *name == '\0') {
+      CopyConfigurationPath(configured);
+      name = configured;
+    }
+    const std::size_t n = std::strlen(name);
+    if (n < static_cast<std::size_t>(len)) std::memcpy(buf, name, n + 1);
   }
 
   // Declared after slot 65 so that the destructor's entries follow it.
+  // Release clears the live flag before it destroys; a live component
+  // destroyed while an exception is in flight is one whose construction
+  // failed (out of memory), which is no misuse.
   ~ComponentBase() override {
-    if (liveFlag != 0 || nestingCount != 0) AssertionFailed("component destroyed while live or in a call");
+    if ((liveFlag != 0 || nestingCount != 0) && std::uncaught_exceptions() == 0) {
+      AssertionFailed("component destroyed while live or in a call");
+    }
   }
 
   std::int32_t liveFlag = 1;
   std::int32_t nestingCount = 0;
-  std::int32_t autoRelease = 0;
+  std::atomic<std::int32_t> autoRelease{0};
 };
 
 // Raises the nesting count for one call; on every way out lowers it and

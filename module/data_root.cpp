@@ -3,17 +3,18 @@
 
 #include "factory/zandrop.h"
 #include "module/factory_access.h"
+#include "module/module_internal.h"
 #include "module/path_rules.h"
 #include "orvel/constants.h"
 
 namespace orvel {
 namespace {
 
-char g_dataRootDirectory[kPathCapacity] = {};
+char g_dataRootDirectory[kPathCapacity] = {};  // written under the module lock while empty, then never
 
 // Asks the configuration store (991) for "orvel_rootpath"/"orvel_rootpath_data"
-// into g_dataRootDirectory; false when it has no such value.
-bool ReadDataRootFromStore() {
+// into directory (kPathCapacity bytes); false when it has no such value.
+bool ReadDataRootFromStore(char* directory) {
   ComponentFactoryAccess access(ConfigStoreComponentID, 0);
   auto* store = static_cast<IConfigStore*>(access.component());
   if (store == nullptr) return false;
@@ -24,16 +25,24 @@ bool ReadDataRootFromStore() {
   }
   std::int32_t type = ConfigStoreTypeText;
   std::int32_t size = static_cast<std::int32_t>(kPathCapacity);
-  if (store->ReadValue(handle, "orvel_rootpath_data", &type, g_dataRootDirectory, &size) == 0) return false;
-  g_dataRootDirectory[kPathCapacity - 1] = '\0';  // whatever the store wrote, the text ends in the buffer
+  if (store->ReadValue(handle, "orvel_rootpath_data", &type, directory, &size) == 0) return false;
+  directory[kPathCapacity - 1] = '\0';  // whatever the store wrote, the text ends in the buffer
   return true;
 }
 
 }  // namespace
 
 const char* DataRootDirectory() {
-  if (g_dataRootDirectory[0] != '\0') return g_dataRootDirectory;
-  if (!ReadDataRootFromStore()) std::strcpy(g_dataRootDirectory, HostDirectory());
+  {
+    ModuleLockScope lock;
+    if (g_dataRootDirectory[0] != '\0') return g_dataRootDirectory;
+  }
+  // Asked without the lock (the store is another library's code); when two
+  // threads ask at once, the first answer stored stays.
+  char directory[kPathCapacity] = {};
+  if (!ReadDataRootFromStore(directory)) std::strcpy(directory, HostDirectory());
+  ModuleLockScope lock;
+  if (g_dataRootDirectory[0] == '\0') std::strcpy(g_dataRootDirectory, directory);
   return g_dataRootDirectory;
 }
 

@@ -1,5 +1,7 @@
 // The seven exported entry points of the module. Nothing thrown inside
 // crosses them: every failure shows as null, 0 or a log line.
+#include <utility>
+
 #include "module/module_internal.h"
 #include "orvel/exports.h"
 
@@ -15,18 +17,15 @@ ORVEL_EXPORT IComponent* ORVEL_EXPORT_CALL CreateComponent(std::uint32_t compone
       orvel::DebugLog("Orvel[Error]: ComponentID=%d CreatorID=%u", static_cast<int>(componentId), creatorId);
       return nullptr;
     }
+    // Allocated first, so that a component once created is always entered.
+    orvel::LiveComponentMap::node_type entry = orvel::ReserveLiveEntry();
     IComponent* component = create();
     if (component == nullptr) {
       orvel::DebugLog("Orvel[Error]:CreateComponent method return NULL.\n");
       orvel::DebugLog("Orvel[Error]: ComponentID=%d CreatorID=%u", static_cast<int>(componentId), creatorId);
       return nullptr;
     }
-    try {
-      orvel::InsertLiveComponent(component, componentId, creatorId);
-    } catch (...) {
-      component->Release(0);  // untracked components must not reach the host
-      return nullptr;
-    }
+    orvel::InsertLiveComponent(std::move(entry), component, componentId, creatorId);
     return component;
   } catch (...) {
     return nullptr;
@@ -45,7 +44,7 @@ ORVEL_EXPORT void ORVEL_EXPORT_CALL OrvelDllFreeMap() {
   }
 }
 
-ORVEL_EXPORT int ORVEL_EXPORT_CALL OrvelDllCanUnloadNow() { return orvel::LiveComponentCount() == 0 ? 1 : 0; }
+ORVEL_EXPORT int ORVEL_EXPORT_CALL OrvelDllCanUnloadNow() { return orvel::ModuleIsIdle(); }
 
 ORVEL_EXPORT void* ORVEL_EXPORT_CALL SetFactoryHandle(void* handle) {
   orvel::SetFactoryLibraryHandle(handle);

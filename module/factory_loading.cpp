@@ -15,7 +15,7 @@ namespace {
 // The handle set by SetFactoryHandle, else the library the ini file names.
 // Every call loads again; the module never unloads the library.
 platform::ModuleHandle LoadFactoryLibrary(const char* configurationPath) {
-  if (FactoryLibraryHandle() != nullptr) return FactoryLibraryHandle();
+  if (void* handle = FactoryLibraryHandle()) return handle;
   char iniPath[kPathCapacity];
   char libraryPath[kPathCapacity];
   ResolveConfigFile(configurationPath, iniPath);

@@ -4,26 +4,26 @@
 // that the leak report runs while the map still exists.
 #include <cinttypes>
 #include <iterator>
-#include <map>
+#include <utility>
 
 #include "factory/zandrop.h"
 #include "module/factory_access.h"
-#include "orvel/constants.h"
 #include "module/module_internal.h"
+#include "orvel/constants.h"
 #include "platform/platform.h"
 
 namespace orvel {
 namespace {
 
-struct LiveComponentEntry {
-  ComponentID componentId;
-  CreatorID creatorId;
-  IComponent* component;
-};
-
-// Keys are whole addresses, ordered as unsigned numbers.
-using LiveComponentMap = std::map<std::uintptr_t, LiveComponentEntry>;
 LiveComponentMap g_liveComponents;
+// Guarded by the module lock: removals whose thread still runs the module's
+// code for them (the destruction, the idle notice), and OrvelDllFreeMap calls
+// until their notices are out. The module is not unloadable while one runs.
+int g_removalsUnderWay = 0;
+// OrvelDllFreeMap walks on the thread that holds the lock, and the idle
+// notices their releases owe: sent once the walk has left the lock.
+int g_freeMapWalks = 0;
+int g_deferredNotices = 0;
 
 std::uintptr_t KeyOf(const IComponent* component) { return reinterpret_cast<std::uintptr_t>(component); }
 
@@ -31,11 +31,33 @@ constexpr int kAddressDigits = static_cast<int>(sizeof(void*) * 2);
 
 void LogBanner() { DebugLog("Orvel[Error]:=================================================================\n"); }
 
-// Tells the factory component 361 that this module holds no components any more.
+// Tells the factory component 361 that this module holds no components any
+// more. Never under the module lock: loading the factory takes the loader's
+// lock, which a thread unloading a module holds while it waits for ours.
 void SendIdleNotice() {
-  ComponentFactoryAccess access(FactoryComponentID, 1);
-  if (access.component() == nullptr) return;
-  static_cast<IComponentFactory*>(access.component())->IdleNotice(ModuleInstanceHandle());
+  try {
+    ComponentFactoryAccess access(FactoryComponentID, 1);
+    if (access.component() == nullptr) return;
+    static_cast<IComponentFactory*>(access.component())->IdleNotice(ModuleInstanceHandle());
+  } catch (...) {
+    // Reached from Release and from guard destructors: nothing may escape.
+  }
+}
+
+// True when this thread is inside an OrvelDllFreeMap walk, which then sends
+// the notice itself.
+bool DeferToFreeMapWalk() {
+  ModuleLockScope lock;
+  // While a walk runs, its thread holds the lock: a thread that gets the lock
+  // and sees a walk is that thread.
+  if (g_freeMapWalks == 0) return false;
+  ++g_deferredNotices;
+  return true;
+}
+
+void EndRemoval() {
+  ModuleLockScope lock;
+  --g_removalsUnderWay;
 }
 
 // Process attach and detach of the module.
@@ -55,42 +77,66 @@ ModuleLifecycle g_moduleLifecycle;
 
 }  // namespace
 
-void InsertLiveComponent(IComponent* component, ComponentID componentId, CreatorID creatorId) {
-  ModuleLockScope lock;
-  g_liveComponents[KeyOf(component)] = LiveComponentEntry{componentId, creatorId, component};
+LiveComponentMap::node_type ReserveLiveEntry() {
+  LiveComponentMap scratch;
+  scratch.emplace(0, LiveComponentEntry{});
+  return scratch.extract(scratch.begin());
 }
 
-std::size_t LiveComponentCount() { return g_liveComponents.size(); }
+void InsertLiveComponent(LiveComponentMap::node_type entry, IComponent* component, ComponentID componentId,
+                         CreatorID creatorId) {
+  entry.key() = KeyOf(component);
+  entry.mapped() = LiveComponentEntry{componentId, creatorId, component};
+  ModuleLockScope lock;
+  const auto inserted = g_liveComponents.insert(std::move(entry));
+  if (!inserted.inserted) inserted.position->second = inserted.node.mapped();
+}
+
+int ModuleIsIdle() {
+  ModuleLockScope lock;
+  return g_liveComponents.empty() && g_removalsUnderWay == 0 ? 1 : 0;
+}
+
+LiveComponentRemoval TakeLiveComponent(std::uintptr_t address, int notify) {
+  ModuleLockScope lock;
+  ++g_removalsUnderWay;
+  const bool found = g_liveComponents.erase(address) != 0;
+  return LiveComponentRemoval{address, found, notify != 0 && g_liveComponents.empty()};
+}
+
+void FinishLiveComponentRemoval(const LiveComponentRemoval& removal) {
+  if (!removal.found) {
+    DebugLog("Orvel[Error]: To remove a component not exist\n");
+    DebugLog("Orvel[Error]: IComponent* = 0x%0*" PRIXPTR "\n", kAddressDigits, removal.address);
+  }
+  if (removal.notifyIdle && !DeferToFreeMapWalk()) SendIdleNotice();
+  EndRemoval();
+}
 
 void RemoveLiveComponent(std::uintptr_t address, int notify) {
-  ModuleLockScope lock;
-  const auto found = g_liveComponents.find(address);
-  if (found != g_liveComponents.end()) {
-    g_liveComponents.erase(found);
-  } else {
-    DebugLog("Orvel[Error]: To remove a component not exist\n");
-    DebugLog("Orvel[Error]: IComponent* = 0x%0*" PRIXPTR "\n", kAddressDigits, address);
-  }
-  if (g_liveComponents.empty() && notify != 0) {
-    try {
-      SendIdleNotice();
-    } catch (...) {
-      // Reached from Release and from guard destructors: nothing may escape.
-    }
-  }
+  FinishLiveComponentRemoval(TakeLiveComponent(address, notify));
 }
 
 void ReleaseAutoReleasedComponents() {
-  ModuleLockScope lock;
-  auto position = g_liveComponents.begin();
-  while (position != g_liveComponents.end()) {
-    const std::uintptr_t key = position->first;
-    IComponent* component = position->second.component;
-    if (component->GetAutoRelease() != 0) component->Release(0);
-    // The release may have erased this entry (and invalidated position).
-    const auto again = g_liveComponents.find(key);
-    position = again == g_liveComponents.end() ? g_liveComponents.begin() : std::next(again);
+  int owedNotices = 0;
+  {
+    ModuleLockScope lock;
+    if (g_liveComponents.empty()) return;
+    ++g_removalsUnderWay;
+    ++g_freeMapWalks;
+    auto position = g_liveComponents.begin();
+    while (position != g_liveComponents.end()) {
+      const std::uintptr_t key = position->first;
+      IComponent* component = position->second.component;
+      if (component->GetAutoRelease() != 0) component->Release(0);
+      // The release may have erased this entry (and invalidated position).
+      const auto again = g_liveComponents.find(key);
+      position = again == g_liveComponents.end() ? g_liveComponents.begin() : std::next(again);
+    }
+    if (--g_freeMapWalks == 0) owedNotices = std::exchange(g_deferredNotices, 0);
   }
+  for (; owedNotices > 0; --owedNotices) SendIdleNotice();
+  EndRemoval();
 }
 
 void ReportLeakedComponents() {

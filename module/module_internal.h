@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 
 #include "module/module_state.h"
 
@@ -12,8 +13,6 @@ namespace orvel {
 void SetDllSafeFlag(int value);
 // Stores path when it is not null and shorter than 260 characters, else empties the setting.
 void SetConfigurationPath(const char* path);
-// Copies the configuration path into out (260 bytes) under the module lock.
-void CopyConfigurationPath(char* out);
 void SetFactoryLibraryHandle(void* handle);
 void SaveModuleInstanceHandle(void* handle);
 
@@ -39,9 +38,25 @@ constexpr int kFactoryTableSlots = 512;
 int CopyComponentIDs(std::uint32_t* destination, std::uint32_t capacity);
 
 // ---- live components -------------------------------------------------------
-// Records component under its address (overwriting an entry at the same address).
-void InsertLiveComponent(IComponent* component, ComponentID componentId, CreatorID creatorId);
-std::size_t LiveComponentCount();
+struct LiveComponentEntry {
+  ComponentID componentId;
+  CreatorID creatorId;
+  IComponent* component;
+};
+// Keys are whole addresses, ordered as unsigned numbers.
+using LiveComponentMap = std::map<std::uintptr_t, LiveComponentEntry>;
+
+// The map node for one component, allocated before the component is created
+// (throws std::bad_alloc): entering the component then cannot fail, and a
+// failure leaves nothing to undo.
+LiveComponentMap::node_type ReserveLiveEntry();
+// Records component under its address in the reserved node (overwriting an
+// entry at the same address).
+void InsertLiveComponent(LiveComponentMap::node_type entry, IComponent* component, ComponentID componentId,
+                         CreatorID creatorId);
+// 1 when no component is live and no removal is still running the module's
+// code (destroying its component or sending the idle notice), else 0.
+int ModuleIsIdle();
 // Releases every live component whose auto-release value is non-zero.
 void ReleaseAutoReleasedComponents();
 // Logs the components still alive (at unload); touches none of them.

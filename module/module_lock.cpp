@@ -1,38 +1,45 @@
 // The one recursive module lock, created on first use.
+#include <atomic>
+
 #include "module/module_internal.h"
 #include "platform/platform.h"
 
 namespace orvel {
 namespace {
 
-// Zero-initialised, so the first registration during static initialisation
-// finds it cleared whatever the order of the translation units.
-platform::RecursiveLock* g_moduleLock = nullptr;
-bool g_moduleLockCreated = false;
+// Constant-initialised, so the first registration during static
+// initialisation finds it cleared whatever the order of the translation units.
+std::atomic<platform::RecursiveLock*> g_moduleLock{nullptr};
+
+platform::RecursiveLock* ModuleLock() {
+  platform::RecursiveLock* lock = g_moduleLock.load(std::memory_order_acquire);
+  if (lock != nullptr) return lock;
+  // When the system refuses a lock the module still needs one: without it
+  // every registry would be open to all threads at once.
+  platform::RecursiveLock* made = platform::CreateRecursiveLock();
+  if (made == nullptr) made = platform::StaticRecursiveLock();
+  // Threads that get here together agree on the first lock stored.
+  if (g_moduleLock.compare_exchange_strong(lock, made, std::memory_order_acq_rel)) {
+    SetDllSafeFlag(1);
+    return made;
+  }
+  if (made != platform::StaticRecursiveLock()) platform::DeleteRecursiveLock(made);
+  return lock;
+}
 
 }  // namespace
 
-void EnsureModuleLock() {
-  if (g_moduleLockCreated) return;
-  g_moduleLock = platform::CreateRecursiveLock();
-  g_moduleLockCreated = true;
-  SetDllSafeFlag(1);
-}
+void EnsureModuleLock() { ModuleLock(); }
 
 void DeleteModuleLock() {
-  if (!g_moduleLockCreated) return;
-  platform::DeleteRecursiveLock(g_moduleLock);
-  g_moduleLock = nullptr;
-  g_moduleLockCreated = false;
+  platform::RecursiveLock* lock = g_moduleLock.exchange(nullptr, std::memory_order_acq_rel);
+  if (lock != platform::StaticRecursiveLock()) platform::DeleteRecursiveLock(lock);
 }
 
-bool ModuleLockExists() { return g_moduleLockCreated; }
+bool ModuleLockExists() { return g_moduleLock.load(std::memory_order_acquire) != nullptr; }
 
-void LockModule() {
-  EnsureModuleLock();
-  platform::EnterLock(g_moduleLock);
-}
+void LockModule() { platform::EnterLock(ModuleLock()); }
 
-void UnlockModule() { platform::LeaveLock(g_moduleLock); }
+void UnlockModule() { platform::LeaveLock(g_moduleLock.load(std::memory_order_acquire)); }
 
 }  // namespace orvel

@@ -1,5 +1,6 @@
 // Module-wide settings: the dll-safe switch, the configuration path, the
 // factory library handle and the module instance handle.
+#include <atomic>
 #include <cstring>
 
 #include "module/module_internal.h"
@@ -7,24 +8,22 @@
 namespace orvel {
 namespace {
 
-constexpr std::size_t kPathBufferSize = 260;
-
-// Plain zero-initialised storage: usable from any static initialiser.
-int g_dllSafeFlag = 0;
-char g_configurationPath[kPathBufferSize] = {};
-void* g_factoryLibraryHandle = nullptr;
-void* g_moduleInstanceHandle = nullptr;
+// Constant-initialised storage: usable from any static initialiser. The
+// switch and the handle are single values written without the lock and read
+// by any thread.
+std::atomic<int> g_dllSafeFlag{0};
+char g_configurationPath[kConfigurationPathCapacity] = {};  // guarded by the module lock
+std::atomic<void*> g_factoryLibraryHandle{nullptr};
+void* g_moduleInstanceHandle = nullptr;  // written once, at load
 
 }  // namespace
 
-int DllSafeFlag() { return g_dllSafeFlag; }
-void SetDllSafeFlag(int value) { g_dllSafeFlag = value; }
-
-const char* ConfigurationPath() { return g_configurationPath; }
+int DllSafeFlag() { return g_dllSafeFlag.load(std::memory_order_relaxed); }
+void SetDllSafeFlag(int value) { g_dllSafeFlag.store(value, std::memory_order_relaxed); }
 
 void SetConfigurationPath(const char* path) {
   ModuleLockScope lock;
-  if (path != nullptr && std::strlen(path) < kPathBufferSize) {
+  if (path != nullptr && std::strlen(path) < kConfigurationPathCapacity) {
     std::memcpy(g_configurationPath, path, std::strlen(path) + 1);
   } else {
     g_configurationPath[0] = '\0';
@@ -33,11 +32,13 @@ void SetConfigurationPath(const char* path) {
 
 void CopyConfigurationPath(char* out) {
   ModuleLockScope lock;
-  std::memcpy(out, g_configurationPath, kPathBufferSize);
+  std::memcpy(out, g_configurationPath, kConfigurationPathCapacity);
 }
 
-void* FactoryLibraryHandle() { return g_factoryLibraryHandle; }
-void SetFactoryLibraryHandle(void* handle) { g_factoryLibraryHandle = handle; }
+void* FactoryLibraryHandle() { return g_factoryLibraryHandle.load(std::memory_order_acquire); }
+void SetFactoryLibraryHandle(void* handle) {
+  g_factoryLibraryHandle.store(handle, std::memory_order_release);
+}
 
 void* ModuleInstanceHandle() { return g_moduleInstanceHandle; }
 void SaveModuleInstanceHandle(void* handle) { g_moduleInstanceHandle = handle; }

@@ -1,6 +1,7 @@
 // Module-wide state and the registry operations other parts of the module use.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "orvel/component.h"
@@ -13,9 +14,24 @@ using ComponentCreator = IComponent* (*)();
 void RegisterComponentCreator(ComponentID id, ComponentCreator creator);
 // First creator registered for id, or null.
 ComponentCreator FindComponentCreator(ComponentID id);
-// Erases the component at address from the live map (logging when absent) and
-// sends the idle notice to component 361 when the map becomes empty and notify
-// is non-zero. The component is already destroyed: its address is only a key.
+// A component's removal from the live map, in two halves around its
+// destruction: its entry leaves the map before the object goes, so that no
+// other thread meets a destroyed component there and a new component at the
+// same address keeps its own entry; the idle notice follows once the object is
+// gone, outside the module lock.
+struct LiveComponentRemoval {
+  std::uintptr_t address;
+  bool found;       // the address had an entry
+  bool notifyIdle;  // the map became empty and the notify flag was set
+};
+// Erases the entry at address under the module lock. Until the matching
+// FinishLiveComponentRemoval the module does not count as unloadable.
+LiveComponentRemoval TakeLiveComponent(std::uintptr_t address, int notify);
+// Logs a missing entry, then sends the idle notice to component 361 when the
+// removal emptied the map (after the current OrvelDllFreeMap walk, when one
+// runs on this thread).
+void FinishLiveComponentRemoval(const LiveComponentRemoval& removal);
+// Both halves at once, for a component that is already destroyed.
 void RemoveLiveComponent(std::uintptr_t address, int notify);
 
 // Module lock: recursive, created on first use (which also sets the dll-safe flag).
@@ -24,8 +40,10 @@ void UnlockModule();
 
 // 0 makes Release a no-op; set to 1 when the module lock is created.
 int DllSafeFlag();
-// The configuration path set by SetDLLRegistry ("" when unset).
-const char* ConfigurationPath();
+constexpr std::size_t kConfigurationPathCapacity = 260;
+// Copies the configuration path set by SetDLLRegistry ("" when unset) into
+// out (kConfigurationPathCapacity bytes) under the module lock.
+void CopyConfigurationPath(char* out);
 // The factory library handle set by SetFactoryHandle, or null.
 void* FactoryLibraryHandle();
 void* ModuleInstanceHandle();

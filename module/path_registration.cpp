@@ -24,8 +24,10 @@ void RegisterWithLoadedFactory(PathRegistrationRecord& record, platform::ModuleH
     platform::WriteDebugMessage("Invoke CreateComponent() in Zandrop.dll return null.\n");
     return;
   }
+  char configurationPath[kConfigurationPathCapacity];
+  CopyConfigurationPath(configurationPath);
   void* result = nullptr;
-  factory->RegisterPathRecord(ConfigurationPath(), 1, &record, &record.argumentWord, &result);
+  factory->RegisterPathRecord(configurationPath, 1, &record, &record.argumentWord, &result);
   if (result != nullptr) {
     std::int32_t words[2];
     std::memcpy(words, result, sizeof words);

@@ -5,6 +5,7 @@
 #include <initializer_list>
 
 #include "module/factory_access.h"
+#include "module/module_internal.h"
 #include "platform/platform.h"
 
 namespace orvel {
@@ -24,7 +25,7 @@ void ConcatIfFits(char* out, std::size_t capacity, const char* a, std::size_t na
   out[na + nb + nc] = '\0';
 }
 
-char g_hostDirectory[kPathCapacity] = {};
+char g_hostDirectory[kPathCapacity] = {};  // written under the module lock while empty, then never
 
 }  // namespace
 
@@ -81,6 +82,7 @@ void JoinCut(const char* directory, const char* name, char* out, std::size_t cap
 void JoinToHostDirectory(const char* name, char* out) { JoinCut(HostDirectory(), name, out, kPathCapacity); }
 
 const char* HostDirectory() {
+  ModuleLockScope lock;
   if (g_hostDirectory[0] == '\0' && platform::ExecutablePath(g_hostDirectory, sizeof g_hostDirectory)) {
     char* last = std::strrchr(g_hostDirectory, platform::kPathSeparator);
     if (last != nullptr) *last = '\0';

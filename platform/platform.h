@@ -14,6 +14,9 @@ struct RecursiveLock;
 // A new lock, or null when the system refuses one.
 RecursiveLock* CreateRecursiveLock();
 void DeleteRecursiveLock(RecursiveLock* lock);
+// A lock in static storage that exists from load on and cannot fail; not for
+// DeleteRecursiveLock.
+RecursiveLock* StaticRecursiveLock();
 void EnterLock(RecursiveLock* lock);
 void LeaveLock(RecursiveLock* lock);
 

@@ -42,6 +42,12 @@ RecursiveLock* CreateRecursiveLock() {
   return lock;
 }
 
+RecursiveLock* StaticRecursiveLock() {
+  // glibc's constant initialiser: nothing runs that could fail.
+  static RecursiveLock lock = {PTHREAD_RECURSIVE_MUTEX_INITIALIZER_NP};
+  return &lock;
+}
+
 void DeleteRecursiveLock(RecursiveLock* lock) {
   if (lock == nullptr) return;
   pthread_mutex_destroy(&lock->mutex);

@@ -127,6 +127,24 @@ TEST_F(ModuleBoundary, ReleaseDoesNothingWhileDllSafeIsZero) {
   EXPECT_EQ(run.log, "TestComponent: call returns\n" + kHook + kDestroyed + kNoFactory);
 }
 
+// The factory's idle notice takes 300 ms and then asks the module, through
+// the loader, whether it may go; meanwhile the host unloads the module as soon
+// as OrvelDllCanUnloadNow allows it. A deadlock ends in the deadline's SIGALRM.
+TEST_F(ModuleBoundary, AHostUnloadingOnceIdleWaitsForTheIdleNoticeOfAnotherThread) {
+  const std::vector<std::string> emptyings[] = {{"release-async", "0"}, {"freemap-async"}};
+  for (const std::vector<std::string>& emptying : emptyings) {
+    std::vector<std::string> args{
+        "deadline", "10", "factory-handle", ORVEL_FIXTURE_SLOW_NOTICE, "create", "1", "1", "auto", "0", "1"};
+    args.insert(args.end(), emptying.begin(), emptying.end());
+    args.push_back("unload-when-idle");
+    const HostRun run = host.Run(args);
+    EXPECT_EQ(run.exitCode, 0) << emptying[0];
+    // Not idle while its own notice runs; unloaded only after it.
+    EXPECT_NE(run.out.find("notice-canunload=0\nunloaded\n"), std::string::npos) << emptying[0] << "\n"
+                                                                                 << run.out;
+  }
+}
+
 TEST_F(ModuleBoundary, SetDllRegistryAlwaysReturnsZero) {
   const HostRun run = host.Run({"registry-len", "259", "registry-len", "260", "registry-null", "registry", ""});
   EXPECT_EQ(run.out, "registry=0\nregistry=0\nregistry=0\nregistry=0\n");

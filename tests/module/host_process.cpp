@@ -75,6 +75,9 @@ std::string TempDir::WriteGzip(const std::string& relative, const std::string& c
   std::remove(plain.c_str());
   return packed;
 }
+CapturedLog::CapturedLog() : path_(dir_.At("debug.log")) { setenv("ORVEL_DEBUG_LOG", path_.c_str(), 1); }
+CapturedLog::~CapturedLog() { unsetenv("ORVEL_DEBUG_LOG"); }
+std::string CapturedLog::Text() const { return ReadFile(path_); }
 
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

@@ -33,6 +33,20 @@ class TempDir {
   std::string path_;
 };
 
+// Points ORVEL_DEBUG_LOG of this process at a fresh file while it lives.
+class CapturedLog {
+ public:
+  CapturedLog();
+  ~CapturedLog();
+  CapturedLog(const CapturedLog&) = delete;
+  CapturedLog& operator=(const CapturedLog&) = delete;
+  std::string Text() const;
+
+ private:
+  TempDir dir_;
+  std::string path_;
+};
+
 struct HostRun {
   int exitCode = -1;
   std::string out;  // stdout of the host

@@ -4,16 +4,20 @@
 //
 //   orvel_module_host MODULE COMMAND...
 //
-// Components created are numbered 0, 1, ... in creation order.
+// Components created are numbered 0, 1, ... in creation order. Commands
+// ending in "-async" run on a thread of their own; the host joins those
+// threads before it exits.
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cinttypes>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "orvel/exports.h"
@@ -123,6 +127,12 @@ int main(int argc, char** argv) {
   }
   std::vector<IComponent*> components;
   void* factoryLibrary = nullptr;  // the last library handed over with factory-handle
+  std::vector<std::thread> threads;
+  auto unload = [&] {
+    orvel::platform::ReleaseModuleReference(module);
+    module = nullptr;
+    std::printf("unloaded\n");
+  };
   auto arg = [&](int& i) -> const char* {
     if (i + 1 >= argc) {
       std::fprintf(stderr, "missing argument after %s\n", argv[i]);
@@ -248,13 +258,24 @@ int main(int argc, char** argv) {
     } else if (cmd == "log") {
       orvel::platform::WriteDebugMessage((std::string(arg(i)) + "\n").c_str());
     } else if (cmd == "unload") {
-      orvel::platform::ReleaseModuleReference(module);
-      module = nullptr;
-      std::printf("unloaded\n");
+      unload();
+    } else if (cmd == "unload-when-idle") {  // as soon as OrvelDllCanUnloadNow allows it
+      while (x.canUnloadNow() == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      // A thread whose last call has just ended may still be returning through the module's code.
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      unload();
+    } else if (cmd == "release-async") {
+      IComponent* c = component(i);
+      threads.emplace_back([c] { c->Release(0); });
+    } else if (cmd == "freemap-async") {
+      threads.emplace_back(x.freeMap);
+    } else if (cmd == "deadline") {  // a hang ends in SIGALRM (exit code 142 as the tests see it)
+      alarm(static_cast<unsigned>(number(i)));
     } else {
       std::fprintf(stderr, "unknown command %s\n", cmd.c_str());
       return 2;
     }
   }
+  for (std::thread& t : threads) t.join();
   return 0;
 }

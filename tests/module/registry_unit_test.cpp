@@ -18,20 +18,9 @@
 namespace orvel {
 namespace {
 
+using test::CapturedLog;
 using test::ReadFile;
 using test::TempDir;
-
-// Points ORVEL_DEBUG_LOG at a fresh file for one test.
-class CapturedLog {
- public:
-  CapturedLog() : path_(dir_.At("debug.log")) { setenv("ORVEL_DEBUG_LOG", path_.c_str(), 1); }
-  ~CapturedLog() { unsetenv("ORVEL_DEBUG_LOG"); }
-  std::string Text() const { return ReadFile(path_); }
-
- private:
-  TempDir dir_;
-  std::string path_;
-};
 
 IComponent* MakeNothing() { return nullptr; }
 IComponent* MakeNothingElse() { return nullptr; }
@@ -82,15 +71,21 @@ TEST(Exports, NullDestinationWithCapacityWritesNothing) {
   EXPECT_EQ(GetComponentIDs(nullptr, 5), CopyComponentIDs(nullptr, 0));
 }
 
+std::string ConfigurationPath() {
+  char path[kConfigurationPathCapacity];
+  CopyConfigurationPath(path);
+  return path;
+}
+
 TEST(Exports, SettingsRoundTrip) {
   const std::string fits(259, 'c');
   EXPECT_EQ(SetDLLRegistry(fits.c_str()), 0);
-  EXPECT_EQ(std::string(ConfigurationPath()), fits);
+  EXPECT_EQ(ConfigurationPath(), fits);
   EXPECT_EQ(SetDLLRegistry(std::string(260, 'd').c_str()), 0);
-  EXPECT_STREQ(ConfigurationPath(), "");
+  EXPECT_EQ(ConfigurationPath(), "");
   SetDLLRegistry("abc");
   EXPECT_EQ(SetDLLRegistry(nullptr), 0);
-  EXPECT_STREQ(ConfigurationPath(), "");
+  EXPECT_EQ(ConfigurationPath(), "");
 
   int marker = 0;
   EXPECT_EQ(SetFactoryHandle(&marker), &marker);
