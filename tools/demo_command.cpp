@@ -16,7 +16,7 @@ const char kDemoHelp[] =
     "A guided run on FILE (default: the bundled examples/sample.xml; an \".xmlz\"\n"
     "FILE is decoded by the module's load): parsing,\n"
     "validity, walking elements and nodes, reading names, attributes and\n"
-    "contents, marks, re-indentation, and the document text handed back.\n";
+    "contents, marks, a few edits, re-indentation, and the document text handed back.\n";
 
 // Where the bundled sample lives relative to the tool: build/bin/../../examples
 // in a build tree, ../examples or ./examples otherwise.
@@ -40,16 +40,26 @@ std::string FindSample() {
 
 const char* NodeTypeName(int type) {
   switch (type) {
-    case orvel::NodeElement: return "element";
-    case orvel::NodeText: return "text";
-    case orvel::NodeSpace: return "space";
-    case orvel::NodeCData: return "cdata";
-    case orvel::NodeInstruction: return "instruction";
-    case orvel::NodeComment: return "comment";
-    case orvel::NodeDoctype: return "doctype";
-    case orvel::NodeEndTag: return "end tag";
-    case orvel::NodeBadMarkup: return "bad markup";
-    default: return "none";
+    case orvel::NodeElement:
+      return "element";
+    case orvel::NodeText:
+      return "text";
+    case orvel::NodeSpace:
+      return "space";
+    case orvel::NodeCData:
+      return "cdata";
+    case orvel::NodeInstruction:
+      return "instruction";
+    case orvel::NodeComment:
+      return "comment";
+    case orvel::NodeDoctype:
+      return "doctype";
+    case orvel::NodeEndTag:
+      return "end tag";
+    case orvel::NodeBadMarkup:
+      return "bad markup";
+    default:
+      return "none";
   }
 }
 
@@ -84,7 +94,8 @@ class Guide {
     Section("Walk the elements: SeekSiblingElement, EnterElement, SeekChildElement");
     x_->RewindDocument();
     if (!x_->SeekSiblingElement(nullptr)) return;
-    std::printf("root <%s> owner=\"%s\"\n", Read(&IXmlComponent::ReadNodeName).c_str(), Attribute("owner").c_str());
+    std::printf("root <%s> owner=\"%s\"\n", Read(&IXmlComponent::ReadNodeName).c_str(),
+                Attribute("owner").c_str());
     x_->EnterElement();
     while (x_->SeekSiblingElement("book")) {
       std::printf("  <book>");
@@ -155,6 +166,30 @@ class Guide {
     std::printf("ReadAttribute(\"id\", null, 8) -> %d\n", x_->ReadAttribute("id", nullptr, 8));
   }
 
+  void ShowEdits() {
+    Section("Edits: each one splices the text at one place and shifts the records behind it");
+    x_->RewindDocument();
+    x_->SeekSiblingElement(nullptr);
+    x_->EnterElement();
+    if (!x_->SeekSiblingElement("book")) return;
+    const std::string id = Attribute("id");
+    const int lent = x_->WriteAttribute("lent", "yes");
+    std::printf("on book %s: WriteAttribute(\"lent\", \"yes\") -> %d\n", id.c_str(), lent);
+    if (x_->SeekChildElement("copies")) {
+      const int written = x_->WriteChildContentNumber(2);
+      std::printf("  WriteChildContentNumber(2) -> %d, copies now %s\n", written,
+                  Read(&IXmlComponent::ReadChildContent).c_str());
+    }
+    const int added = x_->AppendElement("book", nullptr, 0);
+    const int named = x_->WriteAttribute("id", "b4");
+    std::printf("AppendElement(\"book\", null, 0) -> %d, then WriteAttribute(\"id\", \"b4\") -> %d\n", added,
+                named);
+    const int child = x_->AppendChildElement("title", "Tom & Jerry <2>", 0);
+    std::printf("  AppendChildElement(\"title\", \"Tom & Jerry <2>\", 0) -> %d\n", child);
+    std::printf("ReadElementMarkup of the new book:\n%s\n", Markup().c_str());
+    std::printf("IsDocumentValid() -> %d\n", x_->IsDocumentValid());
+  }
+
   void ShowReindent() {
     Section("ReindentDocument (tabs before tags become the depth; comments stay), then ReadDocumentText");
     x_->ReindentDocument();
@@ -198,6 +233,7 @@ int RunDemoCommand(const Args& args, const ToolOptions& options) {
     guide.ShowCData();
     guide.ShowMarks();
     guide.ShowTextRule();
+    guide.ShowEdits();
     guide.ShowReindent();
   }
   std::printf("\nComponent released; module unloads: %s\n", host.Unload() ? "yes" : "no");
