@@ -11,6 +11,9 @@ namespace bench {
 // CRLF line breaks and tab indentation, about targetBytes long.
 std::string GenerateRecordDocument(std::size_t targetBytes, unsigned seed = 1);
 
+// One root holding a flat list of short elements, about targetBytes long.
+std::string GenerateFlatDocument(std::size_t targetBytes);
+
 // One chain of depth nested elements with an attribute each, a text at the bottom.
 std::string GenerateDeepDocument(int depth);
 
