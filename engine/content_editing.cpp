@@ -75,8 +75,10 @@ bool XmlDocument::SetContent(std::int32_t index, const char* content, int flags)
   ShiftFollowing(index, change, false);
   ElementRecord& r = Rec(index);
   r.length += change;
-  r.Clear(ElemInnerError);
-  ClearParseErrorWhenClean();
+  if (r.Has(ElemInnerError)) {
+    r.Clear(ElemInnerError);
+    ClearParseErrorWhenClean();
+  }
   return true;
 }
 
@@ -108,6 +110,9 @@ bool XmlDocument::SetInnerMarkup(const char* markup) {
   const std::int32_t replaced = SpliceMarkup(main, after, spec);  // fits: checked above
 
   const bool hadChildren = Rec(main).firstChild != 0;
+  bool heldError = Rec(main).Has(ElemInnerError);
+  for (std::int32_t c = Rec(main).firstChild; c != 0 && !heldError; c = Rec(c).nextSibling)
+    heldError = SubtreeHoldsError(c);
   for (std::int32_t c = Rec(main).firstChild; c != 0;) c = ReleaseSubtree(c);
   if (hadChildren) PurgeMarks();
   PlaceFragment(*this, f, spec.offset);
@@ -124,7 +129,7 @@ bool XmlDocument::SetInnerMarkup(const char* markup) {
     r.Clear(ElemInnerError);
   if (f.parseError)
     Rec(0).Set(ElemParseError);
-  else
+  else if (heldError)
     ClearParseErrorWhenClean();
 
   childPos = 0;

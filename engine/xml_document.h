@@ -62,8 +62,12 @@ class XmlDocument {
   bool IsDocumentValid() const;
   // After an edit took an error out of the text: the document is well formed
   // again when no record still carries one (an error inside an element, or
-  // an element without end tag), as a parse of the new text would find.
+  // an element without end tag), as a parse of the new text would find. It
+  // reads every record, so edits call it only when they removed an error.
   void ClearParseErrorWhenClean();
+  // True when the document is not well formed and index or a descendant
+  // carries an error (ElemInnerError) or has no end tag (ElemOpen).
+  bool SubtreeHoldsError(std::int32_t index) const;
   // Number of block pointers in use for the current capacity.
   std::int32_t BlockCount() const { return capacity == 0 ? 0 : ((capacity - 1) >> kBlockShift) + 1; }
 
