@@ -58,7 +58,12 @@ bool XmlDocument::SeekSiblingElement(const char* name) {
 
 bool XmlDocument::SeekChildElement(const char* name) {
   if (capacity == 0) return false;
-  if (mainPos == 0) SeekSiblingElement(nullptr);
+  if (mainPos == 0) {
+    SeekSiblingElement(nullptr);
+    // Inside an element without children: nothing to search under (the
+    // search would otherwise run over the top-level elements).
+    if (mainPos == 0 && parentPos != 0) return false;
+  }
   const std::int32_t found = FindSibling(mainPos, childPos, name);
   if (found == 0) return false;
   childPos = found;
