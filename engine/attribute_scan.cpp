@@ -34,31 +34,35 @@ bool MayMatch(const ScanCursor& cursor, const char* name) {
 
 enum class TokenKind { End, Close, Equals, Value, Name };
 
-// Reads the token at cursor.pos into the name range and moves pos past it.
-// afterEquals: an unquoted token is a value. On End and Close pos is put back
-// to where it stood before the white space.
-TokenKind ReadTagToken(ScanCursor& cursor, bool afterEquals) {
+constexpr std::int32_t kTokenFlags = XmlDocument::CursorQuoted | XmlDocument::CursorCut;
+
+// Reads the token at cursor.pos into the name range and moves pos past it;
+// limit ends the text as its NUL does. afterEquals: an unquoted token is a
+// value. On End and Close pos is put back to where it stood before the white
+// space.
+TokenKind ReadTagToken(ScanCursor& cursor, bool afterEquals, std::int32_t limit) {
   const char* t = cursor.text;
   const std::int32_t before = cursor.pos;
   std::int32_t p = before;
-  while (Is(t[p], kTagSpace)) ++p;  // SkipSpace, kept inline: this loop runs once per token
-  if (t[p] == '\0') return TokenKind::End;
+  while (p < limit && Is(t[p], kTagSpace)) ++p;  // SkipSpace, kept inline: this loop runs once per token
+  if (p >= limit || t[p] == '\0') return TokenKind::End;
   const char first = t[p];
+  cursor.docFlags &= ~kTokenFlags;
   if (first == '"' || first == '\'') {
     std::int32_t end = p + 1;
-    while (t[end] != first && t[end] != '\0') ++end;  // values are short: no library call
+    while (end < limit && t[end] != first && t[end] != '\0') ++end;  // values are short: no library call
+    const bool closed = end < limit && t[end] == first;
     cursor.nameStart = p + 1;
     cursor.nameEnd = end - 1;
-    cursor.pos = t[end] == first ? end + 1 : end;
-    cursor.docFlags |= XmlDocument::CursorQuoted;
+    cursor.pos = closed ? end + 1 : end;
+    cursor.docFlags |= closed ? XmlDocument::CursorQuoted : kTokenFlags;
     return TokenKind::Value;
   }
-  cursor.docFlags &= ~XmlDocument::CursorQuoted;
   std::int32_t end = p;
   if (afterEquals) {
-    while (!Is(t[end], kValueEnd)) ++end;
+    while (end < limit && !Is(t[end], kValueEnd)) ++end;
   } else {
-    while (!Is(t[end], kWordEnd)) ++end;
+    while (end < limit && !Is(t[end], kWordEnd)) ++end;
     if (end == p) ++end;  // a delimiter stands alone as a one-byte token
   }
   cursor.nameStart = p;
@@ -74,14 +78,14 @@ TokenKind ReadTagToken(ScanCursor& cursor, bool afterEquals) {
 
 }  // namespace
 
-bool XmlDocument::ScanAttributes(ScanCursor& cursor, const char* name, int index) {
+bool XmlDocument::ScanAttributes(ScanCursor& cursor, const char* name, int index, std::int32_t limit) {
   bool afterEquals = false;
   int number = -1;  // the tag name (or target) comes first and is not numbered
   // Once a name matched: where it lies, and whether '=' followed it.
   bool matched = false, matchedEquals = false;
   std::int32_t matchStart = 0, matchEnd = -1, matchPos = 0;
   for (;;) {
-    const TokenKind kind = ReadTagToken(cursor, afterEquals);
+    const TokenKind kind = ReadTagToken(cursor, afterEquals, limit);
     afterEquals = kind == TokenKind::Equals;
     if (matched) {
       if (matchedEquals && kind == TokenKind::Value) return true;  // the range holds the value
@@ -93,7 +97,7 @@ bool XmlDocument::ScanAttributes(ScanCursor& cursor, const char* name, int index
       cursor.nameStart = matchStart;
       cursor.nameEnd = matchEnd;
       cursor.pos = matchPos;
-      cursor.docFlags &= ~CursorQuoted;
+      cursor.docFlags &= ~kTokenFlags;
       return true;
     }
     if (kind == TokenKind::End || kind == TokenKind::Close) return false;

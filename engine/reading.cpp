@@ -1,4 +1,5 @@
 // Texts read from the document: names, contents, raw markup, attributes.
+#include <algorithm>
 #include <cstring>
 
 #include "engine/encoding.h"
@@ -56,18 +57,23 @@ std::string ContentOfMixedSpan(const std::string& text, std::int32_t docFlags, T
 }
 
 // Puts the cursor just after the '<' of element x, or after the "<?" of the
-// current processing instruction when x is the main position; false when x
-// has neither.
-bool PlaceAttributeCursor(const XmlDocument& doc, std::int32_t x, ScanCursor& cursor) {
-  std::int64_t pos;
-  if (x != 0 && doc.nodeType == NodeElement && IsLiveRecord(doc, x))
-    pos = static_cast<std::int64_t>(doc.Rec(x).start) + 1;
-  else if (x == doc.mainPos && doc.nodeLength != 0 && doc.nodeType == NodeInstruction)
+// current processing instruction when x is the main position, and sets limit
+// to the end of its tag (for an instruction the "?>"); false when x has neither.
+bool PlaceAttributeCursor(const XmlDocument& doc, std::int32_t x, ScanCursor& cursor, std::int32_t& limit) {
+  std::int64_t pos, end;
+  if (x != 0 && doc.nodeType == NodeElement && IsLiveRecord(doc, x)) {
+    const ElementRecord& r = doc.Rec(x);
+    pos = static_cast<std::int64_t>(r.start) + 1;
+    end = static_cast<std::int64_t>(r.start) + r.StartTagLength();
+  } else if (x == doc.mainPos && doc.nodeLength != 0 && doc.nodeType == NodeInstruction) {
     pos = static_cast<std::int64_t>(doc.nodeOffset) + 2;
-  else
+    end = std::max(static_cast<std::int64_t>(doc.nodeOffset) + doc.nodeLength - 2, pos);
+  } else {
     return false;
+  }
   if (!IsScanStart(doc.text, pos)) return false;
   cursor.pos = static_cast<std::int32_t>(pos);
+  limit = static_cast<std::int32_t>(std::min(end, static_cast<std::int64_t>(doc.text.size())));
   return true;
 }
 
@@ -157,13 +163,16 @@ std::string XmlDocument::ElementMarkup(std::int32_t x) const {
 std::string XmlDocument::AttributeValue(std::int32_t x, const char* name) const {
   if (name == nullptr) return std::string();
   ScanCursor cursor(text.c_str(), docFlags);
-  if (!PlaceAttributeCursor(*this, x, cursor) || !ScanAttributes(cursor, name, 0)) return std::string();
+  std::int32_t limit = 0;
+  if (!PlaceAttributeCursor(*this, x, cursor, limit) || !ScanAttributes(cursor, name, 0, limit))
+    return std::string();
   return DecodeText(text.data() + cursor.nameStart, cursor.nameEnd - cursor.nameStart + 1);
 }
 
 std::string XmlDocument::ReadAttributeName(int index) const {
   ScanCursor cursor(text.c_str(), docFlags);
-  if (!PlaceAttributeCursor(*this, mainPos, cursor) || !ScanAttributes(cursor, nullptr, index))
+  std::int32_t limit = 0;
+  if (!PlaceAttributeCursor(*this, mainPos, cursor, limit) || !ScanAttributes(cursor, nullptr, index, limit))
     return std::string();
   return CursorText(cursor);
 }

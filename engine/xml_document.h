@@ -57,8 +57,11 @@ class XmlDocument {
   bool ParseText(const char* text);
   // Rebuilds the table from text; keeps a load status found in status in front.
   bool ParseDocument();
-  // Re-parses while setting each tag's leading tabs to its nesting depth.
+  // Re-parses while setting each tag's leading tabs to its nesting depth;
+  // a result too long for the offsets leaves everything but the status as it was.
   void ReindentDocument();
+  // The length ReindentDocument would give the text; changes nothing.
+  std::int64_t IndentedLength();
 
   // ---- navigation --------------------------------------------------------
   std::int32_t FindSibling(std::int32_t parent, std::int32_t ref, const char* name) const;
@@ -84,9 +87,13 @@ class XmlDocument {
   // Attribute scan from cursor.pos (just after '<' or "<?"): finds attribute
   // name's value (or its bare name), or with name null the index-th name.
   // When nothing is found pos stands where a new attribute would be inserted.
-  // The cursor's docFlags carries CursorQuoted when the token read last was quoted.
-  static bool ScanAttributes(ScanCursor& cursor, const char* name, int index);
+  // No byte at or after offset limit (the end of the tag) is read: the scan
+  // ends there as at the end of the text. The cursor's docFlags carries
+  // CursorQuoted when the token read last was quoted, and CursorCut besides
+  // when its closing quote was not found before limit.
+  static bool ScanAttributes(ScanCursor& cursor, const char* name, int index, std::int32_t limit);
   static constexpr std::int32_t CursorQuoted = 0x8000;
+  static constexpr std::int32_t CursorCut = 0x10000;
 
   // ---- fields (order as documented) --------------------------------------
   std::string text;
