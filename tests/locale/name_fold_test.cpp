@@ -2,8 +2,8 @@
 // also in a process whose locale (Latin-1 here) says that 0xC0 is the upper
 // case of 0xE0.
 #include <gtest/gtest.h>
-#include <strings.h>
 
+#include <cctype>
 #include <clocale>
 #include <cstdlib>
 
@@ -19,7 +19,8 @@ int AsciiLower(int c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; }
 TEST(NameFold, OnlyAsciiLettersFoldInALatin1Locale) {
   const char* path = std::getenv("LOCPATH");
   ASSERT_NE(std::setlocale(LC_ALL, "de_DE.ISO-8859-1"), nullptr) << "LOCPATH " << (path ? path : "unset");
-  ASSERT_EQ(strncasecmp("\xC0", "\xE0", 1), 0) << "the locale folds Latin-1 letters";
+  // (The C library's tables; the address-checked build replaces strncasecmp by one of its own.)
+  ASSERT_EQ(std::tolower(0xC0), 0xE0) << "the locale folds Latin-1 letters";
   int wrong = 0;
   for (int a = 1; a < 256; ++a) {
     for (int b = 1; b < 256; ++b) {
