@@ -7,6 +7,7 @@
 
 #include <malloc.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <new>
@@ -167,6 +168,9 @@ void AddInputs() {
       {"unmatched_bracketed_end_20k", GenerateUnmatchedEndTags(20000, "<a[1]>", "</a[2]>")});
 
   ReindentInputs().push_back({"generated_5MB", GenerateRecordDocument(5u << 20)});
+  std::string flat = GenerateRecordDocument(5u << 20);  // every tab to be inserted again
+  flat.erase(std::remove(flat.begin(), flat.end(), '\t'), flat.end());
+  ReindentInputs().push_back({"generated_5MB_unindented", std::move(flat)});
   ReindentInputs().push_back({"deep_lines_10k_same", GenerateDeepLines(10000, false)});
   ReindentInputs().push_back({"deep_lines_10k_distinct", GenerateDeepLines(10000, true)});
   ReindentInputs().push_back({"unmatched_lines_10k", GenerateUnmatchedEndTags(10000, "<a>\n", "</b>\n")});

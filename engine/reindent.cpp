@@ -136,6 +136,8 @@ class IndentMeasure {
     const std::int32_t want = WantedTabs(cursor.text + q, parser);
     if (want < 0) return;
     const std::int32_t tabs = TabsBefore(cursor.text, q);
+    if (want == tabs) return;
+    changed_ = true;
     growth_ += want - tabs;
     if (parser.Depth() == 0 && tabs > want) {
       cursor.text += tabs - want;
@@ -144,18 +146,24 @@ class IndentMeasure {
   }
 
   std::int64_t Growth() const { return growth_; }
+  bool Changed() const { return changed_; }
 
  private:
   std::int64_t growth_ = 0;
+  bool changed_ = false;  // some indentation differs from its depth
 };
+
+IndentMeasure Measure(XmlDocument& doc) {
+  ScanCursor cursor(doc.text.c_str(), doc.docFlags);
+  IndentMeasure measure;
+  MarkupParser<IndentMeasure>(doc, 0, cursor, measure).Run();
+  return measure;
+}
 
 }  // namespace
 
 std::int64_t XmlDocument::IndentedLength() {
-  ScanCursor cursor(text.c_str(), docFlags);
-  IndentMeasure measure;
-  MarkupParser<IndentMeasure>(*this, 0, cursor, measure).Run();
-  return static_cast<std::int64_t>(text.size()) + measure.Growth();
+  return static_cast<std::int64_t>(text.size()) + Measure(*this).Growth();
 }
 
 void XmlDocument::ReindentDocument() {
@@ -163,12 +171,21 @@ void XmlDocument::ReindentDocument() {
     ParseDocument();  // refuses the text with its message
     return;
   }
-  if (IndentedLength() > static_cast<std::int64_t>(kMaxTextLength)) {
+  const IndentMeasure measure = Measure(*this);
+  if (static_cast<std::int64_t>(text.size()) + measure.Growth() > static_cast<std::int64_t>(kMaxTextLength)) {
     status = kTooLongToIndent;  // the only message of this call: nothing was done
     return;
   }
   ResetForFullParse(*this);
   status.clear();
+  if (!measure.Changed()) {
+    // Every tag stands at its depth already: the text keeps its tokens, and the
+    // plain parse builds the table that the editing pass would build.
+    ScanCursor cursor(text.c_str(), docFlags);
+    ParseMarkup(0, cursor);
+    Rec(0).length = static_cast<std::int32_t>(text.size());
+    return;
+  }
   IndentEditor editor(text);
   ScanCursor cursor(text.c_str(), docFlags);
   MarkupParser<IndentEditor> parser(*this, 0, cursor, editor);
