@@ -78,8 +78,11 @@ class XmlDocument {
   bool ParseText(const char* text);
   // Rebuilds the table from text; keeps a load status found in status in front.
   bool ParseDocument();
-  // Re-parses while setting each tag's leading tabs to its nesting depth.
+  // Re-parses while setting each tag's leading tabs to its nesting depth;
+  // a result too long for the offsets leaves everything but the status as it was.
   void ReindentDocument();
+  // The length ReindentDocument would give the text; changes nothing.
+  std::int64_t IndentedLength();
 
   // ---- files -------------------------------------------------------------
   // Reads the file at path whole and parses it; the status starts with its
@@ -112,10 +115,11 @@ class XmlDocument {
   // Attribute scan from cursor.pos (just after '<' or "<?"): finds attribute
   // name's value (or its bare name), or with name null the index-th name.
   // When nothing is found pos stands where a new attribute would be inserted.
-  // The cursor's docFlags carries CursorQuoted when the token read last was quoted.
-  // The scan reads no byte at or beyond limit. CursorCut: the value found
-  // was quoted and its closing quote lies beyond limit. CursorBare: the name
-  // found has no value (the range holds the name).
+  // No byte at or after offset limit (the end of the tag) is read: the scan
+  // ends there as at the end of the text. The cursor's docFlags carries
+  // CursorQuoted when the token read last was quoted, and CursorCut besides
+  // when its closing quote was not found before limit; CursorBare when the
+  // name found has no value (the range then holds the name).
   static bool ScanAttributes(ScanCursor& cursor, const char* name, int index, std::int32_t limit);
   static constexpr std::int32_t CursorQuoted = 0x8000;
   static constexpr std::int32_t CursorCut = 0x10000;

@@ -81,6 +81,20 @@ std::string GenerateDeepDocument(int depth) {
   return out;
 }
 
+std::string GenerateUnmatchedEndTags(int n, const char* open, const char* close) {
+  std::string out;
+  for (int i = 0; i < n; ++i) out += open;
+  for (int i = 0; i < n; ++i) out += close;
+  return out;
+}
+
+std::string GenerateDeepLines(int depth, bool distinct) {
+  std::string out;
+  for (int i = 0; i < depth; ++i) out += "<e" + (distinct ? std::to_string(i) : std::string()) + ">\n";
+  for (int i = depth; i-- > 0;) out += "</e" + (distinct ? std::to_string(i) : std::string()) + ">\n";
+  return out;
+}
+
 std::string SmallDocument() {
   return "<?xml version=\"1.0\"?>\r\n<config><item key=\"a\" value=\"1\"/><item key=\"b\">text</item></config>";
 }
