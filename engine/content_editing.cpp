@@ -15,35 +15,14 @@ namespace orvel {
 
 namespace {
 
-const char* OrEmpty(const char* s) { return s != nullptr ? s : ""; }
-
-// Node types whose markup can be built again from a content text.
-bool IsRewritableNode(int type) {
-  switch (type) {
-    case NodeText:
-    case NodeSpace:
-    case NodeCData:
-    case NodeInstruction:
-    case NodeComment:
-    case NodeDoctype:
-      return true;
-    default:
-      return false;
-  }
-}
-
 // The current node written again from content: it keeps its kind (a comment
 // stays a comment), and its type is what a scan of the new markup reads.
 bool RewriteCurrentNode(XmlDocument& d, const char* content) {
-  if (!IsRewritableNode(d.nodeType)) return false;
+  if (d.nodeType == NodeElement || !IsWritableNodeType(d.nodeType)) return false;
   std::string markup;
-  if (!BuildNodeMarkup(d.nodeType, content, markup)) return false;
   int scanned = 0;
-  if (!markup.empty()) {
-    scanned = ScanWholeToken(markup);
-    const bool textLike = d.nodeType == NodeText || d.nodeType == NodeSpace;
-    if (textLike ? (scanned != NodeText && scanned != NodeSpace) : scanned != d.nodeType) return false;
-  }
+  if (!BuildNodeMarkup(d.nodeType, content, markup) || !ReadsBackAsNode(d.nodeType, markup, &scanned))
+    return false;
   const std::int64_t size =
       static_cast<std::int64_t>(d.text.size()) - d.nodeLength + static_cast<std::int64_t>(markup.size());
   if (!FitsTextLimit(size)) return false;
