@@ -21,6 +21,9 @@ for f in "$libdir/libOrvelXml.so.$version" "$libdir/libOrvelXml.so.${version%%.*
   [ -e "$work/stage/$f" ] || fail "not installed: $f"
 done
 [ "$(readlink "$work/stage/$libdir/libOrvelXml.so")" = "libOrvelXml.so.${version%%.*}" ] || fail "libOrvelXml.so link"
+man=$work/stage/share/man/man1/orvelxml.1
+grep -qxF ".TH ORVELXML 1 \"\" \"orvelxml $version\" \"User Commands\"" "$man" || fail "man page header"
+grep -qx '\.SS check' "$man" || fail "man page has no section for orvelxml check"
 
 step "no installed file names the build tree"
 if named=$(grep -rlaF "$build" "$work/stage"); then fail "these name $build: $named"; fi
