@@ -5,6 +5,7 @@
 #include <exception>
 #include <new>
 
+#include "orvel/version.h"
 #include "tools/commands.h"
 
 namespace {
@@ -19,7 +20,7 @@ const char kUsage[] =
     "  pack IN OUT          compress IN into OUT (gzip), a file the module loads\n"
     "  unpack IN OUT        load IN with the module and write its text to OUT\n"
     "Each command takes --help. --module PATH loads that module instead of the\n"
-    "one beside this executable.\n";
+    "one beside this executable. --version prints the package version.\n";
 
 struct Command {
   const char* name;
@@ -50,6 +51,10 @@ int main(int argc, char** argv) {
     } else {
       words.emplace_back(argv[i]);
     }
+  }
+  if (!words.empty() && words[0] == "--version") {
+    std::printf("orvelxml %s\n", ORVELXML_VERSION_STRING);
+    return orvelxml::ExitOk;
   }
   if (words.empty() || words[0] == "--help" || words[0] == "-h" || words[0] == "help") {
     std::fputs(kUsage, words.empty() ? stderr : stdout);
