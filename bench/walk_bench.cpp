@@ -7,6 +7,7 @@
 #include <string>
 
 #include "engine/xml_document.h"
+#include "orvel/orvel.h"
 #include "support/document_generators.h"
 
 namespace {
@@ -130,6 +131,111 @@ void BM_ParseWalkPugixml(benchmark::State& state) {
   state.counters["elements"] = static_cast<double>(tally.elements);
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(Document().size()));
 }
+
+// ---- the same walk as a host makes it, through the component's slots --------
+
+const std::string& HostDocument() {
+  static const std::string text = orvel::bench::GenerateRecordDocument(10u << 20);
+  return text;
+}
+
+// Every text into the host's own buffer: names, each attribute by index and
+// then by name, leaf contents; moves by SeekSiblingElement, SeekChildElement,
+// EnterElement and LeaveElement.
+void WalkHost(orvel::IXmlComponent* x, Tally& tally) {
+  char name[256], attribute[256], value[4096];
+  x->RewindDocument();
+  if (!x->SeekSiblingElement(nullptr)) return;
+  for (;;) {
+    ++tally.elements;
+    x->ReadNodeName(name, sizeof name);
+    tally.bytes += std::strlen(name);
+    for (int i = 0;; ++i) {
+      attribute[0] = '\0';
+      x->ReadAttributeName(i, attribute, sizeof attribute);
+      if (attribute[0] == '\0') break;
+      x->ReadAttribute(attribute, value, sizeof value);
+      tally.bytes += std::strlen(attribute) + std::strlen(value);
+    }
+    if (x->SeekChildElement(nullptr)) {
+      x->EnterElement();
+      continue;
+    }
+    x->ReadContent(value, sizeof value);
+    tally.bytes += std::strlen(value);
+    while (!x->SeekSiblingElement(nullptr))
+      if (!x->LeaveElement()) return;
+  }
+}
+
+struct HostComponent {
+  orvel::IXmlComponent* x = static_cast<orvel::IXmlComponent*>(CreateComponent(orvel::XmlComponentID, 0));
+  ~HostComponent() { x->Release(0); }
+};
+
+void BM_HostWalk(benchmark::State& state) {
+  HostComponent c;
+  c.x->ParseText(HostDocument().c_str());
+  Tally tally;
+  for (auto _ : state) {
+    tally = Tally();
+    WalkHost(c.x, tally);
+    benchmark::DoNotOptimize(tally.bytes);
+  }
+  state.counters["elements"] = static_cast<double>(tally.elements);
+  state.counters["bytes_read"] = static_cast<double>(tally.bytes);
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                          static_cast<std::int64_t>(HostDocument().size()));
+}
+
+void BM_HostWalkPugixml(benchmark::State& state) {
+  pugi::xml_document doc;
+  doc.load_buffer(HostDocument().data(), HostDocument().size(), kPugiFlags);
+  Tally tally;
+  for (auto _ : state) {
+    tally = Tally();
+    WalkPugi(doc, tally);
+    benchmark::DoNotOptimize(tally.bytes);
+  }
+  state.counters["elements"] = static_cast<double>(tally.elements);
+  state.counters["bytes_read"] = static_cast<double>(tally.bytes);
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                          static_cast<std::int64_t>(HostDocument().size()));
+}
+
+// Parse and walk: the component's steady heap against a reused pugixml document.
+void BM_HostParseWalk(benchmark::State& state) {
+  HostComponent c;
+  Tally tally;
+  for (auto _ : state) {
+    c.x->ParseText(HostDocument().c_str());
+    tally = Tally();
+    WalkHost(c.x, tally);
+    benchmark::DoNotOptimize(tally.bytes);
+  }
+  state.counters["elements"] = static_cast<double>(tally.elements);
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                          static_cast<std::int64_t>(HostDocument().size()));
+}
+
+void BM_HostParseWalkPugixml(benchmark::State& state) {
+  pugi::xml_document doc;
+  Tally tally;
+  for (auto _ : state) {
+    doc.load_buffer(HostDocument().data(), HostDocument().size(), kPugiFlags);
+    tally = Tally();
+    WalkPugi(doc, tally);
+    benchmark::DoNotOptimize(tally.bytes);
+  }
+  state.counters["elements"] = static_cast<double>(tally.elements);
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                          static_cast<std::int64_t>(HostDocument().size()));
+}
+
+BENCHMARK(BM_HostWalk)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HostWalkPugixml)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HostParseWalk)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HostParseWalkPugixml)->Unit(benchmark::kMillisecond);
 
 BENCHMARK(BM_WalkEngine)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WalkPugixml)->Unit(benchmark::kMillisecond);

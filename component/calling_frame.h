@@ -50,7 +50,7 @@ int IntSlot(ComponentBase<Interface>* c, Op&& op) noexcept {
 
 // Text slot with a result: builds the whole text, then hands it back by the
 // text rule. A failure while building leaves buf untouched and returns 0. An
-// op that returns a reference to a text the document holds is read in place.
+// op that returns a view of a text the document holds is read in place.
 template <class Interface, class Op>
 int TextSlot(ComponentBase<Interface>* c, char* buf, int len, Op&& op) noexcept {
   return RunInFrame(c, 0, [&]() -> int {

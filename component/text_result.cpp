@@ -12,20 +12,21 @@ bool BoundedCopy(char* dst, int capacity, const char* src) {
   return true;
 }
 
-int HandBackText(const std::string& text, char* buf, int len) {
+int HandBackText(std::string_view text, char* buf, int len) {
   if (buf == nullptr || len <= 0) return 0;
-  // The text ends at its first NUL, as hosts read C strings; nothing past
-  // the capacity needs to be looked at to know whether it fits.
-  const std::size_t room = static_cast<std::size_t>(len);
-  const std::size_t seen = text.size() < room ? text.size() : room;
-  const void* nul = std::memchr(text.data(), 0, seen);
-  const std::size_t n =
-      nul != nullptr ? static_cast<std::size_t>(static_cast<const char*>(nul) - text.data()) : text.size();
-  if (n < room) {
-    std::memcpy(buf, text.data(), n);
-    buf[n] = '\0';
+  if (text.size() < static_cast<std::size_t>(len)) {
+    std::memcpy(buf, text.data(), text.size());
+    buf[text.size()] = '\0';
   }
   return 1;
+}
+
+int HandBackTextUpToNul(std::string_view text, char* buf, int len) {
+  if (buf == nullptr || len <= 0) return 0;
+  // Nothing past the capacity needs to be looked at to know whether it fits.
+  const std::size_t seen = text.size() < static_cast<std::size_t>(len) ? text.size() : static_cast<std::size_t>(len);
+  const void* nul = std::memchr(text.data(), 0, seen);
+  return HandBackText(nul != nullptr ? text.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - text.data())) : text, buf, len);
 }
 
 }  // namespace orvel

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace orvel {
 
@@ -11,7 +12,11 @@ namespace orvel {
 bool BoundedCopy(char* dst, int capacity, const char* src);
 
 // The text rule of the read slots: 0 (nothing written) for a null buf or a
-// non-positive len; otherwise 1, with text (up to its first NUL) copied only when it fits.
-int HandBackText(const std::string& text, char* buf, int len);
+// non-positive len; otherwise 1, with text and a NUL copied only when they fit.
+// Texts read from the document hold no NUL: the scans that find them stop there.
+int HandBackText(std::string_view text, char* buf, int len);
+// The same for a text that may hold NUL bytes (the document text itself):
+// it is handed back up to the first one, as hosts read C strings.
+int HandBackTextUpToNul(std::string_view text, char* buf, int len);
 
 }  // namespace orvel

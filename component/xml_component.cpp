@@ -23,14 +23,14 @@ int XmlComponent::LeaveElement() { return BoolSlot(this, [&] { return document_.
 void XmlComponent::RewindChildren() { RunInFrameVoid(this, [&] { document_.RewindChildren(); }); }                         // 12
 void XmlComponent::RewindSiblings() { RunInFrameVoid(this, [&] { document_.RewindSiblings(); }); }                         // 13
 void XmlComponent::RewindDocument() { RunInFrameVoid(this, [&] { document_.RewindDocument(); }); }                         // 14
-int XmlComponent::ReadNodeName(char* buf, int len) { return TextSlot(this, buf, len, [&] { return document_.ReadNodeName(); }); }                 // 15
-int XmlComponent::ReadChildTagName(char* buf, int len) { return TextSlot(this, buf, len, [&] { return document_.TagName(document_.childPos); }); } // 16
-int XmlComponent::ReadContent(char* buf, int len) { return TextSlot(this, buf, len, [&] { return document_.Content(document_.mainPos); }); }       // 17
-int XmlComponent::ReadChildContent(char* buf, int len) { return TextSlot(this, buf, len, [&] { return document_.ChildContent(); }); }            // 18
-int XmlComponent::ReadInnerMarkup(char* buf, int len) { return TextSlot(this, buf, len, [&] { return document_.InnerMarkup(document_.mainPos); }); } // 19
-int XmlComponent::ReadAttribute(const char* name, char* buf, int len) { return TextSlot(this, buf, len, [&] { return document_.AttributeValue(document_.mainPos, name); }); }        // 20
-int XmlComponent::ReadChildAttribute(const char* name, char* buf, int len) { return TextSlot(this, buf, len, [&] { return document_.ChildAttributeValue(name); }); }                 // 21
-int XmlComponent::ReadAttributeName(int index, char* buf, int len) { return TextSlot(this, buf, len, [&] { return document_.ReadAttributeName(index); }); }                          // 22
+int XmlComponent::ReadNodeName(char* buf, int len) { return TextSlot(this, buf, len, [&] { return document_.NodeNameView(); }); }                 // 15
+int XmlComponent::ReadChildTagName(char* buf, int len) { return TextSlot(this, buf, len, [&] { return document_.TagNameView(document_.childPos); }); } // 16
+int XmlComponent::ReadContent(char* buf, int len) { return TextSlot(this, buf, len, [&] { return document_.ContentView(document_.mainPos); }); }       // 17
+int XmlComponent::ReadChildContent(char* buf, int len) { return TextSlot(this, buf, len, [&] { return document_.ChildContentView(); }); }            // 18
+int XmlComponent::ReadInnerMarkup(char* buf, int len) { return TextSlot(this, buf, len, [&] { return document_.InnerMarkupView(document_.mainPos); }); } // 19
+int XmlComponent::ReadAttribute(const char* name, char* buf, int len) { return TextSlot(this, buf, len, [&] { return document_.AttributeValueView(document_.mainPos, name); }); }        // 20
+int XmlComponent::ReadChildAttribute(const char* name, char* buf, int len) { return TextSlot(this, buf, len, [&] { return document_.ChildAttributeValueView(name); }); }                 // 21
+int XmlComponent::ReadAttributeName(int index, char* buf, int len) { return TextSlot(this, buf, len, [&] { return document_.AttributeNameView(index); }); }                          // 22
 int XmlComponent::SeekNode(int typeMask) { return IntSlot(this, [&] { return document_.SeekNode(typeMask); }); }           // 23
 int XmlComponent::CurrentNodeType() { return IntSlot(this, [&] { return document_.nodeType; }); }                          // 24
 int XmlComponent::MarkPosition(const char* name) { return BoolSlot(this, [&] { return document_.MarkPosition(name); }); }  // 25
@@ -38,7 +38,7 @@ int XmlComponent::ReturnToMark(const char* name) { return BoolSlot(this, [&] { r
 int XmlComponent::GetDocumentFlags() { return IntSlot(this, [&] { return document_.docFlags; }); }                         // 27
 void XmlComponent::SetDocumentFlags(int flags) { RunInFrameVoid(this, [&] { document_.docFlags = flags; }); }              // 28
 int XmlComponent::SaveDocumentFile(const char* path) { return BoolSlot(this, [&] { return document_.SaveFile(path); }); }  // 29
-void XmlComponent::ReadDocumentText(char* buf, int len) { TextSlotVoid(this, buf, len, [&]() -> const std::string& { return document_.text; }); }  // 30
+void XmlComponent::ReadDocumentText(char* buf, int len) { RunInFrameVoid(this, [&] { HandBackTextUpToNul(document_.text, buf, len); }); }  // 30
 int XmlComponent::AppendElementNumber(const char* name, int value, int flags) { return BoolSlot(this, [&] { return AppendElement(name, NumberText(value).text, flags); }); }  // 31
 int XmlComponent::AppendElement(const char* name, const char* content, int flags) { return AddElementWithFlags(name, content, flags); }                                  // 32
 int XmlComponent::InsertElementNumber(const char* name, int value, int flags) { return BoolSlot(this, [&] { return InsertElement(name, NumberText(value).text, flags); }); }  // 33
@@ -53,10 +53,10 @@ int XmlComponent::WriteChildAttributeNumber(const char* name, int value) { retur
 int XmlComponent::WriteChildAttribute(const char* name, const char* value) { return BoolSlot(this, [&] { return document_.SetChildAttribute(name, value); }); }            // 42
 int XmlComponent::AppendMarkup(const char* markup) { return AddMarkupWithFlags(markup, 0); }                                                     // 43
 int XmlComponent::InsertMarkup(const char* markup) { return AddMarkupWithFlags(markup, AddBefore); }                                                     // 44
-void XmlComponent::ReadElementMarkup(char* buf, int len) { TextSlotVoid(this, buf, len, [&] { return document_.ElementMarkup(document_.mainPos); }); }       // 45
+void XmlComponent::ReadElementMarkup(char* buf, int len) { TextSlotVoid(this, buf, len, [&] { return document_.ElementMarkupView(document_.mainPos); }); }       // 45
 int XmlComponent::AppendChildMarkup(const char* markup) { return AddMarkupWithFlags(markup, AddAsChild); }                                                // 46
 int XmlComponent::InsertChildMarkup(const char* markup) { return AddMarkupWithFlags(markup, AddBefore | AddAsChild); }                                                // 47
-void XmlComponent::ReadChildElementMarkup(char* buf, int len) { TextSlotVoid(this, buf, len, [&] { return document_.ElementMarkup(document_.childPos); }); } // 48
+void XmlComponent::ReadChildElementMarkup(char* buf, int len) { TextSlotVoid(this, buf, len, [&] { return document_.ElementMarkupView(document_.childPos); }); } // 48
 int XmlComponent::AppendNode(int nodeType, const char* text) { return AddNodeWithFlags(nodeType, text, 0); }                                                  // 49
 int XmlComponent::InsertNode(int nodeType, const char* text) { return AddNodeWithFlags(nodeType, text, AddBefore); }                                                  // 50
 int XmlComponent::DeleteElement() { return BoolSlot(this, [&] { return document_.DeleteElement(); }); }                    // 51

@@ -1,5 +1,7 @@
 // The attribute finder: walks the tokens of one start tag (or processing
 // instruction) on demand; nothing is split into attributes at parse time.
+#include <cstring>
+
 #include "engine/xml_document.h"
 #include "orvel/constants.h"
 
@@ -117,6 +119,53 @@ bool XmlDocument::ScanAttributes(ScanCursor& cursor, const char* name, int index
       matchPos = cursor.pos;
     }
   }
+}
+
+void XmlDocument::ListAttributes(ScanCursor& cursor, std::int32_t limit, std::vector<AttributeSpan>& spans) {
+  spans.clear();
+  bool afterEquals = false;
+  bool first = true;  // the tag name (or target) is not an attribute
+  // The name read last, while '=' and a value may still follow it.
+  AttributeSpan* open = nullptr;
+  bool openEquals = false;
+  for (;;) {
+    const TokenKind kind = ReadTagToken(cursor, afterEquals, limit);
+    afterEquals = kind == TokenKind::Equals;
+    if (open != nullptr) {
+      if (openEquals && kind == TokenKind::Value) {
+        open->valueStart = cursor.nameStart;
+        open->valueEnd = cursor.nameEnd;
+      }
+      if (!(kind == TokenKind::Equals && !openEquals)) open = nullptr;
+      openEquals = kind == TokenKind::Equals;
+      if (open != nullptr) continue;
+    }
+    if (kind == TokenKind::End || kind == TokenKind::Close) return;
+    if (kind != TokenKind::Name) continue;
+    if (first) {
+      first = false;
+      continue;
+    }
+    spans.push_back({cursor.nameStart, cursor.nameEnd, cursor.nameStart, cursor.nameEnd});
+    open = &spans.back();
+    openEquals = false;
+  }
+}
+
+const std::vector<AttributeSpan>& XmlDocument::AttributesAt(std::int32_t pos, std::int32_t limit) const {
+  AttributeCache& cache = attributeCache;
+  if (limit < pos) limit = pos;  // a tag that ends before it begins has no attributes
+  const std::size_t n = static_cast<std::size_t>(limit - pos);
+  if (cache.start == pos && cache.tag.size() == n && std::memcmp(cache.tag.data(), text.data() + pos, n) == 0)
+    return cache.spans;
+  ScanCursor cursor(text.c_str(), docFlags);
+  cursor.pos = pos;
+  ListAttributes(cursor, limit, cache.spans);
+  // A tag without attributes is read again at the cost of its name: its bytes
+  // are not worth keeping.
+  cache.start = cache.spans.empty() ? -1 : pos;
+  if (!cache.spans.empty()) cache.tag.assign(text.data() + pos, n);
+  return cache.spans;
 }
 
 }  // namespace orvel

@@ -158,12 +158,11 @@ std::string EscapeText(const char* text, int flags) {
 
 // ---- decoding -------------------------------------------------------------
 
-std::string DecodeText(const char* text, std::int32_t length) {
-  if (text == nullptr) return std::string();
+void DecodeTextInto(const char* text, std::int32_t length, std::string& out) {
+  if (text == nullptr) return;
   if (length == -1) length = static_cast<std::int32_t>(std::strlen(text));
-  if (length < 0) return std::string();  // no other negative length names a span
-  std::string out;
-  out.reserve(static_cast<std::size_t>(length));
+  if (length < 0) return;  // no other negative length names a span
+  out.reserve(out.size() + static_cast<std::size_t>(length));
   std::int32_t i = 0;
   while (i < length) {
     const void* amp = std::memchr(text + i, '&', static_cast<std::size_t>(length - i));
@@ -182,7 +181,21 @@ std::string DecodeText(const char* text, std::int32_t length) {
     }
     i += used;
   }
+}
+
+std::string DecodeText(const char* text, std::int32_t length) {
+  std::string out;
+  DecodeTextInto(text, length, out);
   return out;
+}
+
+std::string_view DecodeView(const char* text, std::int32_t length, std::string& scratch) {
+  if (text == nullptr || length <= 0) return std::string_view();
+  if (std::memchr(text, '&', static_cast<std::size_t>(length)) == nullptr)
+    return std::string_view(text, static_cast<std::size_t>(length));
+  scratch.clear();
+  DecodeTextInto(text, length, scratch);
+  return scratch;
 }
 
 // ---- CDATA ----------------------------------------------------------------

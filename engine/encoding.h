@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace orvel {
 
@@ -13,6 +14,11 @@ std::string EscapeText(const char* text, int flags);
 // Decodes the five named entities and numeric references (to UTF-8) in the
 // span [text, text + length); length -1 means up to the NUL.
 std::string DecodeText(const char* text, std::int32_t length);
+// The same, appended to out.
+void DecodeTextInto(const char* text, std::int32_t length, std::string& out);
+// The same as a view: the span itself when it holds no '&' (nothing to
+// decode, nothing copied), else the decoded text in scratch.
+std::string_view DecodeView(const char* text, std::int32_t length, std::string& scratch);
 
 // Wraps text as CDATA, splitting it wherever it holds "]]>".
 std::string WrapCData(const char* text);

@@ -17,28 +17,35 @@ constexpr std::int32_t kPiHead = 2, kPiTail = 2;          // <? ... ?>
 constexpr std::int32_t kCommentHead = 4, kCommentTail = 3;  // <!-- ... -->
 constexpr std::int32_t kEndTagHead = 2, kEndTagTail = 1;  // </ ... >
 
+// The bytes of [start, start + length) that lie inside the text.
+std::string_view SpanView(const std::string& text, std::int64_t start, std::int64_t length) {
+  const TextSpan s = ClampSpan(text, start, length);
+  return std::string_view(text.data() + s.start, static_cast<std::size_t>(s.length));
+}
+
 // The span [start, start + length) without head and tail bytes; empty when
 // the node is too short to hold both (a scanner-accepted "<![C]]>" or "<?>").
-std::string Inside(const std::string& text, std::int32_t start, std::int32_t length, std::int32_t head,
-                   std::int32_t tail) {
-  if (length < head + tail) return std::string();
-  return SpanText(text, static_cast<std::int64_t>(start) + head, length - head - tail);
+std::string_view Inside(const std::string& text, std::int32_t start, std::int32_t length, std::int32_t head,
+                        std::int32_t tail) {
+  if (length < head + tail) return std::string_view();
+  return SpanView(text, static_cast<std::int64_t>(start) + head, length - head - tail);
 }
 
 // The n-th name (from 1) that NextName reads from pos, or "" when there is none.
-std::string NthName(const std::string& text, std::int32_t docFlags, std::int64_t pos, int n) {
-  if (!IsScanStart(text, pos)) return std::string();
+std::string_view NthName(const std::string& text, std::int32_t docFlags, std::int64_t pos, int n) {
+  if (!IsScanStart(text, pos)) return std::string_view();
   ScanCursor cursor(text.c_str(), docFlags);
   cursor.pos = static_cast<std::int32_t>(pos);
   for (int i = 0; i < n; ++i)
-    if (!NextName(cursor)) return std::string();
-  return CursorText(cursor);
+    if (!NextName(cursor)) return std::string_view();
+  if (cursor.nameEnd < cursor.nameStart) return std::string_view();
+  return std::string_view(text.data() + cursor.nameStart, static_cast<std::size_t>(cursor.nameEnd - cursor.nameStart + 1));
 }
 
-// Decodes the text and CDATA tokens of a content span holding markup; white
-// space, comments, instructions and malformed markup are left out.
-std::string ContentOfMixedSpan(const std::string& text, std::int32_t docFlags, TextSpan span) {
-  std::string out;
+// Decodes the text and CDATA tokens of a content span holding markup into
+// out; white space, comments, instructions and malformed markup are left out.
+std::string_view ContentOfMixedSpan(const std::string& text, std::int32_t docFlags, TextSpan span, std::string& out) {
+  out.clear();
   const std::int32_t end = span.start + span.length;
   ScanCursor cursor(text.c_str(), docFlags);
   cursor.pos = span.start;
@@ -48,10 +55,12 @@ std::string ContentOfMixedSpan(const std::string& text, std::int32_t docFlags, T
     if (type == ScanAtEnd) break;
     // A token running past the span (a table out of step) is cut at its end.
     const std::int32_t length = (token.start + token.length > end ? end : token.start + token.length) - token.start;
-    if (type == NodeText)
-      out += DecodeText(text.data() + token.start, length);
-    else if (type == NodeCData)
-      out += Inside(text, token.start, length, kCDataHead, kCDataTail);
+    if (type == NodeText) {
+      DecodeTextInto(text.data() + token.start, length, out);
+    } else if (type == NodeCData) {
+      const std::string_view inside = Inside(text, token.start, length, kCDataHead, kCDataTail);
+      out.append(inside.data(), inside.size());
+    }
   }
   return out;
 }
@@ -79,13 +88,17 @@ bool PlaceAttributeCursor(const XmlDocument& doc, std::int32_t x, ScanCursor& cu
 
 }  // namespace
 
-std::string XmlDocument::TagName(std::int32_t x) const {
-  if (x == 0 || !IsLiveRecord(*this, x)) return std::string();
+// Every read has a view form that points into the text or, for decoded
+// texts, into readScratch (valid until the next read): the slots hand it to
+// the caller's buffer with one copy. The std::string forms copy the view.
+
+std::string_view XmlDocument::TagNameView(std::int32_t x) const {
+  if (x == 0 || !IsLiveRecord(*this, x)) return std::string_view();
   return NthName(text, docFlags, static_cast<std::int64_t>(Rec(x).start) + 1, 1);
 }
 
-std::string XmlDocument::ReadNodeName() const {
-  if (nodeLength == 0) return TagName(mainPos);
+std::string_view XmlDocument::NodeNameView() const {
+  if (nodeLength == 0) return TagNameView(mainPos);
   const std::int64_t afterOpen = static_cast<std::int64_t>(nodeOffset) + 2;
   switch (nodeType) {
     case NodeText:
@@ -101,16 +114,16 @@ std::string XmlDocument::ReadNodeName() const {
     case NodeDoctype:
       return NthName(text, docFlags, afterOpen, 2);  // the first name is the keyword
     default:
-      return std::string();
+      return std::string_view();
   }
 }
 
-std::string XmlDocument::Content(std::int32_t x) const {
+std::string_view XmlDocument::ContentView(std::int32_t x) const {
   if (x == mainPos && nodeLength != 0) {
     switch (nodeType) {
       case NodeText: {
         TextSpan node = ClampSpan(text, nodeOffset, nodeLength);
-        return DecodeText(text.data() + node.start, node.length);
+        return DecodeView(text.data() + node.start, node.length, readScratch);
       }
       case NodeCData:
         return Inside(text, nodeOffset, nodeLength, kCDataHead, kCDataTail);
@@ -121,32 +134,38 @@ std::string XmlDocument::Content(std::int32_t x) const {
       case NodeEndTag:
         return Inside(text, nodeOffset, nodeLength, kEndTagHead, kEndTagTail);
       default:
-        return SpanText(text, nodeOffset, nodeLength);
+        return SpanView(text, nodeOffset, nodeLength);
     }
   }
-  if (!IsLiveRecord(*this, x)) return std::string();
+  if (!IsLiveRecord(*this, x)) return std::string_view();
   const ElementRecord& r = Rec(x);
-  if (r.firstChild != 0 || r.IsBareTag()) return std::string();
+  if (r.firstChild != 0 || r.IsBareTag()) return std::string_view();
   const std::int32_t startTag = r.StartTagLength();
-  const TextSpan span = ClampSpan(text, static_cast<std::int64_t>(r.start) + startTag,
-                                  static_cast<std::int64_t>(r.length) - startTag - r.EndTagLength());
+  TextSpan span = ClampSpan(text, static_cast<std::int64_t>(r.start) + startTag,
+                            static_cast<std::int64_t>(r.length) - startTag - r.EndTagLength());
   const char* begin = text.data() + span.start;
+  if (x == 0) {
+    // The document record spans the whole text, which ends at a NUL it may
+    // hold (an element's span never reaches one: the parse stops there).
+    if (const void* nul = std::memchr(begin, '\0', static_cast<std::size_t>(span.length)))
+      span.length = static_cast<std::int32_t>(static_cast<const char*>(nul) - begin);
+  }
   if (std::memchr(begin, '<', static_cast<std::size_t>(span.length)) == nullptr)
-    return DecodeText(begin, span.length);
-  return ContentOfMixedSpan(text, docFlags, span);
+    return DecodeView(begin, span.length, readScratch);
+  return ContentOfMixedSpan(text, docFlags, span, readScratch);
 }
 
-std::string XmlDocument::InnerMarkup(std::int32_t x) const {
-  if (x == 0 || !IsLiveRecord(*this, x)) return std::string();
+std::string_view XmlDocument::InnerMarkupView(std::int32_t x) const {
+  if (x == 0 || !IsLiveRecord(*this, x)) return std::string_view();
   const ElementRecord& r = Rec(x);
-  if (r.IsBareTag()) return std::string();
+  if (r.IsBareTag()) return std::string_view();
   const std::int32_t startTag = r.StartTagLength();
-  return SpanText(text, static_cast<std::int64_t>(r.start) + startTag,
+  return SpanView(text, static_cast<std::int64_t>(r.start) + startTag,
                   static_cast<std::int64_t>(r.length) - startTag - r.EndTagLength());
 }
 
-std::string XmlDocument::ElementMarkup(std::int32_t x) const {
-  if (x == 0 || !IsLiveRecord(*this, x)) return std::string();
+std::string_view XmlDocument::ElementMarkupView(std::int32_t x) const {
+  if (x == 0 || !IsLiveRecord(*this, x)) return std::string_view();
   const ElementRecord& r = Rec(x);
   const TextSpan span = ClampSpan(text, r.start, r.length);
   // Trailing white space belongs to the markup when only a tag or the end follows it.
@@ -155,32 +174,59 @@ std::string XmlDocument::ElementMarkup(std::int32_t x) const {
   std::int32_t after = end;
   while (t[after] == ' ' || t[after] == '\t' || t[after] == '\n' || t[after] == '\r') ++after;
   if (t[after] == '<' || t[after] == '\0') end = after;
-  return text.substr(static_cast<std::size_t>(span.start), static_cast<std::size_t>(end - span.start));
+  return std::string_view(t + span.start, static_cast<std::size_t>(end - span.start));
 }
 
 // ---- attributes -----------------------------------------------------------
 
+// Reading all k attributes of a tag, by index and then by name, scans the tag
+// once: the attribute list is kept until the tag's bytes change.
+std::string_view XmlDocument::AttributeValueView(std::int32_t x, const char* name) const {
+  if (name == nullptr) return std::string_view();
+  ScanCursor cursor(text.c_str(), docFlags);
+  std::int32_t limit = 0;
+  if (!PlaceAttributeCursor(*this, x, cursor, limit)) return std::string_view();
+  const bool anyCase = (docFlags & DocNoCase) != 0;
+  for (const AttributeSpan& a : AttributesAt(cursor.pos, limit)) {
+    if (!anyCase && text[static_cast<std::size_t>(a.nameStart)] != name[0]) continue;
+    cursor.nameStart = a.nameStart;
+    cursor.nameEnd = a.nameEnd;
+    if (NameMatches(cursor, name))
+      return DecodeView(text.data() + a.valueStart, a.valueEnd - a.valueStart + 1, readScratch);
+  }
+  return std::string_view();
+}
+
+std::string_view XmlDocument::AttributeNameView(int index) const {
+  ScanCursor cursor(text.c_str(), docFlags);
+  std::int32_t limit = 0;
+  if (!PlaceAttributeCursor(*this, mainPos, cursor, limit)) return std::string_view();
+  const std::vector<AttributeSpan>& spans = AttributesAt(cursor.pos, limit);
+  if (index < 0 || static_cast<std::size_t>(index) >= spans.size()) return std::string_view();
+  const AttributeSpan& a = spans[static_cast<std::size_t>(index)];
+  return std::string_view(text.data() + a.nameStart, static_cast<std::size_t>(a.nameEnd - a.nameStart + 1));
+}
+
+std::string_view XmlDocument::ChildContentView() const {
+  return childPos != 0 ? ContentView(childPos) : std::string_view();
+}
+
+std::string_view XmlDocument::ChildAttributeValueView(const char* name) const {
+  return childPos != 0 ? AttributeValueView(childPos, name) : std::string_view();
+}
+
+std::string XmlDocument::TagName(std::int32_t x) const { return std::string(TagNameView(x)); }
+std::string XmlDocument::ReadNodeName() const { return std::string(NodeNameView()); }
+std::string XmlDocument::Content(std::int32_t x) const { return std::string(ContentView(x)); }
+std::string XmlDocument::InnerMarkup(std::int32_t x) const { return std::string(InnerMarkupView(x)); }
+std::string XmlDocument::ElementMarkup(std::int32_t x) const { return std::string(ElementMarkupView(x)); }
 std::string XmlDocument::AttributeValue(std::int32_t x, const char* name) const {
-  if (name == nullptr) return std::string();
-  ScanCursor cursor(text.c_str(), docFlags);
-  std::int32_t limit = 0;
-  if (!PlaceAttributeCursor(*this, x, cursor, limit) || !ScanAttributes(cursor, name, 0, limit))
-    return std::string();
-  return DecodeText(text.data() + cursor.nameStart, cursor.nameEnd - cursor.nameStart + 1);
+  return std::string(AttributeValueView(x, name));
 }
-
-std::string XmlDocument::ReadAttributeName(int index) const {
-  ScanCursor cursor(text.c_str(), docFlags);
-  std::int32_t limit = 0;
-  if (!PlaceAttributeCursor(*this, mainPos, cursor, limit) || !ScanAttributes(cursor, nullptr, index, limit))
-    return std::string();
-  return CursorText(cursor);
-}
-
-std::string XmlDocument::ChildContent() const { return childPos != 0 ? Content(childPos) : std::string(); }
-
+std::string XmlDocument::ReadAttributeName(int index) const { return std::string(AttributeNameView(index)); }
+std::string XmlDocument::ChildContent() const { return std::string(ChildContentView()); }
 std::string XmlDocument::ChildAttributeValue(const char* name) const {
-  return childPos != 0 ? AttributeValue(childPos, name) : std::string();
+  return std::string(ChildAttributeValueView(name));
 }
 
 }  // namespace orvel

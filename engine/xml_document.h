@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "engine/element_record.h"
 #include "engine/scanner.h"
@@ -28,6 +30,24 @@ struct MarkEntry {
 // Seven buckets by byte sum modulo 7; each null or an array ending in MarkLast.
 struct MarkTable {
   std::unique_ptr<MarkEntry[]> buckets[7];
+};
+
+// One attribute of a tag as the attribute scan reads it: its name, and the
+// value that '=' and a value token after the name give it (a name without
+// value stands for its own value). Ranges are inclusive text offsets.
+struct AttributeSpan {
+  std::int32_t nameStart, nameEnd;
+  std::int32_t valueStart, valueEnd;
+};
+
+// The attributes of the tag read last, with the bytes they were read from: a
+// read of the same tag finds them again without a scan, and any change to
+// those bytes (an edit, a new parse) shows as a mismatch, so nothing else has
+// to keep the cache in step.
+struct AttributeCache {
+  std::int32_t start = -1;  // where the scan began (after '<' or "<?")
+  std::string tag;          // the bytes from start up to the scan's limit
+  std::vector<AttributeSpan> spans;
 };
 
 // One insertion or replacement, described by its caller and completed by
@@ -105,6 +125,17 @@ class XmlDocument {
   bool ReturnToMark(const char* name);
 
   // ---- reading -----------------------------------------------------------
+  // Views into the text, or into readScratch for decoded texts: valid until
+  // the next read or change. The std::string forms below copy them.
+  std::string_view TagNameView(std::int32_t x) const;
+  std::string_view NodeNameView() const;
+  std::string_view ContentView(std::int32_t x) const;
+  std::string_view InnerMarkupView(std::int32_t x) const;
+  std::string_view ElementMarkupView(std::int32_t x) const;
+  std::string_view AttributeValueView(std::int32_t x, const char* name) const;
+  std::string_view AttributeNameView(int index) const;
+  std::string_view ChildContentView() const;
+  std::string_view ChildAttributeValueView(const char* name) const;
   std::string TagName(std::int32_t x) const;
   std::string ReadNodeName() const;
   std::string Content(std::int32_t x) const;
@@ -124,6 +155,11 @@ class XmlDocument {
   static constexpr std::int32_t CursorQuoted = 0x8000;
   static constexpr std::int32_t CursorCut = 0x10000;
   static constexpr std::int32_t CursorBare = 0x20000;
+  // Every numbered attribute of the tag whose scan begins at cursor.pos, as
+  // ScanAttributes would find each by index and by name, in one pass.
+  static void ListAttributes(ScanCursor& cursor, std::int32_t limit, std::vector<AttributeSpan>& spans);
+  // The attributes of the tag scanned from pos up to limit, from the cache.
+  const std::vector<AttributeSpan>& AttributesAt(std::int32_t pos, std::int32_t limit) const;
 
   // ---- splicing and table fix-up -----------------------------------------
   // Replaces count bytes at offset by markup (capacity grown to n + n/2 + 128).
@@ -191,6 +227,9 @@ class XmlDocument {
   ElementRecord** blocks = nullptr;
   std::int32_t capacity = 0;
   std::int32_t blockSlots = 0;
+
+  mutable AttributeCache attributeCache;  // behind the attribute reads only
+  mutable std::string readScratch;        // decoded read results, reused
 };
 
 }  // namespace orvel

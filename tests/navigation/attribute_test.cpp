@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "doc_fixture.h"
 #include "orvel/constants.h"
@@ -21,7 +22,7 @@ TEST(AttributeValue, FindsValuesQuotedUnquotedAndBare) {
       {"<e k='v' flag x=\"1\"/>", "k", "v"},
       {"<e k='v' flag x=\"1\"/>", "flag", "flag"},  // a name without value reads as itself
       {"<e k='v' flag x=\"1\"/>", "x", "1"},
-      {"<e k='v' flag x=\"1\"/>", "e", ""},         // the tag name is not an attribute
+      {"<e k='v' flag x=\"1\"/>", "e", ""},  // the tag name is not an attribute
       {"<e k='v' flag x=\"1\"/>", "z", ""},
       {"<e a='x>y' b=\"it's\" c='say \"hi\"'/>", "a", "x>y"},
       {"<e a='x>y' b=\"it's\" c='say \"hi\"'/>", "b", "it's"},
@@ -36,7 +37,7 @@ TEST(AttributeValue, FindsValuesQuotedUnquotedAndBare) {
       {"<e\n\ta\r\n=\n'v'\n/>", "a", "v"},
       {"<e a=\"\" b='2'/>", "a", ""},
       {"<e a=\"1\" a=\"2\"/>", "a", "1"},  // the first of duplicates wins
-      {"<e k=\"v\" x='k'/>", "x", "k"},     // a value equal to a name is not a name
+      {"<e k=\"v\" x='k'/>", "x", "k"},    // a value equal to a name is not a name
       {"<e flag/>", "flag", "flag"},
       {"<e flag>", "flag", "flag"},
       {"<e a='1'b='2'/>", "b", "2"},
@@ -155,6 +156,60 @@ TEST(ScanAttributes, KeepsTheDocumentFlagsBesideTheQuotedBit) {
   cursor.pos = 1;
   ASSERT_TRUE(XmlDocument::ScanAttributes(cursor, "a", 0, 9));
   EXPECT_EQ(cursor.docFlags, DocNoCase | XmlDocument::CursorQuoted);
+}
+
+// The list read in one pass gives, for every index and every name, what a
+// scan for that index or name alone finds: random tags built from the bytes
+// that steer the scan (quotes, '=', '/', '?', '>', white space, names).
+TEST(ListAttributes, AgreesWithTheScanForEveryIndexAndName) {
+  const char pieces[] = "ab= '\"/?>\tx";
+  const char* const names[] = {"a", "b", "ab", "x", "=", "a[1]", "A"};
+  std::uint32_t state = 7;
+  for (int round = 0; round < 20000; ++round) {
+    std::string tag = "<t";
+    const int n = 1 + static_cast<int>(state % 24);
+    for (int i = 0; i < n; ++i) {
+      state = state * 1664525u + 1013904223u;
+      tag += pieces[(state >> 16) % (sizeof pieces - 1)];
+    }
+    const std::int32_t limit = static_cast<std::int32_t>(tag.size()) - static_cast<std::int32_t>(state % 3);
+    std::vector<AttributeSpan> spans;
+    ScanCursor list(tag.c_str(), 0);
+    list.pos = 1;
+    XmlDocument::ListAttributes(list, limit, spans);
+    for (int index = 0; index <= static_cast<int>(spans.size()); ++index) {
+      ScanCursor scan(tag.c_str(), 0);
+      scan.pos = 1;
+      const bool found = XmlDocument::ScanAttributes(scan, nullptr, index, limit);
+      ASSERT_EQ(found, index < static_cast<int>(spans.size())) << tag << " index " << index;
+      if (found) {
+        const AttributeSpan& a = spans[static_cast<std::size_t>(index)];
+        ASSERT_EQ(CursorText(scan), tag.substr(a.nameStart, a.nameEnd - a.nameStart + 1)) << tag;
+      }
+    }
+    for (const int flags : {0, static_cast<int>(DocNoCase)}) {
+      for (const char* name : names) {
+        ScanCursor scan(tag.c_str(), flags);
+        scan.pos = 1;
+        const bool found = XmlDocument::ScanAttributes(scan, name, 0, limit);
+        const AttributeSpan* match = nullptr;
+        ScanCursor probe(tag.c_str(), flags);
+        for (const AttributeSpan& a : spans) {
+          probe.nameStart = a.nameStart;
+          probe.nameEnd = a.nameEnd;
+          if (NameMatches(probe, name)) {
+            match = &a;
+            break;
+          }
+        }
+        ASSERT_EQ(found, match != nullptr) << tag << " name " << name;
+        if (found) {
+          ASSERT_EQ(scan.nameStart, match->valueStart) << tag << " name " << name;
+          ASSERT_EQ(scan.nameEnd, match->valueEnd) << tag << " name " << name;
+        }
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -5,10 +5,12 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 #include <random>
 #include <string>
 
 #include "doc_fixture.h"
+#include "engine/encoding.h"
 #include "orvel/constants.h"
 
 namespace orvel {
@@ -24,28 +26,38 @@ const char kRichDocument[] =
 
 // Runs every read on the current state; each result must be a piece of the
 // text or shorter than it (decoding never grows a text).
+// A read stays inside the text, and holds no NUL byte even when the text
+// does: the slots hand reads back without looking for one.
+void ExpectRead(const std::string& read, std::size_t limit) {
+  EXPECT_LE(read.size(), limit);
+  EXPECT_EQ(read.find('\0'), std::string::npos) << "read holds a NUL: " << read;
+}
+
 void ReadEverything(const XmlDocument& doc) {
   const std::size_t limit = doc.text.size();
   const std::int32_t positions[] = {doc.mainPos, doc.childPos, doc.parentPos, 0};
   for (std::int32_t x : positions) {
-    EXPECT_LE(doc.TagName(x).size(), limit);
-    EXPECT_LE(doc.Content(x).size(), limit);
-    EXPECT_LE(doc.InnerMarkup(x).size(), limit);
-    EXPECT_LE(doc.ElementMarkup(x).size(), limit);
+    ExpectRead(doc.TagName(x), limit);
+    ExpectRead(doc.Content(x), limit);
+    ExpectRead(doc.InnerMarkup(x), limit);
+    ExpectRead(doc.ElementMarkup(x), limit);
     for (const char* name : {"a", "b", "flag", "k", "q", "version", "zz"})
-      EXPECT_LE(doc.AttributeValue(x, name).size(), limit);
+      ExpectRead(doc.AttributeValue(x, name), limit);
   }
-  EXPECT_LE(doc.ReadNodeName().size(), std::max<std::size_t>(limit, sizeof "#cdata-section"));  // or a fixed name
-  for (int i = -1; i < 4; ++i) EXPECT_LE(doc.ReadAttributeName(i).size(), limit);
+  ExpectRead(doc.ReadNodeName(), std::max<std::size_t>(limit, sizeof "#cdata-section"));  // or a fixed name
+  for (int i = -1; i < 4; ++i) ExpectRead(doc.ReadAttributeName(i), limit);
 }
 
 // Walks every node and also every element by name search, reading at each step.
 void ExerciseAll(XmlDocument& doc) {
   int visits = 0;
-  WalkAll(doc, [&](int) {
-    ++visits;
-    ReadEverything(doc);
-  }, 10000);
+  WalkAll(
+      doc,
+      [&](int) {
+        ++visits;
+        ReadEverything(doc);
+      },
+      10000);
   doc.RewindDocument();
   for (int steps = 0; steps < 1000 && doc.SeekChildElement(nullptr); ++steps) {
     ReadEverything(doc);
@@ -61,6 +73,29 @@ TEST(Bounds, EveryTruncationAtTheEndOfTheHeapBlock) {
     doc.ParseText(full.substr(0, n).c_str());
     doc.text.shrink_to_fit();  // the NUL is now the last byte of the block
     ExerciseAll(doc);
+  }
+}
+
+// A text that holds a NUL byte (loaded from a file) ends there for every scan.
+TEST(Bounds, ANulByteAnywhereEndsTheText) {
+  XmlDocument doc;
+  for (const char* bytes : {"x", "no markup &amp; more"}) {
+    doc.text.assign(bytes, std::strlen(bytes) + 1) += "after";
+    doc.status.clear();
+    doc.ParseDocument();
+    EXPECT_EQ(doc.Content(0), DecodeText(bytes, -1));
+  }
+  const std::string full = kRichDocument;
+  for (std::size_t n = 0; n < full.size(); ++n) {
+    doc.text = full;
+    doc.text[n] = '\0';
+    doc.status.clear();
+    doc.ParseDocument();
+    ExerciseAll(doc);
+    if (HasFailure()) {
+      ADD_FAILURE() << "NUL at " << n;
+      return;
+    }
   }
 }
 
