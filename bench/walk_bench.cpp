@@ -1,9 +1,9 @@
 // A full read walk: every element's name, every attribute's name and value and
 // every leaf element's text, on this engine's positions against pugixml's tree.
 #include <benchmark/benchmark.h>
-#include <pugixml.hpp>
 
 #include <cstring>
+#include <pugixml.hpp>
 #include <string>
 
 #include "engine/xml_document.h"
@@ -30,19 +30,21 @@ struct Tally {
 void WalkEngine(XmlDocument& doc, Tally& tally) {
   doc.RewindDocument();
   if (!doc.SeekSiblingElement(nullptr)) return;
+  std::string name;
   for (;;) {
     ++tally.elements;
-    tally.bytes += doc.TagName(doc.mainPos).size();
+    tally.bytes += doc.TagNameView(doc.mainPos).size();
     for (int i = 0;; ++i) {
-      std::string name = doc.ReadAttributeName(i);
-      if (name.empty()) break;
-      tally.bytes += name.size() + doc.AttributeValue(doc.mainPos, name.c_str()).size();
+      const std::string_view attribute = doc.AttributeNameView(i);
+      if (attribute.empty()) break;
+      name.assign(attribute.data(), attribute.size());  // a view lives until the next read
+      tally.bytes += name.size() + doc.AttributeValueView(doc.mainPos, name.c_str()).size();
     }
     if (doc.SeekChildElement(nullptr)) {
       doc.EnterElement();
       continue;
     }
-    tally.bytes += doc.Content(doc.mainPos).size();
+    tally.bytes += doc.ContentView(doc.mainPos).size();
     while (!doc.SeekSiblingElement(nullptr))
       if (!doc.LeaveElement()) return;
   }
@@ -56,13 +58,15 @@ void WalkPugi(const pugi::xml_document& doc, Tally& tally) {
     tally.bytes += std::strlen(node.name());
     for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute())
       tally.bytes += std::strlen(a.name()) + std::strlen(a.value());
-    pugi::xml_node firstElement = node.find_child([](pugi::xml_node c) { return c.type() == pugi::node_element; });
+    pugi::xml_node firstElement =
+        node.find_child([](pugi::xml_node c) { return c.type() == pugi::node_element; });
     if (firstElement) {
       node = firstElement;
       continue;
     }
     for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling())
-      if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata) tally.bytes += std::strlen(c.value());
+      if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata)
+        tally.bytes += std::strlen(c.value());
     for (;;) {
       pugi::xml_node next = node.next_sibling();
       while (next && next.type() != pugi::node_element) next = next.next_sibling();
@@ -90,7 +94,8 @@ void MeasureWalk(benchmark::State& state, Doc& doc, Walk walk) {
   }
   state.counters["elements"] = static_cast<double>(tally.elements);
   state.counters["bytes_read"] = static_cast<double>(tally.bytes);
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(Document().size()));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                          static_cast<std::int64_t>(Document().size()));
 }
 
 void BM_WalkEngine(benchmark::State& state) {
@@ -116,7 +121,8 @@ void BM_ParseWalkEngine(benchmark::State& state) {
     benchmark::DoNotOptimize(tally.bytes);
   }
   state.counters["elements"] = static_cast<double>(tally.elements);
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(Document().size()));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                          static_cast<std::int64_t>(Document().size()));
 }
 
 void BM_ParseWalkPugixml(benchmark::State& state) {
@@ -129,7 +135,8 @@ void BM_ParseWalkPugixml(benchmark::State& state) {
     benchmark::DoNotOptimize(tally.bytes);
   }
   state.counters["elements"] = static_cast<double>(tally.elements);
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(Document().size()));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                          static_cast<std::int64_t>(Document().size()));
 }
 
 // ---- the same walk as a host makes it, through the component's slots --------

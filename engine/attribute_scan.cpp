@@ -42,7 +42,12 @@ constexpr std::int32_t kTokenFlags = XmlDocument::CursorQuoted | XmlDocument::Cu
 // limit ends the text as its NUL does. afterEquals: an unquoted token is a
 // value. On End and Close pos is put back to where it stood before the white
 // space.
-TokenKind ReadTagToken(ScanCursor& cursor, bool afterEquals, std::int32_t limit) {
+// Inlined into both scans: a call per token costs as much as reading a short name.
+#if defined(__GNUC__)
+__attribute__((always_inline))
+#endif
+inline TokenKind
+ReadTagToken(ScanCursor& cursor, bool afterEquals, std::int32_t limit) {
   const char* t = cursor.text;
   const std::int32_t before = cursor.pos;
   std::int32_t p = before;
