@@ -1,10 +1,11 @@
 # The two commands of the README: `make demo` and `make test`.
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+WIN32_BUILD ?= build-win32
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: demo test deps build build-asan bench format clean
+.PHONY: demo test deps build build-asan build-win32 test-win32 bench format clean
 
 deps:
 	@scripts/install-deps.sh
@@ -17,12 +18,26 @@ build-asan: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DORVEL_SANITIZE=ON -DORVEL_WERROR=ON $(CMAKE_FLAGS) >/dev/null
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 
+# The 32-bit Windows DLL, cross-built with MinGW-w64; its tests run under Wine.
+build-win32: deps
+	cmake -S . -B $(WIN32_BUILD) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64-i686.cmake \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVEL_WERROR=ON $(CMAKE_FLAGS) >/dev/null
+	cmake --build $(WIN32_BUILD) -j $(JOBS)
+
+# The Wine server of the build's prefix is stopped whatever the tests' outcome.
+run-win32-tests = cd $(WIN32_BUILD) && status=0; ctest --output-on-failure -j $(JOBS) || status=$$?; \
+	./wine-run --stop; exit $$status
+
+test-win32: build-win32
+	$(run-win32-tests)
+
 demo: build
 	$(BUILD)/bin/orvelxml demo
 
-test: build build-asan
+test: build build-asan build-win32
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+	$(run-win32-tests)
 
 bench: deps
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DORVEL_TESTS=OFF -DORVEL_BENCH=ON >/dev/null
@@ -32,4 +47,4 @@ format:
 	find engine component module platform include factory tools tests bench fuzz -name '*.h' -o -name '*.cpp' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) build-bench
+	rm -rf $(BUILD) $(ASAN_BUILD) $(WIN32_BUILD) build-bench

@@ -8,8 +8,9 @@
 
 #include "factory/zandrop.h"
 #include "module/factory_access.h"
-#include "orvel/constants.h"
 #include "module/module_internal.h"
+#include "orvel/constants.h"
+#include "platform/module_entry.h"
 #include "platform/platform.h"
 
 namespace orvel {
@@ -38,22 +39,33 @@ void SendIdleNotice() {
   static_cast<IComponentFactory*>(access.component())->IdleNotice(ModuleInstanceHandle());
 }
 
-// Process attach and detach of the module.
+// Process attach and detach of the module where the system has no entry
+// point that tells of them: the library's load and unload.
 class ModuleLifecycle {
  public:
   ModuleLifecycle() {
-    SaveModuleInstanceHandle(platform::ModuleBaseOf(reinterpret_cast<const void*>(&KeyOf)));
-    EnsureModuleLock();
+    if (!platform::kEntryPointNotifies) {
+      OnProcessAttach(platform::ModuleBaseOf(reinterpret_cast<const void*>(&KeyOf)));
+    }
   }
   ~ModuleLifecycle() {
-    if (!ModuleLockExists()) return;
-    ReportLeakedComponents();
-    DeleteModuleLock();
+    if (!platform::kEntryPointNotifies) OnProcessDetach();
   }
 };
 ModuleLifecycle g_moduleLifecycle;
 
 }  // namespace
+
+void OnProcessAttach(void* moduleInstance) {
+  SaveModuleInstanceHandle(moduleInstance);
+  EnsureModuleLock();
+}
+
+void OnProcessDetach() {
+  if (!ModuleLockExists()) return;
+  ReportLeakedComponents();
+  DeleteModuleLock();
+}
 
 void InsertLiveComponent(IComponent* component, ComponentID componentId, CreatorID creatorId) {
   ModuleLockScope lock;

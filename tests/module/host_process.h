@@ -1,50 +1,29 @@
-// Runs the test host in a child process with its own debug log, and keeps
-// the temporary folders those runs need.
+// Runs the test host in a child process and collects its debug log: from the
+// file named by ORVEL_DEBUG_LOG on POSIX, as a debugger of the child on Windows.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "tests/support/temp_dir.h"
+
 namespace orvel {
 namespace test {
-
-// A temporary folder, removed with everything in it when the object goes.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-
-  const std::string& path() const { return path_; }
-  // path()/relative
-  std::string At(const std::string& relative) const { return path_ + "/" + relative; }
-  // Writes content to path()/relative, creating missing folders; returns the full path.
-  std::string Write(const std::string& relative, const std::string& content) const;
-  // Copies the file source to path()/relative (keeping it executable); returns the full path.
-  std::string Copy(const std::string& source, const std::string& relative) const;
-  // Makes path()/relative a symbolic link to target; returns the full path.
-  std::string Link(const std::string& target, const std::string& relative) const;
-  std::string MakeDir(const std::string& relative) const;
-  // Writes what the standard gzip tool makes of content to path()/relative; returns the full path.
-  std::string WriteGzip(const std::string& relative, const std::string& content) const;
-
- private:
-  std::string path_;
-};
 
 struct HostRun {
   int exitCode = -1;
   std::string out;  // stdout of the host
-  std::string log;  // everything written to ORVEL_DEBUG_LOG
+  std::string log;  // every debug message of the host, in order
+  int debugBreaks = 0;  // Windows: DebugBreak stops seen (the loader's first one not counted)
 };
 
-// Runs host with args in a child process. ORVEL_DEBUG_LOG points at a fresh
-// file; env holds extra NAME=VALUE entries (which win over inherited ones).
+// Runs host with args in a child process and waits for it. POSIX: ORVEL_DEBUG_LOG
+// points at a fresh file. Windows: the child runs under DEBUG_ONLY_THIS_PROCESS
+// and its OUTPUT_DEBUG_STRING_EVENTs are the log. env holds extra NAME=VALUE
+// entries (which win over inherited ones).
 HostRun RunHost(const std::string& host, const std::vector<std::string>& args,
                 const std::vector<std::string>& env = {});
 
-std::string ReadFile(const std::string& path);
 // The value printed on the first stdout line "key=value", or "" when absent.
 std::string ValueOf(const std::string& out, const std::string& key);
 
