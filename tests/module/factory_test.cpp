@@ -81,8 +81,8 @@ TEST_F(FactoryLoading, IniBesideTheHostLocatesTheFactoryLibrary) {
 TEST_F(FactoryLoading, IdleNoticeReachesComponent361OnceEachTimeTheMapEmpties) {
   host.dir().Write("Orvel.ini", Native("[361]\nDLL=libZandrop.so\n"));
   host.dir().Link(ORVEL_ZANDROP, kZandropFile);
-  const HostRun run = host.Run({"create", "1", "1", "create", "1", "2", "release", "0", "zandrop", "release", "1",
-                                "zandrop", "create", "1", "3", "release", "2", "zandrop"});
+  const HostRun run = host.Run({"base", "create", "1", "1", "create", "1", "2", "release", "0", "zandrop",
+                                "release", "1", "zandrop", "create", "1", "3", "release", "2", "zandrop"});
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_NE(run.out.find("zandrop=none\nzandrop=idle:1 registrations:0 live:2\ncreate=2"), std::string::npos)
       << run.out;
@@ -94,6 +94,8 @@ TEST_F(FactoryLoading, IdleNoticeReachesComponent361OnceEachTimeTheMapEmpties) {
   const std::string handle = run.log.substr(first + notice.size(), run.log.find('\n', first) - first - notice.size());
   EXPECT_GE(handle.size(), 8u);
   EXPECT_NE(handle.find_first_not_of('0'), std::string::npos) << "module instance handle is null";
+  // Saved at process attach (DllMain's instance handle on Windows): the module's own base.
+  EXPECT_EQ("0x" + handle, ValueOf(run.out, "base"));
   EXPECT_EQ(run.log, kHook + kDestroyed + kHook + kDestroyed + notice + handle + "\n" + kHook + kDestroyed + notice +
                          handle + "\n");
 }

@@ -193,6 +193,10 @@ int main(int argc, char** argv) {
       std::printf("id=%u\n", component(i)->GetComponentID());
     } else if (cmd == "freemap") {
       x.freeMap();
+    } else if (cmd == "base") {  // the module's base address, as the system's loader reports it
+      const void* base = orvel::platform::ModuleBaseOf(reinterpret_cast<const void*>(x.createComponent));
+      std::printf("base=0x%0*" PRIxPTR "\n", static_cast<int>(sizeof(void*) * 2),
+                  reinterpret_cast<std::uintptr_t>(base));
     } else if (cmd == "canunload") {
       std::printf("canunload=%d\n", x.canUnloadNow());
     } else if (cmd == "safe") {
