@@ -51,6 +51,13 @@ TEST(IniReader, FindsValuesByTheReaderConventions) {
       {"line without equals sign", "[s]\nk\n", "s", "k", "default"},
       {"prefix of a key", "[s]\nkey=1\n", "s", "k", "default"},
       {"empty file", "", "s", "k", "default"},
+      // Malformed lines, read as the Windows reader reads them.
+      {"section name up to the last bracket", "[a]b]\nk=v\n", "a]b", "k", "v"},
+      {"text after the bracket", "[s]junk\nk=v\n", "s", "k", "v"},
+      {"header without a bracket is no header", "[p]\nj=1\n[s\nk=v\n", "p", "k", "v"},
+      {"nor does it open its section", "[s\nk=v\n", "s", "k", "default"},
+      {"a NUL byte ends the value", std::string("[s]\nk=v \0w\n", 11), "s", "k", "v "},
+      {"and its quotes", std::string("[s]\nk=\"a\0b\"\n", 12), "s", "k", "\"a"},
   };
   TempDir dir;
   for (const auto& c : cases) {
