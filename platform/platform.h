@@ -89,8 +89,8 @@ constexpr bool kEntryPointNotifies = false;
 #endif
 
 // ---- standard streams ------------------------------------------------------
-// Makes stdin and stdout carry bytes unchanged (the Windows C runtime's text
-// mode writes "\r\n" for every "\n"); nothing to do on POSIX.
+// Makes stdin, stdout and stderr carry bytes unchanged (the Windows C
+// runtime's text mode writes "\r\n" for every "\n"); nothing to do on POSIX.
 void UseBinaryStandardStreams();
 
 // ---- text and paths --------------------------------------------------------
@@ -101,6 +101,13 @@ int CompareNoCase(const char* a, const char* b, std::size_t n);
 constexpr char kPathSeparator = '\\';
 #else
 constexpr char kPathSeparator = '/';
+#endif
+// Every character the system itself takes as a separator (Windows takes '/'
+// too): where a program of ours, not the module's path rules, splits a path.
+#if defined(_WIN32)
+constexpr const char* kPathSeparators = "\\/";
+#else
+constexpr const char* kPathSeparators = "/";
 #endif
 // false for an absolute path, true otherwise (also for null).
 bool IsRelativePath(const char* path);

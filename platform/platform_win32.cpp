@@ -125,6 +125,7 @@ bool ExecutablePath(char* out, std::size_t capacity) {
 void UseBinaryStandardStreams() {
   _setmode(_fileno(stdin), _O_BINARY);
   _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
 }
 
 // ---- text and paths ------------------------------------------------------------

@@ -1,28 +1,13 @@
-// Runs the test host in a child process and collects its debug log: from the
-// file named by ORVEL_DEBUG_LOG on POSIX, as a debugger of the child on Windows.
+// The test host's runs and their printed values.
 #pragma once
 
 #include <string>
-#include <vector>
 
+#include "tests/support/host_run.h"
 #include "tests/support/temp_dir.h"
 
 namespace orvel {
 namespace test {
-
-struct HostRun {
-  int exitCode = -1;
-  std::string out;  // stdout of the host
-  std::string log;  // every debug message of the host, in order
-  int debugBreaks = 0;  // Windows: DebugBreak stops seen (the loader's first one not counted)
-};
-
-// Runs host with args in a child process and waits for it. POSIX: ORVEL_DEBUG_LOG
-// points at a fresh file. Windows: the child runs under DEBUG_ONLY_THIS_PROCESS
-// and its OUTPUT_DEBUG_STRING_EVENTs are the log. env holds extra NAME=VALUE
-// entries (which win over inherited ones).
-HostRun RunHost(const std::string& host, const std::vector<std::string>& args,
-                const std::vector<std::string>& env = {});
 
 // The value printed on the first stdout line "key=value", or "" when absent.
 std::string ValueOf(const std::string& out, const std::string& key);

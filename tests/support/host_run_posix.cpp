@@ -5,7 +5,8 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
-#include "tests/module/host_process.h"
+#include "tests/support/host_run.h"
+#include "tests/support/temp_dir.h"
 
 extern char** environ;
 
@@ -21,6 +22,7 @@ HostRun RunHost(const std::string& host, const std::vector<std::string>& args,
                 const std::vector<std::string>& env) {
   TempDir io;
   const std::string outPath = io.At("stdout");
+  const std::string errPath = io.At("stderr");
   const std::string logPath = io.At("debug.log");
 
   std::vector<std::string> environment;
@@ -44,6 +46,7 @@ HostRun RunHost(const std::string& host, const std::vector<std::string>& args,
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   HostRun run;
   pid_t pid = 0;
   if (posix_spawn(&pid, host.c_str(), &actions, nullptr, argv.data(), envp.data()) == 0) {
@@ -53,6 +56,7 @@ HostRun RunHost(const std::string& host, const std::vector<std::string>& args,
   }
   posix_spawn_file_actions_destroy(&actions);
   run.out = ReadFile(outPath);
+  run.err = ReadFile(errPath);
   run.log = ReadFile(logPath);
   return run;
 }

@@ -7,7 +7,8 @@
 
 #include <cstring>
 
-#include "tests/module/host_process.h"
+#include "tests/support/host_run.h"
+#include "tests/support/temp_dir.h"
 
 namespace orvel {
 namespace test {
@@ -100,12 +101,19 @@ HostRun RunHost(const std::string& host, const std::vector<std::string>& args,
                 const std::vector<std::string>& env) {
   TempDir io;
   const std::string outPath = io.At("stdout");
+  const std::string errPath = io.At("stderr");
   HostRun run;
   {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE out = CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (out == INVALID_HANDLE_VALUE) return run;
+    HANDLE err = CreateFileA(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (out == INVALID_HANDLE_VALUE || err == INVALID_HANDLE_VALUE) {
+      if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
+      if (err != INVALID_HANDLE_VALUE) CloseHandle(err);
+      return run;
+    }
     std::string commandLine = Quoted(host);
     for (const std::string& a : args) commandLine += " " + Quoted(a);
     std::string environment = EnvironmentBlock(env);
@@ -114,17 +122,19 @@ HostRun RunHost(const std::string& host, const std::vector<std::string>& args,
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     startup.hStdOutput = out;
-    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    startup.hStdError = err;
     PROCESS_INFORMATION child{};
     const bool started = CreateProcessA(host.c_str(), &commandLine[0], nullptr, nullptr, TRUE,
                                         DEBUG_ONLY_THIS_PROCESS, &environment[0], nullptr, &startup, &child);
     CloseHandle(out);
+    CloseHandle(err);
     if (!started) return run;
     Debug(child.hProcess, run);
     CloseHandle(child.hThread);
     CloseHandle(child.hProcess);
   }
   run.out = ReadFile(outPath);
+  run.err = ReadFile(errPath);
   return run;
 }
 
