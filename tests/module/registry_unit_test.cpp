@@ -73,6 +73,12 @@ TEST(DebugLog, MessagesAreSentWholeAndCut) {
   EXPECT_EQ(log.Text(), "a=7 b=text\n" + std::string(1023, 'x') + std::string(1022, 'x'));
 }
 
+TEST(DebugLog, AnAssertionLogsAndTheProgramGoesOn) {
+  CapturedLog log;
+  AssertionFailed("probe");  // no debugger attached: nothing stops
+  EXPECT_EQ(log.Text(), "Orvel[Assert]: probe\n");
+}
+
 #if !defined(_WIN32)  // the POSIX debug channel's file
 TEST(DebugLog, NothingIsWrittenWithoutASink) {
   TempDir dir;
