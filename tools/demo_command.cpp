@@ -26,7 +26,7 @@ std::string FindSample() {
   char exe[4096];
   if (orvel::platform::ExecutablePath(exe, sizeof exe)) {
     std::string dir(exe);
-    dir = dir.substr(0, dir.find_last_of(orvel::platform::kPathSeparator) + 1);
+    dir = dir.substr(0, dir.find_last_of(orvel::platform::kPathSeparators) + 1);
     candidates.push_back(dir + "../../examples/sample.xml");
     candidates.push_back(dir + "../examples/sample.xml");
 #if defined(ORVELXML_SAMPLE_FROM_BINDIR)

@@ -11,7 +11,7 @@ namespace platform = orvel::platform;
 namespace {
 
 std::string FolderOf(const std::string& path) {
-  const std::size_t cut = path.find_last_of(platform::kPathSeparator);
+  const std::size_t cut = path.find_last_of(platform::kPathSeparators);
   return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
 }
 

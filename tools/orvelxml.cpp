@@ -6,6 +6,7 @@
 #include <new>
 
 #include "orvel/version.h"
+#include "platform/platform.h"
 #include "tools/commands.h"
 
 namespace {
@@ -39,6 +40,8 @@ const Command kCommands[] = {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Documents and scripts pass through byte for byte: no "\r\n" made of "\n".
+  orvel::platform::UseBinaryStandardStreams();
   orvelxml::ToolOptions options;
   orvelxml::Args words;
   for (int i = 1; i < argc; ++i) {
