@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, tests and benchmarks need; does
-# nothing when they are all present, so it is safe to run every time.
+# Installs the Debian packages the build, tests and benchmarks need (with
+# "demo": only those the demo's module, factory and tool need); does nothing
+# when they are all present, so it is safe to run every time.
 set -euo pipefail
-packages=(cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev zlib1g-dev libcli11-dev)
+packages=(cmake make g++ zlib1g-dev libcli11-dev)
+if [ "${1:-}" != "demo" ]; then
+  packages+=(pkg-config libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev)
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

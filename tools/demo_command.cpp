@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 
 #include "platform/platform.h"
@@ -41,7 +42,8 @@ std::string FindSample() {
   candidates.push_back(ORVEL_SOURCE_DIR "/examples/sample.xml");
 #endif
   for (const std::string& path : candidates)
-    if (orvel::platform::AccessPath(path.c_str(), 4) == 0) return path;
+    if (orvel::platform::AccessPath(path.c_str(), 4) == 0)
+      return std::filesystem::path(path).lexically_normal().string();
   return std::string();
 }
 
@@ -221,6 +223,8 @@ class Guide {
 
   void ShowTextRule() {
     Section("Text results: copied whole with their NUL, or not at all");
+    x_->RewindDocument();
+    x_->SeekSiblingElement(nullptr);
     const std::string name = Read(&IXmlComponent::ReadNodeName);
     const int fit = static_cast<int>(name.size()) + 1;
     std::vector<char> buf(fit + 1, '-');

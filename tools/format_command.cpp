@@ -61,7 +61,11 @@ int RunFormat(const FormatOptions& format, const ToolOptions& options) {
     xml->ReindentDocument();
     formatted = FetchDocumentText(xml.get());
   }
-  if (format.indent >= 0) formatted = TabsToSpaces(formatted, format.indent);
+  if (format.indent >= 0 && !SpaceIndents(bytes, std::string(formatted), format.indent, &formatted)) {
+    std::fprintf(stderr, "orvelxml: %s: the module's indentation does not line up; nothing written\n",
+                 name.c_str());
+    return ExitUsage;
+  }
   if (!wellFormed && !options.quiet)
     std::fprintf(stderr, "orvelxml: %s is not well formed (formatted anyway)\n", name.c_str());
   if (format.output.empty()) {

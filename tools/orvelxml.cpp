@@ -66,7 +66,17 @@ int main(int argc, char** argv) {
     return orvelxml::ExitOk;
   } catch (const CLI::ParseError& e) {
     const CLI::App* chosen = ChosenCommand(app);
-    std::fprintf(stderr, "orvelxml: %s\n%s", e.what(), chosen == &app ? kUsage : chosen->help().c_str());
+    std::string why = e.what();
+    // Extras fall through to the top level, where the parser keeps them.
+    const std::vector<std::string> extra = app.remaining();
+    if (dynamic_cast<const CLI::ExtrasError*>(&e) != nullptr && !extra.empty()) {
+      if (extra[0].size() > 1 && extra[0][0] == '-') {
+        why = "unknown option '" + extra[0] + "' (a FILE whose name starts with - goes after --)";
+      } else {
+        why = (chosen == &app ? "unknown command '" : "unexpected argument '") + extra[0] + "'";
+      }
+    }
+    std::fprintf(stderr, "orvelxml: %s\n%s", why.c_str(), chosen == &app ? kUsage : chosen->help().c_str());
     return orvelxml::ExitUsage;
   }
   if (version) {

@@ -1,6 +1,8 @@
 #include "tools/space_indent.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace orvelxml {
 
@@ -81,13 +83,19 @@ std::string StripLineIndents(const std::string& text) {
   return ReplaceIndents(text, [](const std::string&) { return std::string(); });
 }
 
-std::string TabsToSpaces(const std::string& text, int width) {
-  return ReplaceIndents(text, [width](const std::string& indent) {
-    std::string spaces;
-    for (const char c : indent)
-      spaces.append(c == '\t' ? static_cast<std::size_t>(width) : 1, c == '\t' ? ' ' : c);
-    return spaces;
+bool SpaceIndents(const std::string& stripped, const std::string& tabbed, int width, std::string* out) {
+  std::vector<std::size_t> depths;
+  ReplaceIndents(tabbed, [&depths](const std::string& indent) {
+    depths.push_back(static_cast<std::size_t>(std::count(indent.begin(), indent.end(), '\t')));
+    return std::string();
   });
+  std::size_t next = 0;
+  *out = ReplaceIndents(stripped, [&](const std::string&) {
+    const std::size_t depth = next < depths.size() ? depths[next] : 0;
+    ++next;
+    return std::string(depth * static_cast<std::size_t>(width), ' ');
+  });
+  return next == depths.size();
 }
 
 }  // namespace orvelxml
