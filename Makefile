@@ -5,8 +5,9 @@ ASAN_BUILD ?= build-asan
 TSAN_BUILD ?= build-tsan
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
+PREFIX ?= /usr/local
 
-.PHONY: demo test deps build build-asan build-tsan bench format clean
+.PHONY: demo test install deps build build-asan build-tsan bench format clean
 
 deps:
 	@scripts/install-deps.sh
@@ -39,6 +40,10 @@ test: build build-asan build-tsan
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 	cd $(TSAN_BUILD) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest --output-on-failure -j $(JOBS)
+
+# The module, the factory library, the headers, the tool and the package files under PREFIX.
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
 
 bench: deps
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DORVEL_TESTS=OFF -DORVEL_BENCH=ON >/dev/null

@@ -7,6 +7,7 @@
 
 #include <malloc.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <new>
@@ -116,7 +117,32 @@ void PugiBench(benchmark::State& state, const Input* in, unsigned options) {
             }));
 }
 
+// ReindentDocument on a fresh copy of the bytes each time (the copy is timed too).
+void ReindentBench(benchmark::State& state, const Input* in) {
+  XmlDocument doc;
+  for (auto _ : state) {
+    doc.text = in->bytes;
+    doc.ReindentDocument();
+    benchmark::DoNotOptimize(doc.text.data());
+  }
+  state.counters["records"] = doc.recordCount;
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                          static_cast<std::int64_t>(in->bytes.size()));
+}
+
 std::vector<Input>& Inputs() {
+  static std::vector<Input> inputs;
+  return inputs;
+}
+
+// Texts made to be slow: end tags that match no open element at a depth of
+// tens of thousands, and deep nesting to re-indent.
+std::vector<Input>& HostileInputs() {
+  static std::vector<Input> inputs;
+  return inputs;
+}
+
+std::vector<Input>& ReindentInputs() {
   static std::vector<Input> inputs;
   return inputs;
 }
@@ -135,6 +161,19 @@ void AddInputs() {
     Inputs().push_back({name, std::move(bytes)});
   }
   Inputs().push_back({"small_100B", SmallDocument()});
+
+  HostileInputs().push_back({"unmatched_end_20k", GenerateUnmatchedEndTags(20000)});
+  HostileInputs().push_back({"unmatched_end_100k", GenerateUnmatchedEndTags(100000)});
+  HostileInputs().push_back(
+      {"unmatched_bracketed_end_20k", GenerateUnmatchedEndTags(20000, "<a[1]>", "</a[2]>")});
+
+  ReindentInputs().push_back({"generated_5MB", GenerateRecordDocument(5u << 20)});
+  std::string flat = GenerateRecordDocument(5u << 20);  // every tab to be inserted again
+  flat.erase(std::remove(flat.begin(), flat.end(), '\t'), flat.end());
+  ReindentInputs().push_back({"generated_5MB_unindented", std::move(flat)});
+  ReindentInputs().push_back({"deep_lines_10k_same", GenerateDeepLines(10000, false)});
+  ReindentInputs().push_back({"deep_lines_10k_distinct", GenerateDeepLines(10000, true)});
+  ReindentInputs().push_back({"unmatched_lines_10k", GenerateUnmatchedEndTags(10000, "<a>\n", "</b>\n")});
 }
 
 }  // namespace
@@ -151,12 +190,15 @@ int main(int argc, char** argv) {
   }
   pugi::set_memory_management_functions(CountedAlloc, CountedFree);
   AddInputs();
-  for (const Input& in : Inputs()) {
-    benchmark::RegisterBenchmark(("ParseText/" + in.name).c_str(), ParseTextBench, &in);
-    benchmark::RegisterBenchmark(("ParseTextNewDocument/" + in.name).c_str(), NewDocumentBench, &in);
-    benchmark::RegisterBenchmark(("PugiDefault/" + in.name).c_str(), PugiBench, &in, pugi::parse_default);
-    benchmark::RegisterBenchmark(("PugiMinimal/" + in.name).c_str(), PugiBench, &in, pugi::parse_minimal);
-  }
+  for (const std::vector<Input>* set : {&Inputs(), &HostileInputs()})
+    for (const Input& in : *set) {
+      benchmark::RegisterBenchmark(("ParseText/" + in.name).c_str(), ParseTextBench, &in);
+      benchmark::RegisterBenchmark(("ParseTextNewDocument/" + in.name).c_str(), NewDocumentBench, &in);
+      benchmark::RegisterBenchmark(("PugiDefault/" + in.name).c_str(), PugiBench, &in, pugi::parse_default);
+      benchmark::RegisterBenchmark(("PugiMinimal/" + in.name).c_str(), PugiBench, &in, pugi::parse_minimal);
+    }
+  for (const Input& in : ReindentInputs())
+    benchmark::RegisterBenchmark(("ReindentDocument/" + in.name).c_str(), ReindentBench, &in);
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   benchmark::RunSpecifiedBenchmarks();

@@ -49,11 +49,12 @@ int IntSlot(ComponentBase<Interface>* c, Op&& op) noexcept {
 }
 
 // Text slot with a result: builds the whole text, then hands it back by the
-// text rule. A failure while building leaves buf untouched and returns 0.
+// text rule. A failure while building leaves buf untouched and returns 0. An
+// op that returns a reference to a text the document holds is read in place.
 template <class Interface, class Op>
 int TextSlot(ComponentBase<Interface>* c, char* buf, int len, Op&& op) noexcept {
   return RunInFrame(c, 0, [&]() -> int {
-    const std::string text = std::forward<Op>(op)();
+    decltype(auto) text = std::forward<Op>(op)();
     return HandBackText(text, buf, len);
   });
 }
@@ -62,7 +63,7 @@ int TextSlot(ComponentBase<Interface>* c, char* buf, int len, Op&& op) noexcept 
 template <class Interface, class Op>
 void TextSlotVoid(ComponentBase<Interface>* c, char* buf, int len, Op&& op) noexcept {
   RunInFrameVoid(c, [&] {
-    const std::string text = std::forward<Op>(op)();
+    decltype(auto) text = std::forward<Op>(op)();
     HandBackText(text, buf, len);
   });
 }

@@ -7,9 +7,9 @@
 #include <string>
 
 #include "component/xml_component.h"
-#include "factory/zandrop.h"
 #include "module/factory_access.h"
 #include "orvel/constants.h"
+#include "orvel/factory_library.h"
 #include "platform/platform.h"
 
 namespace orvel {

@@ -1,6 +1,7 @@
-// The binary layout of XmlComponent's table, pinned: the slot count at compile
-// time, and each member's slot number (64 and 65 included) by the tests through
-// VirtualSlotOf. New operations go only at the end of IXmlComponent.
+// The binary layout of XmlComponent's table, pinned: the slot count and the
+// host header's table type at compile time, and each member's slot number (64
+// and 65 included) by the tests through VirtualSlotOf. New operations go only
+// at the end of IXmlComponent.
 #pragma once
 
 #include <cstddef>
@@ -38,14 +39,18 @@ inline constexpr auto kXmlComponentSlots = std::make_tuple(
     &XmlComponent::WriteChildContentNumber, &XmlComponent::WriteChildContent, &XmlComponent::ReplaceInnerMarkup,
     &XmlComponent::ReindentDocument, &XmlComponent::ReservedNoOp, &XmlComponent::GetConfigurationPath);
 
-static_assert(std::tuple_size<decltype(kXmlComponentSlots)>::value == kXmlInterfaceSlots + 2,
-              "XmlComponent's table is IXmlComponent's 64 slots plus the release hook and GetConfigurationPath");
+static_assert(
+    std::tuple_size<decltype(kXmlComponentSlots)>::value == kXmlComponentTableSlots &&
+        kXmlComponentTableSlots == kXmlInterfaceSlots + 2,
+    "XmlComponent's table is IXmlComponent's 64 slots plus the release hook and GetConfigurationPath");
+static_assert(std::is_base_of<IXmlComponentTable, XmlComponent>::value,
+              "the table hosts are given is the one the component implements");
 template <std::size_t Slot>
 using XmlComponentSlotType = std::tuple_element_t<Slot, std::remove_const_t<decltype(kXmlComponentSlots)>>;
 static_assert(std::is_same<XmlComponentSlotType<64>, void (XmlComponent::*)()>::value,
               "slot 64 is the release hook, overridden by XmlComponent");
 static_assert(std::is_same<XmlComponentSlotType<65>,
-                           void (ComponentBase<IXmlComponent>::*)(const char*, char*, int)>::value,
+                           void (ComponentBase<IXmlComponentTable>::*)(const char*, char*, int)>::value,
               "slot 65 is ComponentBase's GetConfigurationPath");
 
 // Slot number of a virtual member in its class's primary table, or -1 for a

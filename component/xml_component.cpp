@@ -38,7 +38,7 @@ int XmlComponent::ReturnToMark(const char* name) { return BoolSlot(this, [&] { r
 int XmlComponent::GetDocumentFlags() { return IntSlot(this, [&] { return document_.docFlags; }); }                         // 27
 void XmlComponent::SetDocumentFlags(int flags) { RunInFrameVoid(this, [&] { document_.docFlags = flags; }); }              // 28
 int XmlComponent::SaveDocumentFile(const char* path) { return BoolSlot(this, [&] { return document_.SaveFile(path); }); }  // 29
-void XmlComponent::ReadDocumentText(char* buf, int len) { TextSlotVoid(this, buf, len, [&] { return document_.text; }); }  // 30
+void XmlComponent::ReadDocumentText(char* buf, int len) { TextSlotVoid(this, buf, len, [&]() -> const std::string& { return document_.text; }); }  // 30
 int XmlComponent::AppendElementNumber(const char* name, int value, int flags) { return BoolSlot(this, [&] { return AppendElement(name, NumberText(value).text, flags); }); }  // 31
 int XmlComponent::AppendElement(const char* name, const char* content, int flags) { return AddElementWithFlags(name, content, flags); }                                  // 32
 int XmlComponent::InsertElementNumber(const char* name, int value, int flags) { return BoolSlot(this, [&] { return InsertElement(name, NumberText(value).text, flags); }); }  // 33

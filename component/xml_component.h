@@ -9,7 +9,7 @@
 
 namespace orvel {
 
-class XmlComponent final : public ComponentBase<IXmlComponent>, public PathUtility {
+class XmlComponent final : public ComponentBase<IXmlComponentTable>, public PathUtility {
  public:
   XmlComponent();
   ~XmlComponent() override;

@@ -45,7 +45,7 @@ bool XmlDocument::SetAttribute(std::int32_t index, const char* name, const char*
   cursor.pos = target.start + (target.instruction ? 2 : 1);
   const bool found = ScanAttributes(cursor, name, 0, target.limit);
 
-  const std::string quoted = "\"" + EscapeText(value != nullptr ? value : "", EditAttribute) + "\"";
+  const std::string quoted = "\"" + EscapeText(OrEmpty(value), EditAttribute) + "\"";
   std::string written;
   std::int32_t position = cursor.pos, count = 0;
   if (!found) {

@@ -34,9 +34,12 @@ bool MayMatch(const ScanCursor& cursor, const char* name) {
 
 enum class TokenKind { End, Close, Equals, Value, Name };
 
-// Reads the token at cursor.pos into the name range and moves pos past it.
-// afterEquals: an unquoted token is a value. On End and Close pos is put back
-// to where it stood before the white space.
+constexpr std::int32_t kTokenFlags = XmlDocument::CursorQuoted | XmlDocument::CursorCut;
+
+// Reads the token at cursor.pos into the name range and moves pos past it;
+// limit ends the text as its NUL does. afterEquals: an unquoted token is a
+// value. On End and Close pos is put back to where it stood before the white
+// space.
 TokenKind ReadTagToken(ScanCursor& cursor, bool afterEquals, std::int32_t limit) {
   const char* t = cursor.text;
   const std::int32_t before = cursor.pos;
@@ -44,6 +47,7 @@ TokenKind ReadTagToken(ScanCursor& cursor, bool afterEquals, std::int32_t limit)
   while (p < limit && Is(t[p], kTagSpace)) ++p;  // SkipSpace, kept inline: this loop runs once per token
   if (p >= limit || t[p] == '\0') return TokenKind::End;
   const char first = t[p];
+  cursor.docFlags &= ~kTokenFlags;
   if (first == '"' || first == '\'') {
     std::int32_t end = p + 1;
     while (end < limit && t[end] != first && t[end] != '\0') ++end;  // values are short: no library call
@@ -51,11 +55,9 @@ TokenKind ReadTagToken(ScanCursor& cursor, bool afterEquals, std::int32_t limit)
     cursor.nameStart = p + 1;
     cursor.nameEnd = end - 1;
     cursor.pos = closed ? end + 1 : end;
-    cursor.docFlags |= XmlDocument::CursorQuoted;
-    if (!closed) cursor.docFlags |= XmlDocument::CursorCut;
+    cursor.docFlags |= closed ? XmlDocument::CursorQuoted : kTokenFlags;
     return TokenKind::Value;
   }
-  cursor.docFlags &= ~XmlDocument::CursorQuoted;
   std::int32_t end = p;
   if (afterEquals) {
     while (end < limit && !Is(t[end], kValueEnd)) ++end;
@@ -77,7 +79,7 @@ TokenKind ReadTagToken(ScanCursor& cursor, bool afterEquals, std::int32_t limit)
 }  // namespace
 
 bool XmlDocument::ScanAttributes(ScanCursor& cursor, const char* name, int index, std::int32_t limit) {
-  cursor.docFlags &= ~(CursorCut | CursorBare);
+  cursor.docFlags &= ~CursorBare;
   bool afterEquals = false;
   int number = -1;  // the tag name (or target) comes first and is not numbered
   // Once a name matched: where it lies, and whether '=' followed it.
@@ -96,7 +98,7 @@ bool XmlDocument::ScanAttributes(ScanCursor& cursor, const char* name, int index
       cursor.nameStart = matchStart;
       cursor.nameEnd = matchEnd;
       cursor.pos = matchPos;
-      cursor.docFlags = (cursor.docFlags & ~(CursorQuoted | CursorCut)) | CursorBare;
+      cursor.docFlags = (cursor.docFlags & ~kTokenFlags) | CursorBare;
       return true;
     }
     if (kind == TokenKind::End || kind == TokenKind::Close) return false;

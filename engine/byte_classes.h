@@ -13,7 +13,8 @@ enum : std::uint8_t {
   kTextStop = 0x08,   // '<' '>' NUL: ends a text run
   kTagStop = 0x10,    // '>' '"' '\'' NUL: stops the walk over a start tag's attributes
   kDelimiter = 0x20,  // " \t\n\r<>=\\/?!" and NUL: ends a name read by NextName
-  kLtOrNul = 0x40     // '<' and NUL: ends the content between two tags
+  kLtOrNul = 0x40,    // '<' and NUL: ends the content between two tags
+  kNameFollow = 0x80  // " =/[]" and NUL: may follow the compared part of a name (NameMatches)
 };
 
 struct ClassTable {
@@ -31,6 +32,7 @@ struct ClassTable {
           b == '!' || b == 0)
         v |= kDelimiter;
       if (b == '<' || b == 0) v |= kLtOrNul;
+      if (b == ' ' || b == '=' || b == '/' || b == '[' || b == ']' || b == 0) v |= kNameFollow;
       bits[b] = v;
     }
   }
@@ -38,9 +40,20 @@ struct ClassTable {
 
 inline constexpr ClassTable kClasses{};
 
-inline bool Is(char c, std::uint8_t cls) {
-  return (kClasses.bits[static_cast<unsigned char>(c)] & cls) != 0;
-}
+// Letter case folding for names compared without case: A-Z to a-z, every
+// other byte to itself, whatever the process locale says about bytes above 0x7F.
+struct FoldTable {
+  char to[256];
+  constexpr FoldTable() : to() {
+    for (int b = 0; b < 256; ++b) to[b] = static_cast<char>(b >= 'A' && b <= 'Z' ? b + ('a' - 'A') : b);
+  }
+};
+
+inline constexpr FoldTable kFold{};
+
+inline char Fold(char c) { return kFold.to[static_cast<unsigned char>(c)]; }
+
+inline bool Is(char c, std::uint8_t cls) { return (kClasses.bits[static_cast<unsigned char>(c)] & cls) != 0; }
 
 // First byte at or after p in class cls; the class must contain NUL.
 inline const char* SkipUntil(const char* p, std::uint8_t cls) {

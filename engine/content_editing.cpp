@@ -15,35 +15,14 @@ namespace orvel {
 
 namespace {
 
-const char* OrEmpty(const char* s) { return s != nullptr ? s : ""; }
-
-// Node types whose markup can be built again from a content text.
-bool IsRewritableNode(int type) {
-  switch (type) {
-    case NodeText:
-    case NodeSpace:
-    case NodeCData:
-    case NodeInstruction:
-    case NodeComment:
-    case NodeDoctype:
-      return true;
-    default:
-      return false;
-  }
-}
-
 // The current node written again from content: it keeps its kind (a comment
 // stays a comment), and its type is what a scan of the new markup reads.
 bool RewriteCurrentNode(XmlDocument& d, const char* content) {
-  if (!IsRewritableNode(d.nodeType)) return false;
+  if (d.nodeType == NodeElement || !IsWritableNodeType(d.nodeType)) return false;
   std::string markup;
-  if (!BuildNodeMarkup(d.nodeType, content, markup)) return false;
   int scanned = 0;
-  if (!markup.empty()) {
-    scanned = ScanWholeToken(markup);
-    const bool textLike = d.nodeType == NodeText || d.nodeType == NodeSpace;
-    if (textLike ? (scanned != NodeText && scanned != NodeSpace) : scanned != d.nodeType) return false;
-  }
+  if (!BuildNodeMarkup(d.nodeType, content, markup) || !ReadsBackAsNode(d.nodeType, markup, &scanned))
+    return false;
   const std::int64_t size =
       static_cast<std::int64_t>(d.text.size()) - d.nodeLength + static_cast<std::int64_t>(markup.size());
   if (!FitsTextLimit(size)) return false;
@@ -75,8 +54,10 @@ bool XmlDocument::SetContent(std::int32_t index, const char* content, int flags)
   ShiftFollowing(index, change, false);
   ElementRecord& r = Rec(index);
   r.length += change;
-  r.Clear(ElemInnerError);
-  ClearParseErrorWhenClean();
+  if (r.Has(ElemInnerError)) {
+    r.Clear(ElemInnerError);
+    ClearParseErrorWhenClean();
+  }
   return true;
 }
 
@@ -108,6 +89,9 @@ bool XmlDocument::SetInnerMarkup(const char* markup) {
   const std::int32_t replaced = SpliceMarkup(main, after, spec);  // fits: checked above
 
   const bool hadChildren = Rec(main).firstChild != 0;
+  bool heldError = Rec(main).Has(ElemInnerError);
+  for (std::int32_t c = Rec(main).firstChild; c != 0 && !heldError; c = Rec(c).nextSibling)
+    heldError = SubtreeHoldsError(c);
   for (std::int32_t c = Rec(main).firstChild; c != 0;) c = ReleaseSubtree(c);
   if (hadChildren) PurgeMarks();
   PlaceFragment(*this, f, spec.offset);
@@ -124,7 +108,7 @@ bool XmlDocument::SetInnerMarkup(const char* markup) {
     r.Clear(ElemInnerError);
   if (f.parseError)
     Rec(0).Set(ElemParseError);
-  else
+  else if (heldError)
     ClearParseErrorWhenClean();
 
   childPos = 0;

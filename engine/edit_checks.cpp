@@ -4,6 +4,7 @@
 
 #include "engine/byte_classes.h"
 #include "engine/scanner.h"
+#include "orvel/constants.h"
 
 namespace orvel {
 
@@ -19,6 +20,29 @@ bool IsWritableElementName(const char* name) {
 
 bool IsWritableAttributeName(const char* name) {
   return name != nullptr && name[0] != '\0' && !HoldsAnyOf(name, " \t\n\r<>/?='\"");
+}
+
+bool IsWritableNodeType(int type) {
+  switch (type) {
+    case NodeElement:
+    case NodeText:
+    case NodeSpace:
+    case NodeCData:
+    case NodeInstruction:
+    case NodeComment:
+    case NodeDoctype:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool ReadsBackAsNode(int type, const std::string& markup, int* scanned) {
+  *scanned = 0;
+  if (markup.empty()) return true;
+  *scanned = ScanWholeToken(markup);
+  if (type == NodeText || type == NodeSpace) return *scanned == NodeText || *scanned == NodeSpace;
+  return *scanned == type;
 }
 
 int ScanWholeToken(const std::string& markup, std::uint32_t* flags) {

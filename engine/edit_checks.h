@@ -29,6 +29,19 @@ bool IsWritableElementName(const char* name);
 // not empty and no white space, '<', '>', '/', '?', '=' or quotes.
 bool IsWritableAttributeName(const char* name);
 
+// Null texts count as empty in every editing operation.
+inline const char* OrEmpty(const char* s) { return s != nullptr ? s : ""; }
+
+// True for the seven codes of nodes that can be written: element, text,
+// white space, CDATA, instruction, comment, declaration.
+bool IsWritableNodeType(int type);
+
+// True when the markup built for a node of type reads back as that one node:
+// a comment holding "-->" or an instruction holding "?>" would end early and
+// leave markup the table does not describe. Text and white space may read
+// as either. *scanned receives the type the markup reads as (0 when empty).
+bool ReadsBackAsNode(int type, const std::string& markup, int* scanned);
+
 // Scans markup as it will stand in a text, after at least four other bytes
 // (a terminator counts only past the first few offsets of a text: this
 // reading is the stricter one). Returns the type of the one token that covers

@@ -48,23 +48,6 @@ bool PlaceAddition(const XmlDocument& d, int flags, Placement& place) {
 // True when an element under parent still has a level the record can hold.
 bool ChildLevelFits(const XmlDocument& d, std::int32_t parent) { return ChildLevel(d, parent) <= kMaxLevel; }
 
-bool IsCreatableNode(int type) {
-  switch (type) {
-    case NodeElement:
-    case NodeText:
-    case NodeSpace:
-    case NodeCData:
-    case NodeInstruction:
-    case NodeComment:
-    case NodeDoctype:
-      return true;
-    default:
-      return false;
-  }
-}
-
-const char* OrEmpty(const char* s) { return s != nullptr ? s : ""; }
-
 }  // namespace
 
 bool XmlDocument::AddElement(const char* name, const char* content, int flags) {
@@ -132,7 +115,8 @@ bool XmlDocument::AddMarkup(const char* markup, int flags) {
   flags &= ~EditReplaceContent;
   Placement place;
   if (!PlaceAddition(*this, flags, place) || !ChildLevelFits(*this, place.parent) ||
-      !CanTakeContent(place.parent) || !FitsTextLimitWithMarkup(static_cast<std::int64_t>(text.size()), std::strlen(markup)))
+      !CanTakeContent(place.parent) ||
+      !FitsTextLimitWithMarkup(static_cast<std::int64_t>(text.size()), std::strlen(markup)))
     return false;
 
   const ParsedFragment f = ParseFragment(*this, markup, ChildLevel(*this, place.parent));
@@ -178,7 +162,7 @@ bool XmlDocument::AddMarkup(const char* markup, int flags) {
 bool XmlDocument::AddNode(int type, const char* content, int flags) {
   content = OrEmpty(content);
   if (type == NodeEndTag) return false;
-  if (!IsCreatableNode(type)) return true;  // nothing to write
+  if (!IsWritableNodeType(type)) return true;  // nothing to write
   flags &= ~(EditReplaceContent | AddAsChild);
   if ((type & (NodeInstruction | NodeComment | NodeDoctype)) == 0) flags |= EditNoBreak;
   Placement place;
@@ -186,19 +170,14 @@ bool XmlDocument::AddNode(int type, const char* content, int flags) {
   std::string& markup = place.spec.markup;
   if (!BuildNodeMarkup(type, content, markup)) return false;
 
-  // The node must read back as the one node it is meant to be: a comment
-  // holding "-->" or an instruction holding "?>" would end early and leave
-  // markup the table does not describe.
   int scanned = 0;
   if (type == NodeElement) {
     if (!IsWritableElementName(content) || !ChildLevelFits(*this, place.parent) ||
         static_cast<std::int64_t>(markup.size()) > kMaxStartTagLength)
       return false;
     ReserveOneRecord();
-  } else if (!markup.empty()) {
-    scanned = ScanWholeToken(markup);
-    const bool textLike = type == NodeText || type == NodeSpace;
-    if (textLike ? (scanned != NodeText && scanned != NodeSpace) : scanned != type) return false;
+  } else if (!ReadsBackAsNode(type, markup, &scanned)) {
+    return false;
   }
 
   const std::int32_t replaced = SpliceMarkup(place.parent, place.after, place.spec);

@@ -2,6 +2,13 @@
 // links one record per start tag under the parse root, matches end tags
 // against the stack of open start tags, and recovers from every error.
 // A hook sees each white-space token (re-indentation edits the text there).
+//
+// Hooks say what the parse does besides reading the text:
+//   kSeesContent  white-space tokens reach AfterSpace;
+//   kEditsText    AfterSpace may edit the text before the cursor, so start-tag
+//                 names are copied out of it;
+//   kBuildsTable  records, flags and status messages are written; without it
+//                 only the nesting is followed (re-indentation measures so).
 #pragma once
 
 #include <cstdarg>
@@ -12,6 +19,7 @@
 #include <type_traits>
 
 #include "engine/byte_classes.h"
+#include "engine/open_name_index.h"
 #include "engine/scanner_fast.h"
 #include "engine/xml_document.h"
 #include "orvel/constants.h"
@@ -95,43 +103,62 @@ void SetFirstError(std::string& status, const char* format, ...)
 // and the document record reset; room reserved for text length / 64 + 8 records.
 void ResetForFullParse(XmlDocument& doc);
 
-// NameMatches against a NUL-terminated start-tag name of length size.
+// NameMatches of the end tag in the cursor against the start-tag name
+// name[0..size), whose end counts as its NUL: the name is compared where it
+// stands, without a NUL-terminated copy.
 inline bool EndTagMatches(const ScanCursor& cursor, const char* name, std::int32_t size) {
   const std::int32_t n = cursor.nameEnd - cursor.nameStart + 1;
-  if ((cursor.docFlags & DocNoCase) || n <= 0 || n > size) return NameMatches(cursor, name);
+  if (n > size) return false;  // the name's end would meet a byte of the range
   // Tag names are short: a plain loop beats a call to memcmp.
   const char* a = cursor.text + cursor.nameStart;
-  for (std::int32_t i = 0; i < n; ++i)
-    if (a[i] != name[i]) return false;
-  const char follow = name[n];
-  return follow == '\0' || std::strchr(" =/[]", follow) != nullptr;
+  if (cursor.docFlags & DocNoCase) {
+    for (std::int32_t i = 0; i < n; ++i)
+      if (bytes::Fold(a[i]) != bytes::Fold(name[i])) return false;
+  } else {
+    for (std::int32_t i = 0; i < n; ++i)
+      if (a[i] != name[i]) return false;
+  }
+  return n >= size || bytes::Is(name[n > 0 ? n : 0], bytes::kNameFollow);
 }
 
 template <class SpaceHook>
 class MarkupParser {
+  static constexpr bool kTable = SpaceHook::kBuildsTable;
+
  public:
   MarkupParser(XmlDocument& doc, std::int32_t root, ScanCursor& cursor, SpaceHook& hook)
-      : doc_(doc), root_(root), cursor_(cursor), hook_(hook),
-        baseLevel_(doc.Rec(root).Level()), current_(root) {
+      : doc_(doc),
+        root_(root),
+        cursor_(cursor),
+        hook_(hook),
+        baseLevel_(kTable ? doc.Rec(root).Level() : 0),
+        current_(root) {
     // The root may have children already: new elements follow them.
-    const std::int32_t first = doc.Rec(root).firstChild;
+    const std::int32_t first = kTable ? doc.Rec(root).firstChild : 0;
     stack_[0].children = first != 0 ? ChildChain{first, doc.Rec(first).prevSibling} : ChildChain{};
   }
 
   std::int32_t Run() {
     cursor_.pos = 0;
-    doc_.status.clear();
+    Status().clear();
     for (;;) {
-      if (!SpaceHook::kSeesContent) {
-        SkipToMarkup();
-        if (ClosesInnermost()) continue;
-      }
+      if (!SpaceHook::kSeesContent) SkipToMarkup();
+      if (!SpaceHook::kEditsText && ClosesInnermost()) continue;
       std::int32_t nameLength = 0;
       switch (ScanTokenInline(cursor_, token_, &nameLength)) {
-        case NodeElement: OnStartTag(nameLength); break;
-        case ScanEndTag: OnEndTag(); break;
-        case ScanBadMarkup: MarkError(); SetFirstError(doc_.status, "%s", token_.text.c_str()); break;
-        case NodeSpace: hook_.AfterSpace(cursor_, *this); break;
+        case NodeElement:
+          OnStartTag(nameLength);
+          break;
+        case ScanEndTag:
+          OnEndTag();
+          break;
+        case ScanBadMarkup:
+          MarkError();
+          SetFirstError(Status(), "%s", token_.text.c_str());
+          break;
+        case NodeSpace:
+          hook_.AfterSpace(cursor_, *this);
+          break;
         case ScanAtEnd:
           CloseNotEndedDownTo(0, false);
           return first_;
@@ -143,13 +170,58 @@ class MarkupParser {
   std::int32_t Depth() const { return depth_; }
 
   // The depth of the outermost open element named exactly name[0..n), or -1.
-  std::int32_t OutermostOpenNamed(const char* name, std::size_t n) const {
-    for (std::int32_t k = 0; k < depth_; ++k)
-      if (static_cast<std::size_t>(stack_[k].nameLength) == n && std::memcmp(NameBytes(k), name, n) == 0) return k;
-    return -1;
+  std::int32_t OutermostOpenNamed(const char* name, std::int32_t n) {
+    if (depth_ <= kWalkDepth) {
+      for (std::int32_t k = 0; k < depth_; ++k)
+        if (stack_[k].nameLength == n && std::memcmp(NameBytes(k), name, static_cast<std::size_t>(n)) == 0)
+          return k;
+      return -1;
+    }
+    if (!exactNames_) exactNames_.reset(new OpenNameIndex(false, false));
+    Cover(*exactNames_);
+    return exactNames_->Outermost(name, n);
   }
 
  private:
+  // Up to this depth the open elements are simply walked; deeper, the
+  // lookups go through an index of their names, built on first need.
+  static constexpr std::int32_t kWalkDepth = 16;
+
+  std::string& Status() { return kTable ? doc_.status : scratchStatus_; }
+
+  // The depth of the innermost open element that the end tag in the cursor
+  // closes, or -1.
+  std::int32_t InnermostMatch() {
+    if (depth_ <= kWalkDepth) {
+      for (std::int32_t k = depth_ - 1; k >= 0; --k)
+        if (EndTagMatches(cursor_, NameBytes(k), stack_[k].nameLength)) return k;
+      return -1;
+    }
+    if (!endTagNames_) endTagNames_.reset(new OpenNameIndex(true, (cursor_.docFlags & DocNoCase) != 0));
+    Cover(*endTagNames_);
+    return endTagNames_->Innermost(cursor_.text + cursor_.nameStart, cursor_.nameEnd - cursor_.nameStart + 1);
+  }
+
+  // Brings every open element into the index.
+  void Cover(OpenNameIndex& index) {
+    for (std::int32_t k = index.Covered(); k < depth_; ++k) index.Add(NameBytes(k), stack_[k].nameLength);
+    if (depth_ > indexed_) indexed_ = depth_;
+  }
+
+  // After a pop: the closed element leaves the indexes (rarely built at all).
+  void Popped() {
+    if (depth_ < indexed_) Unindex();
+  }
+#if defined(__GNUC__)
+  __attribute__((noinline, cold))
+#endif
+  void
+  Unindex() {
+    if (endTagNames_) endTagNames_->DropFrom(depth_);
+    if (exactNames_) exactNames_->DropFrom(depth_);
+    indexed_ = depth_;
+  }
+
   // Text and white space between tags yield only tokens that the parse
   // ignores, and the token after them always starts at the next '<'.
   void SkipToMarkup() {
@@ -168,16 +240,17 @@ class MarkupParser {
   // it is finds it there, after the '<' of its start tag, and copies no name
   // per element; one that edits the text keeps copies in the stack.
   const char* NameBytes(std::int32_t k) const {
-    return SpaceHook::kSeesContent ? stack_.Name(k) : cursor_.text + stack_[k].start + 1;
+    return SpaceHook::kEditsText ? stack_.Name(k) : cursor_.text + stack_[k].start + 1;
   }
   // The same, NUL-terminated (for the rare uses that need it).
   const char* OpenName(std::int32_t k) {
-    if (SpaceHook::kSeesContent) return stack_.Name(k);
+    if (SpaceHook::kEditsText) return stack_.Name(k);
     nameCopy_.assign(NameBytes(k), static_cast<std::size_t>(stack_[k].nameLength));
     return nameCopy_.c_str();
   }
 
   void MarkError() {
+    if (!kTable) return;
     doc_.Rec(root_).Set(ElemParseError);
     doc_.Rec(current_).Set(ElemInnerError);
   }
@@ -191,16 +264,34 @@ class MarkupParser {
     }
     if (token.length > kMaxStartTagLength) {
       MarkError();
-      SetFirstError(doc_.status, "Element tag at offset %d too long", token.start);
+      SetFirstError(Status(), "Element tag at offset %d too long", token.start);
       return;
     }
     if (baseLevel_ + depth_ > kMaxLevel) {
       // Kept as opaque content of its parent, with everything inside it.
       MarkError();
-      SetFirstError(doc_.status, "Element at offset %d nested too deeply", token.start);
+      SetFirstError(Status(), "Element at offset %d nested too deeply", token.start);
       if (!empty) skipDepth_ = 1;
       return;
     }
+    if (kTable) LinkRecord(token, empty);
+    if (empty) return;
+    OpenSlot& open = stack_[depth_];
+    if (SpaceHook::kEditsText)
+      stack_.SetName(depth_, cursor_.text + token.start + 1, nameLength);
+    else
+      open.nameLength = nameLength;
+    open.record = current_;
+    open.start = token.start;
+    open.startTag = token.length;
+    ++depth_;
+    stack_.MakeRoomFor(depth_);
+    stack_[depth_].children = ChildChain{};
+  }
+
+  // Allocates the record of a start tag and links it as the last child of
+  // the current parent; an element that is not empty becomes current.
+  void LinkRecord(const MarkupToken& token, bool empty) {
     const std::int32_t r =
         doc_.freeHead == 0 && doc_.recordCount < doc_.capacity ? doc_.recordCount++ : doc_.AllocRecord();
     if (first_ == 0) first_ = r;
@@ -224,20 +315,10 @@ class MarkupParser {
     rec.levelFlags = flags | static_cast<std::uint32_t>(baseLevel_ + depth_);
     rec.start = token.start;
     rec.tagLengths = static_cast<std::uint32_t>(token.length);
-    if (empty) {
+    if (empty)
       rec.length = token.length;
-      return;
-    }
-    OpenSlot& open = stack_[depth_];
-    if (SpaceHook::kSeesContent) stack_.SetName(depth_, cursor_.text + token.start + 1, nameLength);
-    else open.nameLength = nameLength;
-    open.record = r;
-    open.start = token.start;
-    open.startTag = token.length;
-    ++depth_;
-    current_ = r;
-    stack_.MakeRoomFor(depth_);
-    stack_[depth_].children = ChildChain{};
+    else
+      current_ = r;
   }
 
   void OnEndTag() {
@@ -248,16 +329,15 @@ class MarkupParser {
     }
     if (token.length > kMaxEndTagLength) {
       MarkError();
-      SetFirstError(doc_.status, "Element end tag at offset %d too long", token.start);
+      SetFirstError(Status(), "Element end tag at offset %d too long", token.start);
       return;
     }
-    std::int32_t n = depth_;
-    while (n > 0 && !EndTagMatches(cursor_, OpenName(n - 1), stack_[n - 1].nameLength)) --n;
+    const std::int32_t n = InnermostMatch() + 1;
     if (n == 0) {
       MarkError();
-      if (doc_.status.empty())
-        SetFirstError(doc_.status, "No start tag for end tag '%s' at offset %d",
-                      CursorText(cursor_).c_str(), token.start);
+      if (Status().empty())
+        SetFirstError(Status(), "No start tag for end tag '%s' at offset %d", CursorText(cursor_).c_str(),
+                      token.start);
       return;
     }
     CloseNotEndedDownTo(n, true);
@@ -288,11 +368,15 @@ class MarkupParser {
   // Pops the innermost open element, ended by the end tag at start.
   void CloseMatched(std::int32_t start, std::int32_t length) {
     const OpenSlot& open = stack_[depth_ - 1];
-    ElementRecord& matched = doc_.Rec(open.record);
-    matched.length = start + length - open.start;
-    matched.tagLengths = static_cast<std::uint32_t>(open.startTag) | (static_cast<std::uint32_t>(length) << 22);
+    if (kTable) {
+      ElementRecord& matched = doc_.Rec(open.record);
+      matched.length = start + length - open.start;
+      matched.tagLengths =
+          static_cast<std::uint32_t>(open.startTag) | (static_cast<std::uint32_t>(length) << 22);
+    }
     --depth_;
     current_ = depth_ > 0 ? stack_[depth_ - 1].record : root_;
+    Popped();
   }
 
   // Closes the open elements deeper than depth keep as ones without end tag,
@@ -311,7 +395,7 @@ class MarkupParser {
       outermost = current_;
       CloseNotEnded(byEndTag);
     }
-    if (outermost == 0) return;
+    if (!kTable || outermost == 0) return;
     for (std::int32_t c = doc_.Rec(outermost).nextSibling; c != 0; c = doc_.Rec(c).nextSibling)
       doc_.Rec(c).parent = current_;
   }
@@ -320,6 +404,11 @@ class MarkupParser {
   // hands up are left to CloseNotEndedDownTo. Open elements are never handed
   // up, so the parent link read here is always current.
   void CloseNotEnded(bool byEndTag) {
+    if (!kTable) {
+      --depth_;
+      Popped();
+      return;
+    }
     const std::int32_t e = current_;
     doc_.Rec(root_).Set(ElemParseError);
     ElementRecord& rec = doc_.Rec(e);
@@ -352,6 +441,7 @@ class MarkupParser {
     }
     current_ = parent;
     --depth_;
+    Popped();
   }
 
   XmlDocument& doc_;
@@ -365,7 +455,11 @@ class MarkupParser {
   std::int32_t depth_ = 0;
   std::int32_t current_;
   std::int32_t first_ = 0;
-  std::int32_t skipDepth_ = 0;  // open elements inside one too deep to record
+  std::int32_t skipDepth_ = 0;                  // open elements inside one too deep to record
+  std::unique_ptr<OpenNameIndex> endTagNames_;  // by the names end tags close them with
+  std::unique_ptr<OpenNameIndex> exactNames_;   // by their exact names (re-indentation)
+  std::int32_t indexed_ = 0;                    // depths below this may be in an index
+  std::string scratchStatus_;                   // the messages of a parse without table
 };
 
 }  // namespace orvel

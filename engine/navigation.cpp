@@ -60,8 +60,8 @@ bool XmlDocument::SeekChildElement(const char* name) {
   if (capacity == 0) return false;
   if (mainPos == 0) {
     SeekSiblingElement(nullptr);
-    // Still no main element inside an element without children: the search
-    // would otherwise run at document level and land on the root.
+    // Inside an element without children: nothing to search under (the
+    // search would otherwise run over the top-level elements).
     if (mainPos == 0 && parentPos != 0) return false;
   }
   const std::int32_t found = FindSibling(mainPos, childPos, name);

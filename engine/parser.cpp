@@ -24,74 +24,80 @@ const char kTextTooLong[] = "Document text too long";
 
 struct NoSpaceHook {
   static constexpr bool kSeesContent = false;
+  static constexpr bool kEditsText = false;
+  static constexpr bool kBuildsTable = true;
   template <class Parser>
-  void AfterSpace(ScanCursor&, const Parser&) {}
+  void AfterSpace(ScanCursor&, Parser&) {}
 };
 
-// Copies src into out up to and without its NUL, at most room bytes, in one
-// pass: the usual length-then-copy reads a long text twice. Returns the bytes
-// copied; room of them means the NUL was not reached. The vector loads are
-// aligned, so they never cross into a page the text does not reach, but they
-// may read bytes past the NUL inside the last 16: hence no address checks.
-// The source may be the text itself or lie inside it (then after out).
-#if defined(__GNUC__)
-__attribute__((no_sanitize_address, noinline))
-#endif
-std::size_t CopyUntilNul(char* out, const char* src, std::size_t room) {
+// Stores bypass the caches only in copies far larger than them: the lines
+// written are then not read from memory first.
+constexpr std::size_t kStreamedCopy = std::size_t{8} << 20;
+// Slices are sought for their NUL and copied while they are still in the cache.
+constexpr std::size_t kSlice = std::size_t{16} << 10;
+
+// Copies n bytes, all of them known to be readable, to out (16-byte aligned)
+// with streaming stores. Meanwhile the next slice is fetched into the cache,
+// so that its search overlaps these stores (a prefetch never faults, and
+// reads nothing for the program).
+void StreamCopy(char* out, const char* src, std::size_t n) {
 #if defined(__SSE2__)
-  // Written out without helpers: a helper would be instrumented again.
-  const __m128i zero = _mm_setzero_si128();
   std::size_t i = 0;
-  unsigned mask = 0;  // bit k: a NUL at src[i + k]
-  const std::size_t skew = reinterpret_cast<std::uintptr_t>(src) & 15;
-  if (skew != 0) {
-    const __m128i v = _mm_load_si128(reinterpret_cast<const __m128i*>(src - skew));
-    mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, zero))) >> skew;
-    if (mask == 0 && 16 - skew < room) {
-      std::memmove(out, src, 16 - skew);
-      i = 16 - skew;
-    }
+  for (; i + 64 <= n; i += 64) {
+    _mm_prefetch(reinterpret_cast<const char*>(reinterpret_cast<std::uintptr_t>(src + i) + kSlice), _MM_HINT_T0);
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i + 16));
+    const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i + 32));
+    const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i + 48));
+    _mm_stream_si128(reinterpret_cast<__m128i*>(out + i), a);
+    _mm_stream_si128(reinterpret_cast<__m128i*>(out + i + 16), b);
+    _mm_stream_si128(reinterpret_cast<__m128i*>(out + i + 32), c);
+    _mm_stream_si128(reinterpret_cast<__m128i*>(out + i + 48), d);
   }
-  if (i != 0 || skew == 0) {
-    // A copy far larger than the caches bypasses them: the lines it writes
-    // are then not read from memory first.
-    const bool apart = out + room <= src || src + room <= out;
-    const bool stream =
-        apart && room - i >= (std::size_t{8} << 20) && (reinterpret_cast<std::uintptr_t>(out + i) & 15) == 0;
-    while (room - i >= 32) {
-      const __m128i a = _mm_load_si128(reinterpret_cast<const __m128i*>(src + i));
-      const __m128i b = _mm_load_si128(reinterpret_cast<const __m128i*>(src + i + 16));
-      if (_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(a, zero), _mm_cmpeq_epi8(b, zero))) != 0) break;
-      if (stream) {
-        _mm_stream_si128(reinterpret_cast<__m128i*>(out + i), a);
-        _mm_stream_si128(reinterpret_cast<__m128i*>(out + i + 16), b);
-      } else {
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), a);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 16), b);
-      }
-      i += 32;
-    }
-    if (stream) _mm_sfence();
-    for (;;) {
-      const __m128i v = _mm_load_si128(reinterpret_cast<const __m128i*>(src + i));
-      mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, zero)));
-      if (mask != 0 || room - i <= 16) break;
-      std::memmove(out + i, src + i, 16);
-      i += 16;
-    }
-  }
-  std::size_t n = room - i;
-  if (mask != 0 && static_cast<std::size_t>(__builtin_ctz(mask)) < n) n = static_cast<std::size_t>(__builtin_ctz(mask));
-  std::memmove(out + i, src + i, n);
-  return i + n;
+  std::memcpy(out + i, src + i, n - i);
 #else
+  std::memcpy(out, src, n);
+#endif
+}
+
+// Copies src into out up to and without its NUL, at most room bytes, slice
+// by slice; stream: with StreamCopy. Returns the bytes copied.
+std::size_t CopySlices(char* out, const char* src, std::size_t room, bool stream) {
   std::size_t i = 0;
-  while (i < room && src[i] != '\0') {
-    out[i] = src[i];
-    ++i;
+  while (i < room) {
+    const std::size_t want = std::min(room - i, kSlice);
+    const char* nul = static_cast<const char*>(std::memchr(src + i, '\0', want));
+    const std::size_t n = nul != nullptr ? static_cast<std::size_t>(nul - (src + i)) : want;
+    if (stream)
+      StreamCopy(out + i, src + i, n);
+    else
+      std::memmove(out + i, src + i, n);
+    i += n;
+    if (nul != nullptr) break;
   }
   return i;
+}
+
+// Copies src into out up to and without its NUL, at most room bytes, in one
+// pass over memory: the usual length-then-copy reads a long text twice.
+// Returns the bytes copied; room of them means the NUL was not reached. No
+// byte after the NUL is read (memchr stops at it), so a text that ends just
+// before unreadable memory is safe, and the address checks see every read.
+// The source may be the text itself or lie inside it (then after out).
+std::size_t CopyUntilNul(char* out, const char* src, std::size_t room) {
+#if defined(__SSE2__)
+  const bool apart = out + room <= src || src + room <= out;
+  if (apart && room >= kStreamedCopy) {
+    // Ordinary stores up to the first 16-byte boundary of out.
+    const std::size_t head = (16 - (reinterpret_cast<std::uintptr_t>(out) & 15)) & 15;
+    const std::size_t n = CopySlices(out, src, head, false);
+    if (n < head) return n;
+    const std::size_t rest = CopySlices(out + head, src + head, room - head, true);
+    _mm_sfence();
+    return head + rest;
+  }
 #endif
+  return CopySlices(out, src, room, false);
 }
 
 }  // namespace

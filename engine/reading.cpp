@@ -1,4 +1,5 @@
 // Texts read from the document: names, contents, raw markup, attributes.
+#include <algorithm>
 #include <cstring>
 
 #include "engine/encoding.h"
@@ -56,23 +57,23 @@ std::string ContentOfMixedSpan(const std::string& text, std::int32_t docFlags, T
 }
 
 // Puts the cursor just after the '<' of element x, or after the "<?" of the
-// current processing instruction when x is the main position; false when x
-// has neither.
+// current processing instruction when x is the main position, and sets limit
+// to the end of its tag (for an instruction the "?>"); false when x has neither.
 bool PlaceAttributeCursor(const XmlDocument& doc, std::int32_t x, ScanCursor& cursor, std::int32_t& limit) {
   std::int64_t pos, end;
   if (x != 0 && doc.nodeType == NodeElement && IsLiveRecord(doc, x)) {
-    pos = static_cast<std::int64_t>(doc.Rec(x).start) + 1;
-    end = static_cast<std::int64_t>(doc.Rec(x).start) + doc.Rec(x).StartTagLength();
+    const ElementRecord& r = doc.Rec(x);
+    pos = static_cast<std::int64_t>(r.start) + 1;
+    end = static_cast<std::int64_t>(r.start) + r.StartTagLength();
   } else if (x == doc.mainPos && doc.nodeLength != 0 && doc.nodeType == NodeInstruction) {
     pos = static_cast<std::int64_t>(doc.nodeOffset) + 2;
-    end = static_cast<std::int64_t>(doc.nodeOffset) + doc.nodeLength - 2;
-    if (end < pos) end = pos;
+    end = std::max(static_cast<std::int64_t>(doc.nodeOffset) + doc.nodeLength - 2, pos);
   } else {
     return false;
   }
-  if (!IsScanStart(doc.text, pos) || !IsScanStart(doc.text, end)) return false;
+  if (!IsScanStart(doc.text, pos)) return false;
   cursor.pos = static_cast<std::int32_t>(pos);
-  limit = static_cast<std::int32_t>(end);
+  limit = static_cast<std::int32_t>(std::min(end, static_cast<std::int64_t>(doc.text.size())));
   return true;
 }
 

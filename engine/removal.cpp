@@ -51,6 +51,7 @@ void ClearInnerErrorWhenClean(XmlDocument& d, std::int32_t parent) {
 std::int32_t XmlDocument::RemoveElement(std::int32_t index) {
   if (index == 0 || !IsLiveRecord(*this, index)) return 0;
   const ElementRecord& e = Rec(index);
+  const bool heldError = SubtreeHoldsError(index);
   // White space after the element goes with it when a tag or the end follows.
   const char* t = text.c_str();
   std::int32_t end = e.start + e.length;
@@ -60,15 +61,18 @@ std::int32_t XmlDocument::RemoveElement(std::int32_t index) {
   ShiftFollowing(index, -removed, true);
   const std::int32_t result = UnlinkElement(index);
   PurgeMarks();
-  ClearParseErrorWhenClean();
+  if (heldError) ClearParseErrorWhenClean();
   return result;
 }
 
 void XmlDocument::RemoveNode(std::int32_t parent, std::int32_t& main, std::int32_t& type,
                              std::int32_t& offset, std::int32_t& length) {
   const int removedType = type;
+  const bool parentHeldError = Rec(parent).Has(ElemInnerError);
+  bool heldError = false;
   std::int32_t before = main;
   if (type == NodeElement) {
+    heldError = SubtreeHoldsError(main);
     offset = Rec(main).start;
     length = Rec(main).length;
     before = UnlinkElement(main);
@@ -101,9 +105,11 @@ void XmlDocument::RemoveNode(std::int32_t parent, std::int32_t& main, std::int32
   ShiftAfterNode(parent, before, -length);
   // Taking out a stray end tag or malformed markup may leave the parent's
   // content, and then the document, without error.
-  const bool wasError = removedType == NodeEndTag || removedType == NodeBadMarkup;
-  if (wasError) ClearInnerErrorWhenClean(*this, parent);
-  if (wasError || removedType == NodeElement) ClearParseErrorWhenClean();
+  if (removedType == NodeEndTag || removedType == NodeBadMarkup) {
+    ClearInnerErrorWhenClean(*this, parent);
+    heldError = parentHeldError && !Rec(parent).Has(ElemInnerError);
+  }
+  if (heldError) ClearParseErrorWhenClean();
   main = before;
   type = newType;
   offset = newOffset;

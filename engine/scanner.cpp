@@ -6,7 +6,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <strings.h>
 
 #include "engine/byte_classes.h"
 #include "orvel/constants.h"
@@ -151,13 +150,15 @@ bool NameMatches(const ScanCursor& cursor, const char* name) {
   const std::int32_t n = cursor.nameEnd - cursor.nameStart + 1;
   if (n > 0) {
     const char* range = cursor.text + cursor.nameStart;
-    const std::size_t count = static_cast<std::size_t>(n);
-    const int diff = (cursor.docFlags & DocNoCase) ? strncasecmp(range, name, count)
-                                                   : std::strncmp(range, name, count);
-    if (diff != 0) return false;
+    if (cursor.docFlags & DocNoCase) {
+      // A range holds no NUL: a shorter name differs at its NUL, and is not read past it.
+      for (std::int32_t i = 0; i < n; ++i)
+        if (bytes::Fold(range[i]) != bytes::Fold(name[i])) return false;
+    } else if (std::strncmp(range, name, static_cast<std::size_t>(n)) != 0) {
+      return false;
+    }
   }
-  const char follow = name[n > 0 ? n : 0];
-  return follow == '\0' || std::strchr(" =/[]", follow) != nullptr;
+  return Is(name[n > 0 ? n : 0], bytes::kNameFollow);
 }
 
 std::string CursorText(const ScanCursor& cursor) {

@@ -24,7 +24,7 @@ struct ScanCursor {
   std::int32_t nameEnd = -1;  // inclusive; nameEnd < nameStart is an empty range
   std::int32_t pos = 0;       // next byte to scan
   const char* text = "";      // NUL-terminated, never null
-  std::int32_t docFlags = 0;  // DocNoCase only; bit 0x8000 is the attribute scan's quoted bit
+  std::int32_t docFlags = 0;  // DocNoCase only; bits 0x8000 and 0x10000 are the attribute scan's
 
   ScanCursor() = default;
   ScanCursor(const char* t, std::int32_t flags) : text(t ? t : ""), docFlags(flags) {}

@@ -5,6 +5,30 @@
 
 namespace orvel {
 
+namespace {
+
+// Moves the records after cur that a parse laid out in document order: as
+// long as cur's link (its first child, or when it has none or they are
+// skipped, its next sibling) names the record right after it, that record is
+// the next element and moves by delta. The links are only checked, never
+// followed, so the loads of one record do not wait for the record before.
+// Returns the last record moved (cur when none).
+std::int32_t ShiftConsecutive(XmlDocument& d, std::int32_t cur, std::int32_t delta, bool skip) {
+  ElementRecord* r = &d.Rec(cur);
+  const std::int32_t blockEnd = (cur | kBlockMask) < d.recordCount ? (cur | kBlockMask) : d.recordCount - 1;
+  for (std::int32_t i = cur; i < blockEnd; ++i, ++r) {
+    const std::int32_t follower = i + 1;
+    const bool descends = !skip && r->firstChild == follower;
+    const bool steps = (skip || r->firstChild == 0) && r->nextSibling == follower;
+    if (!descends && !steps) return i;
+    r[1].start += delta;
+    skip = false;
+  }
+  return blockEnd;
+}
+
+}  // namespace
+
 // A walk in document order from x: every element after x moves by delta and
 // every ancestor of x grows by it. `tracked` is the innermost ancestor not yet
 // passed; the walk climbs to it when a subtree ends.
@@ -14,6 +38,13 @@ void XmlDocument::ShiftFollowing(std::int32_t x, std::int32_t delta, bool skipCh
   std::int32_t cur = x;
   bool skip = skipChildren;
   for (;;) {
+    if (cur != tracked) {
+      const std::int32_t last = ShiftConsecutive(*this, cur, delta, skip);
+      if (last != cur) {
+        cur = last;
+        skip = false;
+      }
+    }
     const ElementRecord& c = Rec(cur);
     std::int32_t next;
     if (cur == tracked) {

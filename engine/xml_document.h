@@ -62,8 +62,12 @@ class XmlDocument {
   bool IsDocumentValid() const;
   // After an edit took an error out of the text: the document is well formed
   // again when no record still carries one (an error inside an element, or
-  // an element without end tag), as a parse of the new text would find.
+  // an element without end tag), as a parse of the new text would find. It
+  // reads every record, so edits call it only when they removed an error.
   void ClearParseErrorWhenClean();
+  // True when the document is not well formed and index or a descendant
+  // carries an error (ElemInnerError) or has no end tag (ElemOpen).
+  bool SubtreeHoldsError(std::int32_t index) const;
   // Number of block pointers in use for the current capacity.
   std::int32_t BlockCount() const { return capacity == 0 ? 0 : ((capacity - 1) >> kBlockShift) + 1; }
 
@@ -74,8 +78,11 @@ class XmlDocument {
   bool ParseText(const char* text);
   // Rebuilds the table from text; keeps a load status found in status in front.
   bool ParseDocument();
-  // Re-parses while setting each tag's leading tabs to its nesting depth.
+  // Re-parses while setting each tag's leading tabs to its nesting depth;
+  // a result too long for the offsets leaves everything but the status as it was.
   void ReindentDocument();
+  // The length ReindentDocument would give the text; changes nothing.
+  std::int64_t IndentedLength();
 
   // ---- files -------------------------------------------------------------
   // Reads the file at path whole and parses it; the status starts with its
@@ -108,10 +115,11 @@ class XmlDocument {
   // Attribute scan from cursor.pos (just after '<' or "<?"): finds attribute
   // name's value (or its bare name), or with name null the index-th name.
   // When nothing is found pos stands where a new attribute would be inserted.
-  // The cursor's docFlags carries CursorQuoted when the token read last was quoted.
-  // The scan reads no byte at or beyond limit. CursorCut: the value found
-  // was quoted and its closing quote lies beyond limit. CursorBare: the name
-  // found has no value (the range holds the name).
+  // No byte at or after offset limit (the end of the tag) is read: the scan
+  // ends there as at the end of the text. The cursor's docFlags carries
+  // CursorQuoted when the token read last was quoted, and CursorCut besides
+  // when its closing quote was not found before limit; CursorBare when the
+  // name found has no value (the range then holds the name).
   static bool ScanAttributes(ScanCursor& cursor, const char* name, int index, std::int32_t limit);
   static constexpr std::int32_t CursorQuoted = 0x8000;
   static constexpr std::int32_t CursorCut = 0x10000;

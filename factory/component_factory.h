@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "factory/factory_object.h"
-#include "factory/zandrop.h"
+#include "orvel/factory_library.h"
 
 namespace zandrop {
 

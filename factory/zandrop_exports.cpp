@@ -1,6 +1,7 @@
 // Exports of the stand-in factory library: the framework's CreateComponent
 // and counters that tests read.
 #include <cstdint>
+#include <type_traits>
 
 #include "factory/component_factory.h"
 
@@ -11,6 +12,9 @@ ZANDROP_EXPORT orvel::IComponent* CreateComponent(std::uint32_t componentId, std
   if (componentId != zandrop::kFactoryComponentId) return nullptr;
   return zandrop::ComponentFactory::Instance();
 }
+
+static_assert(std::is_same<decltype(&CreateComponent), orvel::FactoryCreateComponentFn>::value,
+              "the export modules call, as the factory-library contract declares it");
 
 ZANDROP_EXPORT int ZandropIdleNoticeCount() { return zandrop::g_idleNoticeCount.load(); }
 ZANDROP_EXPORT int ZandropRegistrationCount() { return zandrop::g_registrationCount.load(); }

@@ -9,6 +9,7 @@
 #include <exception>
 #include <list>
 #include <map>
+#include <type_traits>
 
 #include "module/module_state.h"
 #include "orvel/constants.h"
@@ -38,8 +39,26 @@ class OwnedObjectLists {
   std::list<OwnedObject*> ownedList;
 };
 
+// A component's table: its interface, then the release hook and
+// GetConfigurationPath. An interface that declares the two itself (the
+// host-facing IXmlComponentTable) already is that table.
+template <class Interface, class = void>
+class WithBaseSlots : public Interface {
+ public:
+  virtual void ReservedNoOp() = 0;
+  virtual void GetConfigurationPath(const char* name, char* buf, int len) = 0;
+
+ protected:
+  ~WithBaseSlots() = default;
+};
 template <class Interface>
-class ComponentBase : public Interface, public OwnedObjectLists {
+class WithBaseSlots<Interface, std::void_t<decltype(&Interface::GetConfigurationPath)>> : public Interface {
+ protected:
+  ~WithBaseSlots() = default;
+};
+
+template <class Interface>
+class ComponentBase : public WithBaseSlots<Interface>, public OwnedObjectLists {
  public:
   ComponentBase() = default;
 
@@ -69,11 +88,11 @@ class ComponentBase : public Interface, public OwnedObjectLists {
   void SetAutoRelease(int value) override { autoRelease.store(value, std::memory_order_release); }  // slot 4
 
   // Slot 64: the release hook, run while the live flag is still set.
-  virtual void ReservedNoOp() = 0;
+  void ReservedNoOp() override = 0;
 
   // Slot 65: copies name (or, when name is null or empty, the module's
   // configuration path) into buf when it fits with its NUL.
-  virtual void GetConfigurationPath(const char* name, char* buf, int len) {
+  void GetConfigurationPath(const char* name, char* buf, int len) override {
     if (buf == nullptr || len <= 0) return;
     char configured[kConfigurationPathCapacity];
     if (name == nullptr || *name == '\0') {

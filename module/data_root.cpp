@@ -1,11 +1,11 @@
 // The data root directory for relative document paths.
 #include <cstring>
 
-#include "factory/zandrop.h"
 #include "module/factory_access.h"
 #include "module/module_internal.h"
 #include "module/path_rules.h"
 #include "orvel/constants.h"
+#include "orvel/factory_library.h"
 
 namespace orvel {
 namespace {

@@ -1,12 +1,12 @@
 // Loading the factory library and scoped access to the components it creates.
 #include <cstring>
 
-#include "factory/zandrop.h"
 #include "module/config_file.h"
 #include "module/factory_access.h"
-#include "orvel/constants.h"
 #include "module/module_internal.h"
 #include "module/path_rules.h"
+#include "orvel/constants.h"
+#include "orvel/factory_library.h"
 #include "platform/platform.h"
 
 namespace orvel {

@@ -6,10 +6,10 @@
 #include <iterator>
 #include <utility>
 
-#include "factory/zandrop.h"
 #include "module/factory_access.h"
 #include "module/module_internal.h"
 #include "orvel/constants.h"
+#include "orvel/factory_library.h"
 #include "platform/platform.h"
 
 namespace orvel {

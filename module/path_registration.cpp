@@ -2,10 +2,10 @@
 // library: the library receives the record and hands back two words for it.
 #include <cstring>
 
-#include "factory/zandrop.h"
 #include "module/factory_access.h"
 #include "module/module_state.h"
 #include "orvel/constants.h"
+#include "orvel/factory_library.h"
 #include "platform/platform.h"
 
 namespace orvel {

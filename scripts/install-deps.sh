@@ -5,7 +5,7 @@
 set -euo pipefail
 packages=(cmake make g++ zlib1g-dev libcli11-dev)
 if [ "${1:-}" != "demo" ]; then
-  packages+=(pkg-config libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev)
+  packages+=(pkg-config libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev locales)
 fi
 missing=()
 for p in "${packages[@]}"; do

@@ -27,7 +27,8 @@ const char kDemoHelp[] =
     "it cannot be read.\n";
 
 // Where the bundled sample lives relative to the tool: build/bin/../../examples
-// in a build tree, ../examples or ./examples otherwise.
+// in a build tree, the documentation folder when installed, ../examples or
+// ./examples otherwise.
 std::string FindSample() {
   std::vector<std::string> candidates;
   char exe[4096];
@@ -36,6 +37,9 @@ std::string FindSample() {
     dir = dir.substr(0, dir.find_last_of(orvel::platform::kPathSeparator) + 1);
     candidates.push_back(dir + "../../examples/sample.xml");
     candidates.push_back(dir + "../examples/sample.xml");
+#if defined(ORVELXML_SAMPLE_FROM_BINDIR)
+    candidates.push_back(dir + ORVELXML_SAMPLE_FROM_BINDIR);
+#endif
   }
   candidates.push_back("examples/sample.xml");
 #if defined(ORVEL_SOURCE_DIR)

@@ -88,7 +88,16 @@ std::string DefaultModulePath() {
   char exe[4096];
   if (!platform::ExecutablePath(exe, sizeof exe)) return file;
   const std::string folder = FolderOf(exe);
-  return folder.empty() ? file : folder + file;
+  if (folder.empty()) return file;
+  const std::string beside = folder + file;
+#if defined(ORVELXML_LIBDIR_FROM_BINDIR)
+  // Installed, the tool lies in the programs folder and the module in the libraries folder.
+  const std::string installed = folder + ORVELXML_LIBDIR_FROM_BINDIR "/" + file;
+  if (platform::AccessPath(beside.c_str(), 0) != 0 && platform::AccessPath(installed.c_str(), 0) == 0) {
+    return installed;
+  }
+#endif
+  return beside;
 }
 
 }  // namespace orvelxml

@@ -32,7 +32,8 @@ class ModuleHost {
   orvel::OrvelDllCanUnloadNowFn canUnloadNow_ = nullptr;
 };
 
-// The module file next to the running executable.
+// The module file next to the running executable, or, when none is there, the
+// one in the installed libraries folder.
 std::string DefaultModulePath();
 
 // Owns one component for the length of a command and releases it at the end.

@@ -5,6 +5,7 @@
 #include <exception>
 #include <new>
 
+#include "orvel/version.h"
 #include "tools/commands.h"
 
 namespace {
@@ -14,9 +15,7 @@ const char kUsage[] =
     "Commands:\n"
     "  demo [FILE]                guided run on the bundled sample (or FILE)\n"
     "  check [--strict] FILE...   well formed or not; first error as FILE:LINE:COL\n"
-    "  check -r DIR               every .xml and .xmlz file below DIR\n"
-    "  format FILE [-o OUT] [--indent N]\n"
-    "                             re-indent and print (or write OUT)\n"
+    "  format FILE [-o OUT]       re-indent and print (or write OUT)\n"
     "  get FILE PATH              print an element's text or an attribute's value\n"
     "  set FILE PATH VALUE        set it, keeping every other byte of FILE\n"
     "  add FILE PATH MARKUP       add MARKUP as the last child of PATH's element\n"
@@ -27,8 +26,6 @@ const char kUsage[] =
     "FILE may be - (standard input) for check and format. Each command takes --help;\n"
     "-- ends the options. --module PATH loads that module instead of the one beside\n"
     "this executable; -q leaves out what is not a result or an error; --version.\n";
-
-const char kVersion[] = "orvelxml " ORVELXML_VERSION "\n";
 
 // The innermost command the parse reached, for its help text.
 const CLI::App* ChosenCommand(const CLI::App& app) {
@@ -80,7 +77,7 @@ int main(int argc, char** argv) {
     return orvelxml::ExitUsage;
   }
   if (version) {
-    std::fputs(kVersion, stdout);
+    std::printf("orvelxml %s\n", ORVELXML_VERSION_STRING);
     return orvelxml::ExitOk;
   }
   if (!line.run) {

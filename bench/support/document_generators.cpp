@@ -63,11 +63,35 @@ std::string GenerateRecordDocument(std::size_t targetBytes, unsigned seed) {
   return out;
 }
 
+std::string GenerateFlatDocument(std::size_t targetBytes) {
+  std::string out;
+  out.reserve(targetBytes + 64);
+  out += "<list>\r\n";
+  for (unsigned n = 1; out.size() < targetBytes; ++n)
+    out += "\t<item id=\"" + std::to_string(n) + "\">" + kWords[n % 8] + "</item>\r\n";
+  out += "</list>\r\n";
+  return out;
+}
+
 std::string GenerateDeepDocument(int depth) {
   std::string out;
   for (int i = 0; i < depth; ++i) out += "<n i=\"" + std::to_string(i % 100) + "\">";
   out += "bottom";
   for (int i = 0; i < depth; ++i) out += "</n>";
+  return out;
+}
+
+std::string GenerateUnmatchedEndTags(int n, const char* open, const char* close) {
+  std::string out;
+  for (int i = 0; i < n; ++i) out += open;
+  for (int i = 0; i < n; ++i) out += close;
+  return out;
+}
+
+std::string GenerateDeepLines(int depth, bool distinct) {
+  std::string out;
+  for (int i = 0; i < depth; ++i) out += "<e" + (distinct ? std::to_string(i) : std::string()) + ">\n";
+  for (int i = depth; i-- > 0;) out += "</e" + (distinct ? std::to_string(i) : std::string()) + ">\n";
   return out;
 }
 

@@ -11,8 +11,19 @@ namespace bench {
 // CRLF line breaks and tab indentation, about targetBytes long.
 std::string GenerateRecordDocument(std::size_t targetBytes, unsigned seed = 1);
 
+// One root holding a flat list of short elements, about targetBytes long.
+std::string GenerateFlatDocument(std::size_t targetBytes);
+
 // One chain of depth nested elements with an attribute each, a text at the bottom.
 std::string GenerateDeepDocument(int depth);
+
+// Hostile nesting: n copies of open, then n copies of close (each end tag
+// of the usual kind matches no open element: "<a>" then "</b>").
+std::string GenerateUnmatchedEndTags(int n, const char* open = "<a>", const char* close = "</b>");
+
+// depth nested elements, one per line, then their end tags one per line,
+// without indentation; names differ per level when distinct is set.
+std::string GenerateDeepLines(int depth, bool distinct);
 
 // A small configuration document of about 100 bytes.
 std::string SmallDocument();

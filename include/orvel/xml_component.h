@@ -1,4 +1,5 @@
-// IXmlComponent: the 64-slot interface of the XML component (ComponentID 1).
+// IXmlComponent: the 64-slot interface of the XML component (ComponentID 1),
+// and IXmlComponentTable: the component's whole table of 66 slots.
 #pragma once
 
 #include "orvel/component.h"
@@ -74,8 +75,27 @@ class IXmlComponent : public IComponent {
   ~IXmlComponent() = default;
 };
 
-// Number of slots of IXmlComponent itself; the component's table continues
-// with the release hook (64) and GetConfigurationPath (65).
+// Number of slots of IXmlComponent itself.
 constexpr int kXmlInterfaceSlots = 64;
+
+// The XML component's whole table: IXmlComponent's 64 slots and the two that
+// the module's component base puts behind them. The component that
+// CreateComponent(1, ...) hands out is one; a host reaches the two slots with
+// static_cast<IXmlComponentTable*>.
+class IXmlComponentTable : public IXmlComponent {
+ public:
+  // Slot 64: the release hook that Release runs; calling it has no effect.
+  virtual void ReservedNoOp() = 0;
+  // Slot 65: copies name, or when name is null or empty the path the host gave
+  // SetDLLRegistry, into buf when it fits with its NUL; otherwise buf is left
+  // as it was.
+  virtual void GetConfigurationPath(const char* name, char* buf, int len) = 0;
+
+ protected:
+  ~IXmlComponentTable() = default;
+};
+
+// Number of slots of the XML component's table.
+constexpr int kXmlComponentTableSlots = kXmlInterfaceSlots + 2;
 
 }  // namespace orvel

@@ -103,6 +103,23 @@ TEST_F(AbiTest, ReleaseHookAndConfigurationPathBehindTheInterface) {
   EXPECT_STREQ(buf, "abcdefg");
 }
 
+// The same two slots by name through the host header's IXmlComponentTable: a
+// wrong order there would call the other slot.
+TEST_F(AbiTest, IXmlComponentTableReachesSlots64And65ByName) {
+  auto* table = static_cast<orvel::IXmlComponentTable*>(xml_);
+  auto setRegistry = module_.Export<orvel::SetDLLRegistryFn>("SetDLLRegistry");
+  ASSERT_EQ(xml_->ParseText("<a>x</a>"), 1);
+  table->ReservedNoOp();
+  EXPECT_EQ(DocumentText(), "<a>x</a>");
+  ASSERT_EQ(setRegistry("cfg/host.ini"), 0);
+  char buf[16] = "###############";
+  table->GetConfigurationPath(nullptr, buf, 12);  // 12 characters do not fit with their NUL
+  EXPECT_STREQ(buf, "###############");
+  table->GetConfigurationPath(nullptr, buf, 13);
+  EXPECT_STREQ(buf, "cfg/host.ini");
+  setRegistry(nullptr);
+}
+
 TEST_F(AbiTest, ReleaseBySlotDestroysAndLetsTheModuleUnload) {
   EXPECT_EQ(canUnload_(), 0);
   CallSlot<void>(xml_, 2, 0);

@@ -30,8 +30,13 @@ TEST(SlotLayout, InterfaceSlotsMatchTheHostHeader) {
   EXPECT_EQ(VirtualSlotOf(&IXmlComponent::LoadDocumentFile), 5);
   EXPECT_EQ(VirtualSlotOf(&IXmlComponent::ReadDocumentText), 30);
   EXPECT_EQ(VirtualSlotOf(&IXmlComponent::ReindentDocument), 63);
-  EXPECT_EQ(VirtualSlotOf(&ComponentBase<IXmlComponent>::ReservedNoOp), 64);
-  EXPECT_EQ(VirtualSlotOf(&ComponentBase<IXmlComponent>::GetConfigurationPath), 65);
+  EXPECT_EQ(VirtualSlotOf(&IXmlComponentTable::ReservedNoOp), 64);
+  EXPECT_EQ(VirtualSlotOf(&IXmlComponentTable::GetConfigurationPath), 65);
+  EXPECT_EQ(VirtualSlotOf(&ComponentBase<IXmlComponentTable>::ReservedNoOp), 64);
+  EXPECT_EQ(VirtualSlotOf(&ComponentBase<IXmlComponentTable>::GetConfigurationPath), 65);
+  // Other components' tables put the two right behind their own interface.
+  EXPECT_EQ(VirtualSlotOf(&ComponentBase<IComponent>::ReservedNoOp), 5);
+  EXPECT_EQ(VirtualSlotOf(&ComponentBase<IComponent>::GetConfigurationPath), 6);
 }
 
 }  // namespace

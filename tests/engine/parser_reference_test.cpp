@@ -30,7 +30,11 @@ namespace {
   XmlDocument doc;
   doc.docFlags = docFlags;
   doc.ParseText(input.c_str());
+  const std::int64_t measured = doc.IndentedLength();
   doc.ReindentDocument();
+  if (measured != static_cast<std::int64_t>(doc.text.size()))
+    return ::testing::AssertionFailure()
+           << "measured " << measured << " bytes, re-indented to " << doc.text.size();
   ::testing::AssertionResult same = SameDocument(ReferenceReindent(input, docFlags), doc, false);
   return same ? CheckTable(doc) : same;
 }
@@ -71,12 +75,32 @@ std::string RandomMarkup(std::mt19937& rng, int pieces) {
   return out;
 }
 
-// Each of 20,000 random texts, with and without DocNoCase in turn.
-void ForRandomTexts(unsigned seed, ::testing::AssertionResult (*check)(const std::string&, int)) {
+// Random nesting far deeper than the open elements that are simply walked:
+// start tags first, end tags later, names that end tags match in several ways
+// (by case, before '[', '=' or ']') and end tags that match nothing.
+std::string DeepRandomMarkup(std::mt19937& rng, int pieces) {
+  static const char* const kOpen[] = {"<a>",  "<b>",       "<A>",   "<ab>",      "<a[1]>", "<a=x>",
+                                      "<a]>", "<a[1][2]>", "\n<a>", "\n\t\t<b>", "<c/>",   "\n<?p?>"};
+  static const char* const kClose[] = {"</a>",     "</b>",   "</A>",           "</ab>", "</a[1]>",
+                                       "</a[>",    "</a=x>", "</a[1][2]>",     "</a]>", "\n</a>",
+                                       "\n\t</b>", "</z>",   "\n\t\t\t</a[1]>"};
+  std::uniform_int_distribution<int> open(0, sizeof kOpen / sizeof kOpen[0] - 1);
+  std::uniform_int_distribution<int> close(0, sizeof kClose / sizeof kClose[0] - 1);
+  std::uniform_int_distribution<int> percent(0, 99);
+  std::string out;
+  for (int n = 0; n < pieces; ++n)
+    out += percent(rng) < (n < pieces / 2 ? 80 : 25) ? kOpen[open(rng)] : kClose[close(rng)];
+  return out;
+}
+
+// Each of count random texts, with and without DocNoCase in turn.
+void ForRandomTexts(unsigned seed, ::testing::AssertionResult (*check)(const std::string&, int),
+                    std::string (*generate)(std::mt19937&, int) = RandomMarkup, int maxPieces = 30,
+                    int count = 20000) {
   std::mt19937 rng(seed);
-  std::uniform_int_distribution<int> count(0, 30);
-  for (int i = 0; i < 20000; ++i) {
-    const std::string input = RandomMarkup(rng, count(rng));
+  std::uniform_int_distribution<int> pieces(0, maxPieces);
+  for (int i = 0; i < count; ++i) {
+    const std::string input = generate(rng, pieces(rng));
     const int flags = (i & 1) ? DocNoCase : 0;
     ASSERT_TRUE(check(input, flags)) << "input '" << input << "' flags " << flags;
   }
@@ -85,6 +109,11 @@ void ForRandomTexts(unsigned seed, ::testing::AssertionResult (*check)(const std
 TEST(ParserReference, DocumentParseEqualsTheRules) { ForRandomTexts(31337, ParseMatchesTheRules); }
 
 TEST(ParserReference, ReindentationEqualsTheRules) { ForRandomTexts(4711, ReindentMatchesTheRules); }
+
+TEST(ParserReference, DeepNestingEqualsTheRules) {
+  ForRandomTexts(1618, ParseMatchesTheRules, DeepRandomMarkup, 400, 2000);
+  ForRandomTexts(1414, ReindentMatchesTheRules, DeepRandomMarkup, 400, 2000);
+}
 
 TEST(ParserReference, FragmentUnderAnElementEqualsTheRules) {
   std::mt19937 rng(2718);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/xml_document.h"
+#include "tests/support/reference_parser.h"
 #include "tests/support/table_checker.h"
 
 namespace orvel {
@@ -130,6 +131,29 @@ TEST(Reindent, DeepChainNeedsManyInsertedTabs) {
   EXPECT_EQ(doc.text, expected);
   EXPECT_EQ(doc.status, "");
   EXPECT_TRUE(CheckTable(doc));
+}
+
+// 33,000 empty tags at a depth of 65,536, each on its own line, would take
+// 2^31 tabs and more: the offsets could not describe the result. Nothing is
+// changed (text, table, positions, marks) and the status says why.
+TEST(Reindent, ResultTooLongForTheOffsetsChangesNothing) {
+  std::string text;
+  for (int i = 0; i < 65536; ++i) text += "<a>";
+  for (int i = 0; i < 33000; ++i) text += "\n<b/>";
+  XmlDocument doc;
+  doc.ParseText(text.c_str());
+  ASSERT_TRUE(doc.SeekSiblingElement(nullptr));
+  ASSERT_TRUE(doc.MarkPosition("m"));
+  std::vector<ElementRecord> records;
+  for (std::int32_t i = 0; i < doc.recordCount; ++i) records.push_back(doc.Rec(i));
+  EXPECT_EQ(doc.IndentedLength(), static_cast<std::int64_t>(text.size()) + 33000 * std::int64_t{65536});
+  doc.ReindentDocument();
+  EXPECT_EQ(doc.status, "Document text too long to indent");
+  EXPECT_TRUE(doc.text == text);
+  EXPECT_TRUE(SameRecords(records, doc));
+  EXPECT_EQ(doc.mainPos, 1);
+  doc.SetPositions(0, 0, 0);
+  EXPECT_TRUE(doc.ReturnToMark("m"));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/byte_classes.h"
 #include "engine/scanner.h"
 #include "orvel/constants.h"
 #include "tests/engine/engine_test_util.h"
@@ -178,6 +179,41 @@ TEST(Scanner, EveryByteInEveryStateMatchesTheRules) {
     }
   }
   EXPECT_EQ(compared, prefixes.size() * 255 * suffixes.size());
+}
+
+// The byte classes, written out here byte by byte apart from the table's
+// own construction: the fast scanner, the byte-by-byte scanner and the
+// reference parser all share that table, so only this can catch a fault in it.
+TEST(Scanner, EveryByteHasTheWrittenClasses) {
+  const std::string nameStart = "ABCDEFGHIJKLMNOPQRSTUVWXYZ_:abcdefghijklmnopqrstuvwxyz{|}~\x7F";
+  const struct {
+    std::uint8_t cls;
+    std::string bytes;
+    bool above0x7F;  // all bytes 0x80 to 0xFF belong too
+  } classes[] = {
+      {bytes::kSpace, " \t\n\r", false},
+      {bytes::kNameEnd, std::string(" \t\n\r/>\0", 7), false},
+      {bytes::kNameStart, nameStart, true},
+      {bytes::kTextStop, std::string("<>\0", 3), false},
+      {bytes::kTagStop, std::string(">\"'\0", 4), false},
+      {bytes::kDelimiter, std::string(" \t\n\r<>=\\/?!\0", 12), false},
+      {bytes::kLtOrNul, std::string("<\0", 2), false},
+      {bytes::kNameFollow, std::string(" =/[]\0", 6), false},
+  };
+  for (const auto& c : classes) {
+    for (int b = 0; b < 256; ++b) {
+      const bool member =
+          c.bytes.find(static_cast<char>(b)) != std::string::npos || (c.above0x7F && b > 0x7F);
+      EXPECT_EQ(bytes::Is(static_cast<char>(b), c.cls), member) << "class " << int{c.cls} << " byte " << b;
+    }
+  }
+  // A start tag opens exactly on a name-start byte, in both scanners.
+  for (int b = 1; b < 256; ++b) {
+    const bool opens = nameStart.find(static_cast<char>(b)) != std::string::npos || b > 0x7F;
+    const std::string input = std::string("<") + static_cast<char>(b) + "x>";
+    EXPECT_EQ(ScanAll(input.c_str(), ScanToken)[0].type == NodeElement, opens) << "byte " << b;
+    EXPECT_EQ(ScanAll(input.c_str(), ScanTokenStepwise)[0].type == NodeElement, opens) << "byte " << b;
+  }
 }
 
 // Random texts over the bytes that matter to the scanner.

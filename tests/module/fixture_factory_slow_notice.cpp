@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <thread>
 
-#include "factory/zandrop.h"
+#include "orvel/factory_library.h"
 
 namespace {
 

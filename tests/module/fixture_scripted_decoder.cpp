@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "factory/zandrop.h"
+#include "orvel/factory_library.h"
 
 namespace {
 

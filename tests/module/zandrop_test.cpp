@@ -5,8 +5,8 @@
 #include <cstring>
 #include <string>
 
-#include "factory/zandrop.h"
 #include "orvel/constants.h"
+#include "orvel/factory_library.h"
 #include "platform/platform.h"
 #include "tests/module/host_process.h"
 

@@ -21,7 +21,7 @@ TEST(AttributeValue, FindsValuesQuotedUnquotedAndBare) {
       {"<e k='v' flag x=\"1\"/>", "k", "v"},
       {"<e k='v' flag x=\"1\"/>", "flag", "flag"},  // a name without value reads as itself
       {"<e k='v' flag x=\"1\"/>", "x", "1"},
-      {"<e k='v' flag x=\"1\"/>", "e", ""},  // the tag name is not an attribute
+      {"<e k='v' flag x=\"1\"/>", "e", ""},         // the tag name is not an attribute
       {"<e k='v' flag x=\"1\"/>", "z", ""},
       {"<e a='x>y' b=\"it's\" c='say \"hi\"'/>", "a", "x>y"},
       {"<e a='x>y' b=\"it's\" c='say \"hi\"'/>", "b", "it's"},
@@ -36,10 +36,11 @@ TEST(AttributeValue, FindsValuesQuotedUnquotedAndBare) {
       {"<e\n\ta\r\n=\n'v'\n/>", "a", "v"},
       {"<e a=\"\" b='2'/>", "a", ""},
       {"<e a=\"1\" a=\"2\"/>", "a", "1"},  // the first of duplicates wins
-      {"<e k=\"v\" x='k'/>", "x", "k"},    // a value equal to a name is not a name
+      {"<e k=\"v\" x='k'/>", "x", "k"},     // a value equal to a name is not a name
       {"<e flag/>", "flag", "flag"},
       {"<e flag>", "flag", "flag"},
       {"<e a='1'b='2'/>", "b", "2"},
+      {"<e a'b \"c'>d\" f='g'>", "f", ""},  // a value cut by the tag's end is not read on into the content
   };
   for (const AttrCase& c : cases) {
     auto doc = Parse(c.tag);
@@ -73,6 +74,15 @@ TEST(AttributeValue, ChildAndProcessingInstruction) {
   EXPECT_EQ(doc->AttributeValue(0, "id"), "");
 }
 
+// The scan of an instruction ends at its "?>", whatever quotes are open.
+TEST(AttributeValue, InstructionEndsAtItsClosingBytes) {
+  auto doc = InsideRoot("<r><?pi v='x?><a y='1'/></r>");
+  ASSERT_EQ(doc->SeekNode(NodeInstruction), NodeInstruction);
+  EXPECT_EQ(doc->AttributeValue(doc->mainPos, "v"), "x");
+  EXPECT_EQ(doc->ReadAttributeName(0), "v");
+  EXPECT_EQ(doc->ReadAttributeName(1), "");
+}
+
 TEST(AttributeValue, NothingOnOtherCurrentNodes) {
   auto doc = Parse("<r><!-- a='1' --></r>");
   doc->SeekSiblingElement(nullptr);
@@ -101,32 +111,41 @@ TEST(ScanAttributes, ReportsRangesQuotingAndInsertionOffset) {
     bool found;
     const char* range;  // bytes of the name range when found
     bool quoted;
-    int pos;  // cursor position afterwards
+    int pos;    // cursor position afterwards
+    int limit;  // -1: the whole text
+    bool cut;   // the value's closing quote lies at or after limit
   } cases[] = {
-      {"<e a=\"1\"  />", "a", true, "1", true, 8},
-      {"<e a=1 >", "a", true, "1", false, 6},
-      {"<e flag x='1'>", "flag", true, "flag", false, 7},
-      {"<e flag>", "flag", true, "flag", false, 7},
-      {"<e a=\"1\"  />", "z", false, "", false, 8},
-      {"<e>", "z", false, "", false, 2},
-      {"<e/>", "z", false, "", false, 2},
-      {"<e \n>", "z", false, "", false, 2},
-      {"<e a='1'>", "z", false, "", false, 8},
-      {"<?pi x='1' ?>", "z", false, "", false, 10},
-      {"<e k='x>y' >", "z", false, "", false, 10},
-      {"<e a='unt", "a", true, "unt", true, 9},  // a quote left open runs to the end
-      {"<e a=", "a", true, "a", false, 4},       // no value before the end: the bare name
+      {"<e a=\"1\"  />", "a", true, "1", true, 8, -1, false},
+      {"<e a=1 >", "a", true, "1", false, 6, -1, false},
+      {"<e flag x='1'>", "flag", true, "flag", false, 7, -1, false},
+      {"<e flag>", "flag", true, "flag", false, 7, -1, false},
+      {"<e a=\"1\"  />", "z", false, "", false, 8, -1, false},
+      {"<e>", "z", false, "", false, 2, -1, false},
+      {"<e/>", "z", false, "", false, 2, -1, false},
+      {"<e \n>", "z", false, "", false, 2, -1, false},
+      {"<e a='1'>", "z", false, "", false, 8, -1, false},
+      {"<?pi x='1' ?>", "z", false, "", false, 10, -1, false},
+      {"<e k='x>y' >", "z", false, "", false, 10, -1, false},
+      {"<e a='unt", "a", true, "unt", true, 9, -1, true},  // a quote left open runs to the end
+      {"<e a=", "a", true, "a", false, 4, -1, false},      // no value before the end: the bare name
+      // The limit ends the text: nothing at or after it is read.
+      {"<e a'b \"c'>d\" f='g'>", "f", false, "", true, 11, 11, true},
+      {"<e a='1' b='2'>", "a", true, "1", true, 7, 7, true},
+      {"<e a='1' b='2'>", "a", true, "1", true, 8, 8, false},
+      {"<e a='1' b='2'>", "b", false, "", true, 8, 9, false},
+      {"<e a=12345>", "a", true, "12", false, 7, 7, false},
+      {"<e a='1'>", "a", false, "", false, 1, 1, false},
+      {"<e abc='1'>", "a", false, "", false, 5, 5, false},  // "ab" read up to the limit is no "a"
   };
   for (const Case& c : cases) {
     ScanCursor cursor(c.tag, 0);
     cursor.pos = c.tag[1] == '?' ? 2 : 1;
-    bool found =
-        XmlDocument::ScanAttributes(cursor, c.name, 0, static_cast<std::int32_t>(std::strlen(c.tag)));
+    const int limit = c.limit < 0 ? static_cast<int>(std::strlen(c.tag)) : c.limit;
+    bool found = XmlDocument::ScanAttributes(cursor, c.name, 0, limit);
     EXPECT_EQ(found, c.found) << c.tag;
-    if (found) {
-      EXPECT_EQ(CursorText(cursor), c.range) << c.tag;
-      EXPECT_EQ((cursor.docFlags & XmlDocument::CursorQuoted) != 0, c.quoted) << c.tag;
-    }
+    EXPECT_EQ(found ? CursorText(cursor) : "", c.range) << c.tag;
+    EXPECT_EQ((cursor.docFlags & XmlDocument::CursorQuoted) != 0, c.quoted) << c.tag;
+    EXPECT_EQ((cursor.docFlags & XmlDocument::CursorCut) != 0, c.cut) << c.tag;
     EXPECT_EQ(cursor.pos, c.pos) << c.tag;
   }
 }

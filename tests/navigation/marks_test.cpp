@@ -124,6 +124,23 @@ TEST(Marks, FifteenCollidingNamesGrowTheBucket) {
   EXPECT_EQ(doc->mainPos, 10);
 }
 
+// Bytes of 0x80 and above count by their unsigned values in the bucket
+// hash (as signed values some of these sums would even be negative).
+TEST(Marks, NamesWithBytesAbove0x7FHashUnsigned) {
+  for (const std::string name : {"zz\x80", "\xC3\xA9t\xC3\xA9", "\xFF", "m\x80\x81\x82", "\xE2\x82\xAC"}) {
+    auto doc = AtRoot("<r/>");
+    ASSERT_TRUE(doc->MarkPosition(name.c_str()));
+    for (int b = 0; b < 7; ++b) {
+      const MarkEntry* entries = doc->marks->buckets[b].get();
+      EXPECT_EQ(entries != nullptr && entries[0].name == name, b == ByteSumBucket(name))
+          << name << " bucket " << b;
+    }
+    doc->RewindDocument();
+    ASSERT_TRUE(doc->ReturnToMark(name.c_str()));
+    EXPECT_EQ(doc->mainPos, 1);
+  }
+}
+
 TEST(Marks, ReparseDropsEveryMark) {
   auto doc = Parse("<r><a/></r>");
   doc->SeekChildElement("a");

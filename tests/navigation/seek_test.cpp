@@ -81,6 +81,20 @@ TEST(SeekChildElement, FirstMovesMainToTheFirstElementOfTheLevel) {
   EXPECT_FALSE(doc->SeekChildElement(nullptr));  // no sibling after the last child
 }
 
+// Inside an element without children there is nothing to find; the place is
+// kept (the top-level elements are not searched instead).
+TEST(SeekChildElement, InsideAnElementWithoutChildrenFindsNothing) {
+  for (const char* name : {"r", "a", "", static_cast<const char*>(nullptr)}) {
+    auto doc = Parse("<r><a/></r>");  // r=1, a=2
+    ASSERT_TRUE(doc->SeekChildElement("a"));
+    ASSERT_TRUE(doc->EnterElement());
+    ASSERT_TRUE(doc->EnterElement());
+    ASSERT_EQ(PositionsOf(*doc), (Positions{2, 0, 0, 0}));
+    EXPECT_FALSE(doc->SeekChildElement(name)) << (name ? name : "null");
+    EXPECT_EQ(PositionsOf(*doc), (Positions{2, 0, 0, 0})) << (name ? name : "null");
+  }
+}
+
 TEST(SeekSiblingElement, ClearsTheCurrentNode) {
   auto doc = Parse("t<r/>");
   ASSERT_EQ(doc->SeekNode(0), NodeText);

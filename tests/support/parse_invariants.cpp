@@ -31,7 +31,11 @@ std::string WithoutTabsAndSpaces(const std::string& s) {
     const std::string before = doc.text;
     ::testing::AssertionResult byRules = SameDocument(ReferenceParseText(before, flags), doc, true);
     if (!byRules) return byRules << " (after ParseText, flags " << flags << ")";
+    const std::int64_t measured = doc.IndentedLength();
     doc.ReindentDocument();
+    if (measured != static_cast<std::int64_t>(doc.text.size()))
+      return ::testing::AssertionFailure()
+             << "measured " << measured << " bytes, re-indented to " << doc.text.size();
     ::testing::AssertionResult reindented = CheckTable(doc);
     if (!reindented) return reindented << " (after ReindentDocument, flags " << flags << ")";
     byRules = SameDocument(ReferenceReindent(before, flags), doc, false);

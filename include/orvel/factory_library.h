@@ -1,6 +1,8 @@
-// Slot layouts of the factory library's components, as the module calls them.
-// The factory library (libZandrop.so, Zandrop.dll on Windows) implements them;
-// the module only calls. Slot order is binary interface: placeholders keep the
+// The contract between a module and the framework's factory library: the
+// library's CreateComponent export and the slot layouts of the components it
+// hands out (the ComponentFactory, the configuration store and the decoder).
+// Modules call them; a factory library (libZandrop.so, Zandrop.dll on Windows)
+// implements them. Slot order is binary interface: placeholders keep the
 // numbering, no virtual destructor.
 #pragma once
 

@@ -1,0 +1,70 @@
+// ParseText of a host string that ends on the last byte before unreadable
+// memory (guard-page allocators, mapped files): no byte after its NUL may be
+// read, whatever the alignment of its start.
+#include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <string>
+
+#include "engine/xml_document.h"
+
+namespace orvel {
+namespace {
+
+// Readable pages followed by one PROT_NONE page.
+class PagesBeforeAGuard {
+ public:
+  explicit PagesBeforeAGuard(std::size_t pages) : page_(static_cast<std::size_t>(sysconf(_SC_PAGESIZE))) {
+    size_ = (pages + 1) * page_;
+    void* p = mmap(nullptr, size_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    base_ = p == MAP_FAILED ? nullptr : static_cast<char*>(p);
+    if (base_ != nullptr && mprotect(base_ + pages * page_, page_, PROT_NONE) != 0) {
+      munmap(base_, size_);
+      base_ = nullptr;
+    }
+  }
+  ~PagesBeforeAGuard() {
+    if (base_ != nullptr) munmap(base_, size_);
+  }
+  bool ok() const { return base_ != nullptr; }
+  // Copies s so that its NUL is the last readable byte.
+  const char* PlaceAtEnd(const std::string& s) {
+    char* at = base_ + size_ - page_ - (s.size() + 1);
+    std::memcpy(at, s.c_str(), s.size() + 1);
+    return at;
+  }
+
+ private:
+  std::size_t page_;
+  std::size_t size_ = 0;
+  char* base_ = nullptr;
+};
+
+std::string DocumentOfLength(std::size_t n) {
+  if (n < 7) return std::string(n, 'x');
+  return "<r>" + std::string(n - 7, 'x') + "</r>";
+}
+
+// earlier: the length parsed before each case, which decides how much room
+// the copy is given (from 8 MiB on, its stores bypass the caches).
+void ParseEveryLengthAtThePageEnd(std::size_t earlier, std::size_t longest) {
+  PagesBeforeAGuard pages(longest / 4096 + 2);
+  ASSERT_TRUE(pages.ok());
+  const std::string large = DocumentOfLength(earlier);
+  XmlDocument doc;
+  for (std::size_t n = 0; n <= longest; n += n < 100 ? 1 : 997) {
+    doc.ParseText(large.c_str());
+    const std::string want = DocumentOfLength(n);
+    doc.ParseText(pages.PlaceAtEnd(want));
+    ASSERT_EQ(doc.text, want) << "length " << n;
+  }
+}
+
+TEST(TextAtPageEnd, CopiedWithoutReadingPastItsNul) { ParseEveryLengthAtThePageEnd(100000, 70000); }
+
+TEST(TextAtPageEnd, CopiedWithStreamingStores) { ParseEveryLengthAtThePageEnd(9u << 20, 40); }
+
+}  // namespace
+}  // namespace orvel
