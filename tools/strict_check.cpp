@@ -281,9 +281,13 @@ bool StrictParser::StartTag(Source& c, std::string* name) {
   std::unordered_set<std::string> seen;
   for (;;) {
     const bool space = SkipSpace(c);
-    if (Looking(c, "/>") || Looking(c, ">")) {
-      c.p += c.s[c.p] == '/' ? 2 : 1;
-      return c.s[c.p - 2] == '/';
+    if (Looking(c, "/>")) {
+      c.p += 2;
+      return true;
+    }
+    if (Looking(c, ">")) {
+      ++c.p;
+      return false;
     }
     if (c.p >= c.s.size()) FailAt(c, at, "start tag '" + *name + "' is not closed");
     if (!space) Fail(c, "white space is needed before an attribute");
