@@ -46,7 +46,8 @@ bool ModuleHost::Load(const std::string& path, std::string* error) {
     *error = "cannot load module " + path;
     return false;
   }
-  createComponent_ = reinterpret_cast<orvel::CreateComponentFn>(platform::FindSymbol(module_, "CreateComponent"));
+  createComponent_ =
+      reinterpret_cast<orvel::CreateComponentFn>(platform::FindSymbol(module_, "CreateComponent"));
   canUnloadNow_ =
       reinterpret_cast<orvel::OrvelDllCanUnloadNowFn>(platform::FindSymbol(module_, "OrvelDllCanUnloadNow"));
   if (createComponent_ == nullptr || canUnloadNow_ == nullptr) {

@@ -84,8 +84,12 @@ TEST(ToolCheck, ReportsEachFileAndTheFirstErrorPosition) {
     std::string line;
   } cases[] = {
       {good, 0, good + ": well formed\n"},
-      {mismatch, 1, mismatch + ":3:3: No start tag for end tag 'b' at offset 12\n"},
-      {open, 1, open + ":3:2: End tag 'r' at offset 10 does not match start tag 'a' at offset 5\n"},
+      {mismatch, 1,
+       mismatch + ":2:3: element 'a' opened at 2:3 is not closed\n" + mismatch +
+           ":3:3: No start tag for end tag 'b' at offset 12\n"},
+      {open, 1,
+       open + ":2:2: element 'a' opened at 2:2 is not closed\n" + open +
+           ":3:1: End tag 'r' at offset 10 does not match start tag 'a' at offset 5\n"},
       {sibling, 1, sibling + ":2:1: Root element has sibling\n"},
       {empty, 1, empty + ":1:1: Empty document\n"},
       {nul, 1, nul + ":2:5: NUL byte at offset 8\n"},
@@ -277,8 +281,8 @@ TEST(ToolPack, PackedFilesAreGzipAndUnpackThroughTheModule) {
   Tool("pack " + bad + " " + Folder() + "/bad.xmlz");
   o = Tool("check " + Folder() + "/bad.xmlz");
   EXPECT_EQ(o.exitCode, 1);
-  EXPECT_EQ(o.out,
-            Folder() + "/bad.xmlz:2:5: End tag 'r' at offset 8 does not match start tag 'a' at offset 4\n");
+  EXPECT_EQ(o.out, Folder() + "/bad.xmlz:2:1: element 'a' opened at 2:1 is not closed\n" + Folder() +
+                       "/bad.xmlz:2:4: End tag 'r' at offset 8 does not match start tag 'a' at offset 4\n");
   o = Tool("unpack " + Folder() + "/bad.xmlz " + Folder() + "/bad-out.xml");
   EXPECT_EQ(o.exitCode, 1) << "not well formed, written anyway";
   EXPECT_EQ(ReadFile(Folder() + "/bad-out.xml"), "<r>\n<a></r>");
