@@ -1,15 +1,18 @@
-# The two commands of the README: `make demo` and `make test`.
+# The commands of the README: `make demo`, `make test` and `make build`.
 BUILD ?= build
+DEMO_BUILD ?= build-demo
 ASAN_BUILD ?= build-asan
 TSAN_BUILD ?= build-tsan
+WIN32_BUILD ?= build-win32
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 PREFIX ?= /usr/local
 
-.PHONY: demo test install deps build build-asan build-tsan bench format clean
+.PHONY: demo test install deps build build-asan build-tsan build-win32 test-win32 bench format clean
 
 deps:
 	@scripts/install-deps.sh
+	@scripts/fetch-conformance-suite.sh || echo "W3C conformance suite not fetched: its test skips itself"
 
 build: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVEL_WERROR=ON $(CMAKE_FLAGS) >/dev/null
@@ -24,13 +27,34 @@ build-tsan: deps
 	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVEL_TSAN=ON -DORVEL_WERROR=ON $(CMAKE_FLAGS) >/dev/null
 	cmake --build $(TSAN_BUILD) --target module_concurrency_tests -j $(JOBS)
 
-demo: build
-	$(BUILD)/bin/orvelxml demo
+# The 32-bit Windows DLL, cross-built with MinGW-w64; its tests run under Wine.
+build-win32: deps
+	cmake -S . -B $(WIN32_BUILD) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64-i686.cmake \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVEL_WERROR=ON $(CMAKE_FLAGS) >/dev/null
+	cmake --build $(WIN32_BUILD) -j $(JOBS)
 
-test: build build-asan build-tsan
+# The Wine server of the build's prefix is stopped whatever the tests' outcome.
+run-win32-tests = cd $(WIN32_BUILD) && status=0; ctest --output-on-failure -j $(JOBS) || status=$$?; \
+	./wine-run --stop; exit $$status
+
+test-win32: build-win32
+	$(run-win32-tests)
+
+# Only what the demo runs (the module, the stand-in factory, the tool), in a
+# build of its own without the tests; the build's output shows only on failure.
+demo:
+	@scripts/install-deps.sh demo
+	@mkdir -p $(DEMO_BUILD)
+	@{ cmake -S . -B $(DEMO_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVEL_TESTS=OFF -DORVEL_WERROR=ON $(CMAKE_FLAGS) && \
+	   cmake --build $(DEMO_BUILD) -j $(JOBS) --target orvelxml Zandrop; } >$(DEMO_BUILD)/make-demo.log 2>&1 || \
+	   { cat $(DEMO_BUILD)/make-demo.log; exit 1; }
+	@$(DEMO_BUILD)/bin/orvelxml demo
+
+test: build build-asan build-tsan build-win32
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 	cd $(TSAN_BUILD) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest --output-on-failure -j $(JOBS)
+	$(run-win32-tests)
 
 # The module, the factory library, the headers, the tool and the package files under PREFIX.
 install: build
@@ -44,4 +68,4 @@ format:
 	find engine component module platform include factory tools tests bench fuzz -name '*.h' -o -name '*.cpp' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) build-bench
+	rm -rf $(BUILD) $(DEMO_BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(WIN32_BUILD) build-bench

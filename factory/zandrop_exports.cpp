@@ -4,8 +4,9 @@
 #include <type_traits>
 
 #include "factory/component_factory.h"
+#include "platform/export_symbol.h"
 
-#define ZANDROP_EXPORT extern "C" __attribute__((visibility("default")))
+#define ZANDROP_EXPORT ORVEL_LIBRARY_EXPORT
 
 // The process's ComponentFactory for (361, any creator); null for every other id.
 ZANDROP_EXPORT orvel::IComponent* CreateComponent(std::uint32_t componentId, std::uint32_t /*creatorId*/) {

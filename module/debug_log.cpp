@@ -35,6 +35,9 @@ void FactoryLog(const char* format, ...) {
   va_end(args);
 }
 
-void AssertionFailed(const char* what) { DebugLog("Orvel[Assert]: %s\n", what != nullptr ? what : ""); }
+void AssertionFailed(const char* what) {
+  DebugLog("Orvel[Assert]: %s\n", what != nullptr ? what : "");
+  platform::BreakIntoDebugger();
+}
 
 }  // namespace orvel

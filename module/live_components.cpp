@@ -10,6 +10,7 @@
 #include "module/module_internal.h"
 #include "orvel/constants.h"
 #include "orvel/factory_library.h"
+#include "platform/module_entry.h"
 #include "platform/platform.h"
 
 namespace orvel {
@@ -60,22 +61,33 @@ void EndRemoval() {
   --g_removalsUnderWay;
 }
 
-// Process attach and detach of the module.
+// Process attach and detach of the module where the system has no entry
+// point that tells of them: the library's load and unload.
 class ModuleLifecycle {
  public:
   ModuleLifecycle() {
-    SaveModuleInstanceHandle(platform::ModuleBaseOf(reinterpret_cast<const void*>(&KeyOf)));
-    EnsureModuleLock();
+    if (!platform::kEntryPointNotifies) {
+      OnProcessAttach(platform::ModuleBaseOf(reinterpret_cast<const void*>(&KeyOf)));
+    }
   }
   ~ModuleLifecycle() {
-    if (!ModuleLockExists()) return;
-    ReportLeakedComponents();
-    DeleteModuleLock();
+    if (!platform::kEntryPointNotifies) OnProcessDetach();
   }
 };
 ModuleLifecycle g_moduleLifecycle;
 
 }  // namespace
+
+void OnProcessAttach(void* moduleInstance) {
+  SaveModuleInstanceHandle(moduleInstance);
+  EnsureModuleLock();
+}
+
+void OnProcessDetach() {
+  if (!ModuleLockExists()) return;
+  ReportLeakedComponents();
+  DeleteModuleLock();
+}
 
 LiveComponentMap::node_type ReserveLiveEntry() {
   LiveComponentMap scratch;

@@ -55,7 +55,8 @@ void DebugLog(const char* format, ...)
 #endif
     ;
 
-// Debugging aid for the component assertions: logs, never stops the process.
+// Debugging aid for the component assertions: logs, and stops in an attached
+// debugger where the platform has one (Windows); the flow goes on either way.
 void AssertionFailed(const char* what);
 
 }  // namespace orvel

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/file_stream.h"
 #include "platform/platform.h"
 
 namespace orvel {
@@ -38,29 +39,6 @@ int OpenForReading(const char* path) {
   }
   fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   return fd;
-}
-
-// The size by seeking to the end, then one read of that many bytes.
-int ReadOpenFile(std::FILE* f, std::size_t maxSize, std::string* bytes) {
-  if (fseeko(f, 0, SEEK_END) != 0) return errno;
-  const off_t end = ftello(f);
-  if (end < 0) return errno;
-  if (fseeko(f, 0, SEEK_SET) != 0) return errno;
-  if (static_cast<unsigned long long>(end) > maxSize) return EFBIG;
-  const std::size_t size = static_cast<std::size_t>(end);
-  std::string buffer;
-  try {
-    buffer.resize(size);
-  } catch (const std::exception&) {
-    return ENOMEM;
-  }
-  errno = 0;
-  if (size > 0 && std::fread(&buffer[0], size, 1, f) != 1) {
-    // A file that shrank since its size was taken ends without an error number.
-    return std::ferror(f) != 0 && errno != 0 ? errno : EIO;
-  }
-  bytes->swap(buffer);
-  return 0;
 }
 
 int WriteAll(int fd, const char* data, std::size_t size) {
@@ -143,7 +121,7 @@ int ReadWholeFile(const char* path, std::size_t maxSize, std::string* bytes) {
     close(fd);
     return error;
   }
-  const int error = ReadOpenFile(f, maxSize, bytes);
+  const int error = ReadOpenStream(f, maxSize, bytes);
   std::fclose(f);
   return error;
 }

@@ -24,6 +24,10 @@ void LeaveLock(RecursiveLock* lock);
 // Sends message whole to the debug sink. On POSIX: one write() appending it to
 // the file named by ORVEL_DEBUG_LOG; nothing when that variable is unset or empty.
 void WriteDebugMessage(const char* message);
+// Stops in the debugger when one is attached (DebugBreak on Windows); the
+// process goes on after it, and nothing happens without a debugger. POSIX
+// never stops.
+void BreakIntoDebugger();
 
 // ---- ini files -------------------------------------------------------------
 // Value of key in section of file, or defaultValue when the file, the section
@@ -77,6 +81,21 @@ int ReplaceFileContents(const char* path, const char* data, std::size_t size);
 // already is). false, out empty, when it does not fit or the folder is unknown.
 bool AbsolutePath(const char* path, char* out, std::size_t capacity);
 
+// ---- process attach and detach ----------------------------------------------
+// True where the system tells a module of process attach and detach through
+// its entry point (DllMain, platform/dll_main_win32.cpp). Elsewhere the
+// library's load and unload stand for them.
+#if defined(_WIN32)
+constexpr bool kEntryPointNotifies = true;
+#else
+constexpr bool kEntryPointNotifies = false;
+#endif
+
+// ---- standard streams ------------------------------------------------------
+// Makes stdin, stdout and stderr carry bytes unchanged (the Windows C
+// runtime's text mode writes "\r\n" for every "\n"); nothing to do on POSIX.
+void UseBinaryStandardStreams();
+
 // ---- text and paths --------------------------------------------------------
 // Compares at most n bytes without ASCII letter case (<0, 0, >0).
 int CompareNoCase(const char* a, const char* b, std::size_t n);
@@ -85,6 +104,13 @@ int CompareNoCase(const char* a, const char* b, std::size_t n);
 constexpr char kPathSeparator = '\\';
 #else
 constexpr char kPathSeparator = '/';
+#endif
+// Every character the system itself takes as a separator (Windows takes '/'
+// too): where a program of ours, not the module's path rules, splits a path.
+#if defined(_WIN32)
+constexpr const char* kPathSeparators = "\\/";
+#else
+constexpr const char* kPathSeparators = "/";
 #endif
 // false for an absolute path, true otherwise (also for null).
 bool IsRelativePath(const char* path);

@@ -76,6 +76,10 @@ void WriteDebugMessage(const char* message) {
   close(fd);
 }
 
+void BreakIntoDebugger() {}
+
+void UseBinaryStandardStreams() {}
+
 // ---- modules ---------------------------------------------------------------------
 
 ModuleHandle LoadModule(const char* path) {

@@ -52,8 +52,20 @@ bool ReadWholeFile(const char* path, std::string& text) {
   return ok;
 }
 
+// The last ']' in [begin, end), or null. A section name runs up to it, as in
+// the Windows reader ("[a]b]" names "a]b").
+const char* LastCloseBracket(const char* begin, const char* end) {
+  while (end > begin) {
+    if (*--end == ']') return end;
+  }
+  return nullptr;
+}
+
 // Finds key in section; on success [valueBegin, valueEnd) is the trimmed value
 // with matching quotes removed. Only the first section of that name is searched.
+// As in the Windows reader, a value ends at a NUL byte (after the line's
+// blanks are trimmed, before its quotes are), and a '[' line without ']' is no
+// section header: the section before it goes on.
 bool FindValue(const std::string& text, const char* section, const char* key, const char*& valueBegin,
                const char*& valueEnd) {
   const char* p = text.data();
@@ -70,10 +82,11 @@ bool FindValue(const std::string& text, const char* section, const char* key, co
     TrimRange(b, e);
     if (b == e || *b == ';') continue;
     if (*b == '[') {
+      const char* close = LastCloseBracket(b, e);
+      if (close == nullptr) continue;
       if (sectionSeen) return false;
-      const char* close = static_cast<const char*>(std::memchr(b, ']', static_cast<std::size_t>(e - b)));
       const char* nameBegin = b + 1;
-      const char* nameEnd = close != nullptr ? close : e;
+      const char* nameEnd = close;
       TrimRange(nameBegin, nameEnd);
       inSection = NameEquals(nameBegin, nameEnd, section);
       sectionSeen = inSection;
@@ -89,6 +102,9 @@ bool FindValue(const std::string& text, const char* section, const char* key, co
     valueBegin = equals + 1;
     valueEnd = e;
     TrimRange(valueBegin, valueEnd);
+    const char* nul = static_cast<const char*>(
+        std::memchr(valueBegin, '\0', static_cast<std::size_t>(valueEnd - valueBegin)));
+    if (nul != nullptr) valueEnd = nul;
     if (valueEnd - valueBegin >= 2 && (*valueBegin == '"' || *valueBegin == '\'') &&
         valueEnd[-1] == *valueBegin) {
       ++valueBegin;

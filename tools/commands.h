@@ -1,21 +1,39 @@
-// The orvelxml subcommands. Each takes the words after its name and returns
-// the process exit code (tools/tool_support.h).
+// The orvelxml subcommands. Each installs itself on the command-line parser
+// and, once chosen, runs with its parsed options and returns the process exit
+// code (tools/tool_support.h).
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "tools/tool_support.h"
 
+namespace CLI {
+class App;
+}
+
 namespace orvelxml {
 
 using Args = std::vector<std::string>;
 
-int RunDemoCommand(const Args& args, const ToolOptions& options);
-int RunCheckCommand(const Args& args, const ToolOptions& options);
-int RunFormatCommand(const Args& args, const ToolOptions& options);
-int RunScriptCommand(const Args& args, const ToolOptions& options);
-int RunPackCommand(const Args& args, const ToolOptions& options);
-int RunUnpackCommand(const Args& args, const ToolOptions& options);
+// What the parse of one command line leaves behind: the options every command
+// shares and the chosen command, bound to its own options.
+struct CommandLine {
+  ToolOptions options;
+  std::function<int()> run;
+};
+
+// A subcommand of app named name whose --help prints help exactly, and whose
+// parse, when it is chosen, sets line.run to call run.
+CLI::App* AddCommand(CLI::App& app, const char* name, const char* description, const char* help,
+                     CommandLine& line, std::function<int()> run);
+
+void InstallDemoCommand(CLI::App& app, CommandLine& line);
+void InstallCheckCommand(CLI::App& app, CommandLine& line);
+void InstallFormatCommand(CLI::App& app, CommandLine& line);
+void InstallScriptCommand(CLI::App& app, CommandLine& line);
+void InstallPackCommands(CLI::App& app, CommandLine& line);
+void InstallEditCommands(CLI::App& app, CommandLine& line);
 
 }  // namespace orvelxml

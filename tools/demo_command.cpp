@@ -1,9 +1,14 @@
-// orvelxml demo [FILE]: a guided run over examples/sample.xml that shows what a
-// host does with the component, through the interface only.
+// orvelxml demo [FILE]: a guided run over examples/sample.xml (or FILE) that
+// shows what a host does with the component, through the interface only.
+#include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
+#include <memory>
 
 #include "platform/platform.h"
 #include "tools/commands.h"
+#include "tools/document_input.h"
 
 namespace orvelxml {
 
@@ -14,9 +19,12 @@ using orvel::IXmlComponent;
 const char kDemoHelp[] =
     "usage: orvelxml demo [FILE]\n"
     "A guided run on FILE (default: the bundled examples/sample.xml; an \".xmlz\"\n"
-    "FILE is decoded by the module's load): parsing,\n"
+    "FILE is decoded by the module's load; - reads standard input): parsing,\n"
     "validity, walking elements and nodes, reading names, attributes and\n"
-    "contents, marks, a few edits, re-indentation, and the document text handed back.\n";
+    "contents, marks, a few edits, re-indentation, and the document text handed back.\n"
+    "The edits stay in memory; FILE is never written.\n"
+    "Exit 0; 1 when FILE is not well formed (its errors are shown instead); 2 when\n"
+    "it cannot be read.\n";
 
 // Where the bundled sample lives relative to the tool: build/bin/../../examples
 // in a build tree, the documentation folder when installed, ../examples or
@@ -26,7 +34,7 @@ std::string FindSample() {
   char exe[4096];
   if (orvel::platform::ExecutablePath(exe, sizeof exe)) {
     std::string dir(exe);
-    dir = dir.substr(0, dir.find_last_of(orvel::platform::kPathSeparator) + 1);
+    dir = dir.substr(0, dir.find_last_of(orvel::platform::kPathSeparators) + 1);
     candidates.push_back(dir + "../../examples/sample.xml");
     candidates.push_back(dir + "../examples/sample.xml");
 #if defined(ORVELXML_SAMPLE_FROM_BINDIR)
@@ -38,7 +46,8 @@ std::string FindSample() {
   candidates.push_back(ORVEL_SOURCE_DIR "/examples/sample.xml");
 #endif
   for (const std::string& path : candidates)
-    if (orvel::platform::AccessPath(path.c_str(), 4) == 0) return path;
+    if (orvel::platform::AccessPath(path.c_str(), 4) == 0)
+      return std::filesystem::path(path).lexically_normal().string();
   return std::string();
 }
 
@@ -67,30 +76,84 @@ const char* NodeTypeName(int type) {
   }
 }
 
+// Text for the terminal: control bytes other than tab and line breaks as \xHH.
+std::string Printable(const std::string& text) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (const char ch : text) {
+    const unsigned char c = static_cast<unsigned char>(ch);
+    if (c >= 0x20 || c == '\t' || c == '\n' || c == '\r') {
+      out.push_back(ch);
+    } else {
+      out += "\\x";
+      out.push_back(kHex[c >> 4]);
+      out.push_back(kHex[c & 15]);
+    }
+  }
+  return out;
+}
+
+// At most maxLines lines of text, and how many were left out.
+std::string FirstLines(const std::string& text, int maxLines) {
+  std::size_t at = 0;
+  for (int n = 0; n < maxLines; ++n) {
+    at = text.find('\n', at);
+    if (at == std::string::npos) return text;
+    ++at;
+  }
+  if (at >= text.size()) return text;
+  long rest = 1;
+  for (std::size_t i = at; i < text.size(); ++i) rest += text[i] == '\n' ? 1 : 0;
+  return text.substr(0, at) + "... (" + std::to_string(rest) + " more lines)";
+}
+
+// The demo's narration reads names and values from the document itself, so it
+// holds for any well-formed file, not only the bundled sample.
 class Guide {
  public:
   explicit Guide(IXmlComponent* xml) : x_(xml) {}
 
-  void Section(const char* title) { std::printf("\n== %s\n", title); }
+  void Section(const std::string& title) { std::printf("\n== %s\n", title.c_str()); }
   std::string Read(int (IXmlComponent::*read)(char*, int)) {
-    return FetchText([&](char* b, int n) { return (x_->*read)(b, n); });
+    return Printable(FetchText([&](char* b, int n) { return (x_->*read)(b, n); }));
   }
-  std::string Attribute(const char* name) {
-    return FetchText([&](char* b, int n) { return x_->ReadAttribute(name, b, n); });
+  std::string Attribute(const std::string& name) {
+    return Printable(FetchText([&](char* b, int n) { return x_->ReadAttribute(name.c_str(), b, n); }));
   }
   std::string AttributeName(int index) {
     return FetchText([&](char* b, int n) { return x_->ReadAttributeName(index, b, n); });
   }
   std::string Markup() {
-    return FetchText([&](char* b, int n) {
+    return Printable(FetchText([&](char* b, int n) {
       x_->ReadElementMarkup(b, n);
       return 1;
-    });
+    }));
+  }
+  // The main element as <name a="v" ...>.
+  std::string StartTag() {
+    std::string tag = "<" + Read(&IXmlComponent::ReadNodeName);
+    for (int i = 0;; ++i) {
+      const std::string name = AttributeName(i);
+      if (name.empty()) break;
+      tag += " " + Printable(name) + "=\"" + Attribute(name) + "\"";
+    }
+    return tag + ">";
+  }
+  // Main on the root's nth child element (1-based), or on the last one when
+  // there are fewer; false when the root has none.
+  bool ToRootChild(int n) {
+    x_->RewindDocument();
+    x_->SeekSiblingElement(nullptr);
+    x_->EnterElement();
+    bool found = false;
+    for (int i = 0; i < n && x_->SeekSiblingElement(nullptr); ++i) found = true;
+    if (found && x_->CurrentNodeType() != orvel::NodeElement) x_->SeekSiblingElement(nullptr);
+    return found;
   }
 
-  void ShowParse(const std::string& path, const std::string& text) {
+  void ShowParse(const std::string& path, std::size_t size) {
     Section("Parse");
-    std::printf("ParseText(%s, %zu bytes) -> %d\n", path.c_str(), text.size(), x_->ParseText(text.c_str()));
+    std::printf("ParseText(%s, %zu bytes) -> 1\n", path.c_str(), size);
     std::printf("IsDocumentValid() -> %d\n", x_->IsDocumentValid());
   }
 
@@ -98,30 +161,26 @@ class Guide {
     Section("Walk the elements: SeekSiblingElement, EnterElement, SeekChildElement");
     x_->RewindDocument();
     if (!x_->SeekSiblingElement(nullptr)) return;
-    std::printf("root <%s> owner=\"%s\"\n", Read(&IXmlComponent::ReadNodeName).c_str(),
-                Attribute("owner").c_str());
+    std::printf("root %s\n", StartTag().c_str());
     x_->EnterElement();
-    while (x_->SeekSiblingElement("book")) {
-      std::printf("  <book>");
-      for (int i = 0;; ++i) {
-        const std::string name = AttributeName(i);
-        if (name.empty()) break;
-        std::printf(" %s=\"%s\"", name.c_str(), Attribute(name.c_str()).c_str());
+    int shown = 0, more = 0;
+    while (x_->SeekSiblingElement(nullptr)) {
+      if (shown == kMaxShown) {
+        ++more;
+        continue;
       }
-      std::printf("\n");
+      ++shown;
+      std::printf("  %s\n", StartTag().c_str());
       while (x_->SeekChildElement(nullptr))
         std::printf("    %-8s %s\n", Read(&IXmlComponent::ReadChildTagName).c_str(),
                     Read(&IXmlComponent::ReadChildContent).c_str());
     }
+    if (more > 0) std::printf("  (%d more elements at this level)\n", more);
   }
 
   void ShowNodeWalk() {
-    Section("Walk every node inside the second book: SeekNode(0)");
-    x_->RewindDocument();
-    x_->SeekSiblingElement(nullptr);
-    x_->EnterElement();
-    x_->SeekSiblingElement("book");
-    x_->SeekSiblingElement("book");
+    if (!ToRootChild(2)) return;
+    Section("Walk every node inside " + StartTag() + ": SeekNode(0)");
     x_->EnterElement();
     for (int type; (type = x_->SeekNode(0)) != 0;) {
       if (type == orvel::NodeSpace) continue;
@@ -131,107 +190,125 @@ class Guide {
     std::printf("(white space nodes left out)\n");
   }
 
+  // The first CDATA section in document order: a walk over every level with
+  // SeekNode, EnterElement and LeaveElement.
   void ShowCData() {
-    Section("A CDATA section reads back verbatim");
     x_->RewindDocument();
-    x_->SeekSiblingElement(nullptr);
-    x_->EnterElement();
-    while (x_->SeekSiblingElement("book"))
-      if (x_->SeekChildElement("excerpt")) {
-        std::printf("excerpt: %s\n", Read(&IXmlComponent::ReadChildContent).c_str());
+    std::vector<std::string> path;
+    for (;;) {
+      const int type = x_->SeekNode(orvel::NodeElement | orvel::NodeCData);
+      if (type == orvel::NodeCData) {
+        Section("A CDATA section reads back verbatim");
+        std::printf("in %s: %s\n", Joined(path).c_str(), Read(&IXmlComponent::ReadContent).c_str());
         return;
       }
+      if (type == orvel::NodeElement) {
+        path.push_back(Read(&IXmlComponent::ReadNodeName));
+        x_->EnterElement();
+      } else if (x_->LeaveElement()) {
+        path.pop_back();
+      } else {
+        return;
+      }
+    }
   }
 
   void ShowMarks() {
+    if (!ToRootChild(2)) return;
     Section("Marks: MarkPosition, RewindDocument, ReturnToMark");
-    x_->RewindDocument();
-    x_->SeekSiblingElement(nullptr);
-    x_->EnterElement();
-    x_->SeekSiblingElement("book");
-    x_->SeekSiblingElement("book");
-    const std::string marked = Attribute("id");
-    std::printf("MarkPosition(\"second\") on book %s -> %d\n", marked.c_str(), x_->MarkPosition("second"));
+    const std::string marked = StartTag();
+    std::printf("MarkPosition(\"here\") on %s -> %d\n", marked.c_str(), x_->MarkPosition("here"));
     x_->RewindDocument();
     std::printf("RewindDocument(); CurrentNodeType() -> %d\n", x_->CurrentNodeType());
-    const int returned = x_->ReturnToMark("second");
-    std::printf("ReturnToMark(\"second\") -> %d, back on book %s\n", returned, Attribute("id").c_str());
-    std::printf("ReadElementMarkup:\n%s\n", Markup().c_str());
+    const int returned = x_->ReturnToMark("here");
+    std::printf("ReturnToMark(\"here\") -> %d, back on %s\n", returned, StartTag().c_str());
+    std::printf("ReadElementMarkup:\n%s\n", FirstLines(Markup(), kMaxLines).c_str());
   }
 
   void ShowTextRule() {
     Section("Text results: copied whole with their NUL, or not at all");
-    char small[4] = {'-', '-', '-', '\0'};
-    const int fits = x_->ReadAttribute("id", small, sizeof small);
-    std::printf("ReadAttribute(\"id\", buf, 4) -> %d, buf \"%s\" (\"b2\" fits)\n", fits, small);
-    char tiny[3] = {'-', '-', '\0'};
-    const int untouched = x_->ReadAttribute("id", tiny, 2);
-    std::printf("ReadAttribute(\"id\", buf, 2) -> %d, buf \"%s\" (too small: untouched)\n", untouched, tiny);
-    std::printf("ReadAttribute(\"id\", null, 8) -> %d\n", x_->ReadAttribute("id", nullptr, 8));
+    x_->RewindDocument();
+    x_->SeekSiblingElement(nullptr);
+    const std::string name = Read(&IXmlComponent::ReadNodeName);
+    const int fit = static_cast<int>(name.size()) + 1;
+    std::vector<char> buf(fit + 1, '-');
+    buf[fit] = '\0';
+    std::printf("ReadNodeName(buf, %d) -> %d, ", fit, x_->ReadNodeName(buf.data(), fit));
+    std::printf("buf \"%s\" (\"%s\" fits with its NUL)\n", buf.data(), name.c_str());
+    std::fill(buf.begin(), buf.end() - 1, '-');
+    std::printf("ReadNodeName(buf, %d) -> %d, ", fit - 1, x_->ReadNodeName(buf.data(), fit - 1));
+    std::printf("buf \"%s\" (one byte short: untouched)\n", buf.data());
+    std::printf("ReadNodeName(null, 8) -> %d\n", x_->ReadNodeName(nullptr, 8));
   }
 
   void ShowEdits() {
+    if (!ToRootChild(1)) return;
     Section("Edits: each one splices the text at one place and shifts the records behind it");
-    x_->RewindDocument();
-    x_->SeekSiblingElement(nullptr);
-    x_->EnterElement();
-    if (!x_->SeekSiblingElement("book")) return;
-    const std::string id = Attribute("id");
-    const int lent = x_->WriteAttribute("lent", "yes");
-    std::printf("on book %s: WriteAttribute(\"lent\", \"yes\") -> %d\n", id.c_str(), lent);
-    if (x_->SeekChildElement("copies")) {
+    const std::string name = Read(&IXmlComponent::ReadNodeName);
+    const int seen = x_->WriteAttribute("seen", "yes");
+    std::printf("on the first <%s>: WriteAttribute(\"seen\", \"yes\") -> %d\n", name.c_str(), seen);
+    if (x_->SeekChildElement(nullptr)) {
+      const std::string child = Read(&IXmlComponent::ReadChildTagName);
       const int written = x_->WriteChildContentNumber(2);
-      std::printf("  WriteChildContentNumber(2) -> %d, copies now %s\n", written,
-                  Read(&IXmlComponent::ReadChildContent).c_str());
+      std::printf("  on its first child <%s>: WriteChildContentNumber(2) -> %d, content now %s\n",
+                  child.c_str(), written, Read(&IXmlComponent::ReadChildContent).c_str());
     }
-    const int added = x_->AppendElement("book", nullptr, 0);
-    const int named = x_->WriteAttribute("id", "b4");
-    std::printf("AppendElement(\"book\", null, 0) -> %d, then WriteAttribute(\"id\", \"b4\") -> %d\n", added,
-                named);
-    const int child = x_->AppendChildElement("title", "Tom & Jerry <2>", 0);
-    std::printf("  AppendChildElement(\"title\", \"Tom & Jerry <2>\", 0) -> %d\n", child);
-    std::printf("ReadElementMarkup of the new book:\n%s\n", Markup().c_str());
+    const int added = x_->AppendElement(name.c_str(), nullptr, 0);
+    const int named = x_->WriteAttribute("id", "new");
+    std::printf("AppendElement(\"%s\", null, 0) -> %d, then WriteAttribute(\"id\", \"new\") -> %d\n",
+                name.c_str(), added, named);
+    const int child = x_->AppendChildElement("note", "Tom & Jerry <2>", 0);
+    std::printf("  AppendChildElement(\"note\", \"Tom & Jerry <2>\", 0) -> %d\n", child);
+    std::printf("ReadElementMarkup of the new <%s>:\n%s\n", name.c_str(), Markup().c_str());
     std::printf("IsDocumentValid() -> %d\n", x_->IsDocumentValid());
   }
 
   void ShowReindent() {
     Section("ReindentDocument (tabs before tags become the depth; comments stay), then ReadDocumentText");
     x_->ReindentDocument();
-    std::printf("%s\n", FetchDocumentText(x_).c_str());
+    std::printf("%s\n", FirstLines(Printable(FetchDocumentText(x_)), kMaxLines).c_str());
     std::printf("IsDocumentValid() -> %d\n", x_->IsDocumentValid());
   }
 
  private:
+  static constexpr int kMaxShown = 8;   // elements listed a level
+  static constexpr int kMaxLines = 40;  // lines of markup shown
+
+  static std::string Joined(const std::vector<std::string>& names) {
+    std::string path;
+    for (const std::string& n : names) path += (path.empty() ? "" : "/") + n;
+    return path.empty() ? "the document" : path;
+  }
+
   IXmlComponent* x_;
 };
 
-}  // namespace
-
-int RunDemoCommand(const Args& args, const ToolOptions& options) {
-  int code = ExitOk;
-  if (AnsweredHelp(args, kDemoHelp, &code)) return code;
-  if (args.size() > 1) {
+int RunDemo(const Args& files, const ToolOptions& options) {
+  if (files.size() > 1) {
     std::fputs(kDemoHelp, stderr);
     return ExitUsage;
   }
-  const std::string path = args.empty() ? FindSample() : args[0];
+  const std::string path = files.empty() ? FindSample() : files[0];
   if (path.empty()) {
     std::fputs("orvelxml: cannot find examples/sample.xml; pass a file: orvelxml demo FILE\n", stderr);
     return ExitUsage;
   }
   ModuleHost host;
   if (!OpenModule(host, options)) return ExitUsage;
-  std::string text, error;
-  if (!ReadDocumentFile(host, path, &text, &error)) {
-    std::fprintf(stderr, "orvelxml: %s\n", error.c_str());
-    return ExitUsage;
-  }
+  std::string text;
+  if (!ReadUsableDocument(host, path, &text)) return ExitUsage;
   {
     ComponentSession xml(host);
     if (!HasComponent(xml)) return ExitUsage;
+    // The walk below is written for a well-formed document: show why not instead.
+    if (!ParseOrReport(xml.get(), path, text)) {
+      std::fprintf(stderr, "orvelxml: %s is not well formed; check it with: orvelxml check %s\n",
+                   path.c_str(), path.c_str());
+      return ExitNotWellFormed;
+    }
     std::printf("orvelxml demo: component %u from the module, on %s\n", xml->GetComponentID(), path.c_str());
     Guide guide(xml.get());
-    guide.ShowParse(path, text);
+    guide.ShowParse(path, text.size());
     guide.ShowElementWalk();
     guide.ShowNodeWalk();
     guide.ShowCData();
@@ -242,6 +319,15 @@ int RunDemoCommand(const Args& args, const ToolOptions& options) {
   }
   std::printf("\nComponent released; module unloads: %s\n", host.Unload() ? "yes" : "no");
   return ExitOk;
+}
+
+}  // namespace
+
+void InstallDemoCommand(CLI::App& app, CommandLine& line) {
+  auto files = std::make_shared<Args>();
+  AddCommand(app, "demo", "guided run", kDemoHelp, line, [files, &line] {
+    return RunDemo(*files, line.options);
+  })->add_option("FILE", *files);
 }
 
 }  // namespace orvelxml

@@ -1,17 +1,22 @@
-// The first error of a document as the parser records it. The interface does
-// not hand the status text out, so `check` parses a second time with the engine.
+// What the parser recorded about a document that is not well formed. The
+// interface hands out neither the status text nor the element table, so
+// `check` parses a second time with the engine.
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace orvelxml {
 
-struct FirstError {
-  std::string status;  // the status text ("" when the document is well formed)
-  long offset;         // byte offset the error points at (0 when the message names none)
+struct Diagnostic {
+  long offset;  // byte offset the message is about: the '<' of a tag where it names one
+  std::string message;
 };
 
-// Parses text (up to its first NUL, as the component does) and reports the first error.
-FirstError FindFirstError(const std::string& text);
+// Nothing for a well-formed text (up to its first NUL, as the component reads
+// it). Otherwise, when elements were not ended, the innermost of them
+// ("element 'a' opened at 2:1 is not closed"), then the status text exactly as
+// the parser wrote it, placed where it points.
+std::vector<Diagnostic> FindFirstErrors(const std::string& text);
 
 }  // namespace orvelxml

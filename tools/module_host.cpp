@@ -11,7 +11,7 @@ namespace platform = orvel::platform;
 namespace {
 
 std::string FolderOf(const std::string& path) {
-  const std::size_t cut = path.find_last_of(platform::kPathSeparator);
+  const std::size_t cut = path.find_last_of(platform::kPathSeparators);
   return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
 }
 
@@ -46,7 +46,8 @@ bool ModuleHost::Load(const std::string& path, std::string* error) {
     *error = "cannot load module " + path;
     return false;
   }
-  createComponent_ = reinterpret_cast<orvel::CreateComponentFn>(platform::FindSymbol(module_, "CreateComponent"));
+  createComponent_ =
+      reinterpret_cast<orvel::CreateComponentFn>(platform::FindSymbol(module_, "CreateComponent"));
   canUnloadNow_ =
       reinterpret_cast<orvel::OrvelDllCanUnloadNowFn>(platform::FindSymbol(module_, "OrvelDllCanUnloadNow"));
   if (createComponent_ == nullptr || canUnloadNow_ == nullptr) {

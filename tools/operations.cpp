@@ -50,7 +50,8 @@ const char* ArgReader::Text() {
 int ArgReader::Integer() {
   const ScriptValue* v = Next("an integer");
   if (v->kind != ScriptValue::Integer) throw ScriptError("expected an integer, got " + v->text);
-  if (v->number < INT_MIN || v->number > UINT_MAX) throw ScriptError("integer out of 32-bit range: " + v->text);
+  if (v->number < INT_MIN || v->number > UINT_MAX)
+    throw ScriptError("integer out of 32-bit range: " + v->text);
   return static_cast<int>(static_cast<unsigned int>(v->number));
 }
 
@@ -163,45 +164,79 @@ std::string Call(Xml* x, int (Xml::*m)(int, char*, int), ArgReader& a) {
   return WithText((x->*m)(v, b.data(), b.capacity()), b);
 }
 
-#define ORVELXML_OPERATION(name) \
-  Operation { #name, [](Xml* x, ArgReader& a) { return Call(x, &Xml::name, a); } }
+#define ORVELXML_OPERATION(name)                                         \
+  Operation {                                                            \
+#name, [](Xml * x, ArgReader & a) { return Call(x, &Xml::name, a); } \
+  }
 
 }  // namespace
 
 const std::vector<Operation>& AllOperations() {
   static const std::vector<Operation> table = {
-      ORVELXML_OPERATION(GetComponentID),          ORVELXML_OPERATION(ReservedQuery),
-      ORVELXML_OPERATION(Release),                 ORVELXML_OPERATION(GetAutoRelease),
-      ORVELXML_OPERATION(SetAutoRelease),          ORVELXML_OPERATION(LoadDocumentFile),
-      ORVELXML_OPERATION(ParseText),               ORVELXML_OPERATION(IsDocumentValid),
-      ORVELXML_OPERATION(SeekSiblingElement),      ORVELXML_OPERATION(SeekChildElement),
-      ORVELXML_OPERATION(EnterElement),            ORVELXML_OPERATION(LeaveElement),
-      ORVELXML_OPERATION(RewindChildren),          ORVELXML_OPERATION(RewindSiblings),
-      ORVELXML_OPERATION(RewindDocument),          ORVELXML_OPERATION(ReadNodeName),
-      ORVELXML_OPERATION(ReadChildTagName),        ORVELXML_OPERATION(ReadContent),
-      ORVELXML_OPERATION(ReadChildContent),        ORVELXML_OPERATION(ReadInnerMarkup),
-      ORVELXML_OPERATION(ReadAttribute),           ORVELXML_OPERATION(ReadChildAttribute),
-      ORVELXML_OPERATION(ReadAttributeName),       ORVELXML_OPERATION(SeekNode),
-      ORVELXML_OPERATION(CurrentNodeType),         ORVELXML_OPERATION(MarkPosition),
-      ORVELXML_OPERATION(ReturnToMark),            ORVELXML_OPERATION(GetDocumentFlags),
-      ORVELXML_OPERATION(SetDocumentFlags),        ORVELXML_OPERATION(SaveDocumentFile),
-      ORVELXML_OPERATION(ReadDocumentText),        ORVELXML_OPERATION(AppendElementNumber),
-      ORVELXML_OPERATION(AppendElement),           ORVELXML_OPERATION(InsertElementNumber),
-      ORVELXML_OPERATION(InsertElement),           ORVELXML_OPERATION(AppendChildElementNumber),
-      ORVELXML_OPERATION(AppendChildElement),      ORVELXML_OPERATION(InsertChildElementNumber),
-      ORVELXML_OPERATION(InsertChildElement),      ORVELXML_OPERATION(WriteAttributeNumber),
-      ORVELXML_OPERATION(WriteAttribute),          ORVELXML_OPERATION(WriteChildAttributeNumber),
-      ORVELXML_OPERATION(WriteChildAttribute),     ORVELXML_OPERATION(AppendMarkup),
-      ORVELXML_OPERATION(InsertMarkup),            ORVELXML_OPERATION(ReadElementMarkup),
-      ORVELXML_OPERATION(AppendChildMarkup),       ORVELXML_OPERATION(InsertChildMarkup),
-      ORVELXML_OPERATION(ReadChildElementMarkup),  ORVELXML_OPERATION(AppendNode),
-      ORVELXML_OPERATION(InsertNode),              ORVELXML_OPERATION(DeleteElement),
-      ORVELXML_OPERATION(DeleteChildElement),      ORVELXML_OPERATION(DeleteNode),
-      ORVELXML_OPERATION(PutAttributeNumber),      ORVELXML_OPERATION(PutAttribute),
-      ORVELXML_OPERATION(PutChildAttributeNumber), ORVELXML_OPERATION(PutChildAttribute),
-      ORVELXML_OPERATION(WriteContentNumber),      ORVELXML_OPERATION(WriteContent),
-      ORVELXML_OPERATION(WriteChildContentNumber), ORVELXML_OPERATION(WriteChildContent),
-      ORVELXML_OPERATION(ReplaceInnerMarkup),      ORVELXML_OPERATION(ReindentDocument),
+      ORVELXML_OPERATION(GetComponentID),
+      ORVELXML_OPERATION(ReservedQuery),
+      ORVELXML_OPERATION(Release),
+      ORVELXML_OPERATION(GetAutoRelease),
+      ORVELXML_OPERATION(SetAutoRelease),
+      ORVELXML_OPERATION(LoadDocumentFile),
+      ORVELXML_OPERATION(ParseText),
+      ORVELXML_OPERATION(IsDocumentValid),
+      ORVELXML_OPERATION(SeekSiblingElement),
+      ORVELXML_OPERATION(SeekChildElement),
+      ORVELXML_OPERATION(EnterElement),
+      ORVELXML_OPERATION(LeaveElement),
+      ORVELXML_OPERATION(RewindChildren),
+      ORVELXML_OPERATION(RewindSiblings),
+      ORVELXML_OPERATION(RewindDocument),
+      ORVELXML_OPERATION(ReadNodeName),
+      ORVELXML_OPERATION(ReadChildTagName),
+      ORVELXML_OPERATION(ReadContent),
+      ORVELXML_OPERATION(ReadChildContent),
+      ORVELXML_OPERATION(ReadInnerMarkup),
+      ORVELXML_OPERATION(ReadAttribute),
+      ORVELXML_OPERATION(ReadChildAttribute),
+      ORVELXML_OPERATION(ReadAttributeName),
+      ORVELXML_OPERATION(SeekNode),
+      ORVELXML_OPERATION(CurrentNodeType),
+      ORVELXML_OPERATION(MarkPosition),
+      ORVELXML_OPERATION(ReturnToMark),
+      ORVELXML_OPERATION(GetDocumentFlags),
+      ORVELXML_OPERATION(SetDocumentFlags),
+      ORVELXML_OPERATION(SaveDocumentFile),
+      ORVELXML_OPERATION(ReadDocumentText),
+      ORVELXML_OPERATION(AppendElementNumber),
+      ORVELXML_OPERATION(AppendElement),
+      ORVELXML_OPERATION(InsertElementNumber),
+      ORVELXML_OPERATION(InsertElement),
+      ORVELXML_OPERATION(AppendChildElementNumber),
+      ORVELXML_OPERATION(AppendChildElement),
+      ORVELXML_OPERATION(InsertChildElementNumber),
+      ORVELXML_OPERATION(InsertChildElement),
+      ORVELXML_OPERATION(WriteAttributeNumber),
+      ORVELXML_OPERATION(WriteAttribute),
+      ORVELXML_OPERATION(WriteChildAttributeNumber),
+      ORVELXML_OPERATION(WriteChildAttribute),
+      ORVELXML_OPERATION(AppendMarkup),
+      ORVELXML_OPERATION(InsertMarkup),
+      ORVELXML_OPERATION(ReadElementMarkup),
+      ORVELXML_OPERATION(AppendChildMarkup),
+      ORVELXML_OPERATION(InsertChildMarkup),
+      ORVELXML_OPERATION(ReadChildElementMarkup),
+      ORVELXML_OPERATION(AppendNode),
+      ORVELXML_OPERATION(InsertNode),
+      ORVELXML_OPERATION(DeleteElement),
+      ORVELXML_OPERATION(DeleteChildElement),
+      ORVELXML_OPERATION(DeleteNode),
+      ORVELXML_OPERATION(PutAttributeNumber),
+      ORVELXML_OPERATION(PutAttribute),
+      ORVELXML_OPERATION(PutChildAttributeNumber),
+      ORVELXML_OPERATION(PutChildAttribute),
+      ORVELXML_OPERATION(WriteContentNumber),
+      ORVELXML_OPERATION(WriteContent),
+      ORVELXML_OPERATION(WriteChildContentNumber),
+      ORVELXML_OPERATION(WriteChildContent),
+      ORVELXML_OPERATION(ReplaceInnerMarkup),
+      ORVELXML_OPERATION(ReindentDocument),
   };
   return table;
 }

@@ -1,78 +1,100 @@
 // orvelxml: a host of the OrvelXml module. It loads the module at run time and
 // works only through its exports and the component's slots.
+#include <CLI/CLI.hpp>
 #include <cstdio>
-#include <cstring>
 #include <exception>
 #include <new>
 
 #include "orvel/version.h"
+#include "platform/platform.h"
 #include "tools/commands.h"
 
 namespace {
 
 const char kUsage[] =
-    "usage: orvelxml [--module PATH] COMMAND [ARGS]\n"
+    "usage: orvelxml [--module PATH] [-q] COMMAND [ARGS]\n"
     "Commands:\n"
-    "  demo [FILE]          guided run on the bundled sample (or FILE)\n"
-    "  check FILE...        well formed or not; first error as FILE:LINE:COL\n"
-    "  format FILE [-o OUT] re-indent and print (or write OUT)\n"
-    "  run SCRIPT|-         call interface operations by name, one per line\n"
-    "  pack IN OUT          compress IN into OUT (gzip), a file the module loads\n"
-    "  unpack IN OUT        load IN with the module and write its text to OUT\n"
-    "Each command takes --help. --module PATH loads that module instead of the\n"
-    "one beside this executable. --version prints the package version.\n";
+    "  demo [FILE]                guided run on the bundled sample (or FILE)\n"
+    "  check [--strict] FILE...   well formed or not; first error as FILE:LINE:COL\n"
+    "  format FILE [-o OUT]       re-indent and print (or write OUT)\n"
+    "  get FILE PATH              print an element's text or an attribute's value\n"
+    "  set FILE PATH VALUE        set it, keeping every other byte of FILE\n"
+    "  add FILE PATH MARKUP       add MARKUP as the last child of PATH's element\n"
+    "  delete FILE PATH           remove PATH's element\n"
+    "  run SCRIPT|-               call interface operations by name, one per line\n"
+    "  pack IN OUT                compress IN into OUT (gzip), a file the module loads\n"
+    "  unpack IN OUT              load IN with the module and write its text to OUT\n"
+    "FILE may be - (standard input) for check and format. Each command takes --help;\n"
+    "-- ends the options. --module PATH loads that module instead of the one beside\n"
+    "this executable; -q leaves out what is not a result or an error; --version.\n";
 
-struct Command {
-  const char* name;
-  int (*run)(const orvelxml::Args&, const orvelxml::ToolOptions&);
-};
-
-const Command kCommands[] = {
-    {"demo", orvelxml::RunDemoCommand},
-    {"check", orvelxml::RunCheckCommand},
-    {"format", orvelxml::RunFormatCommand},
-    {"run", orvelxml::RunScriptCommand},
-    {"pack", orvelxml::RunPackCommand},
-    {"unpack", orvelxml::RunUnpackCommand},
-};
+// The innermost command the parse reached, for its help text.
+const CLI::App* ChosenCommand(const CLI::App& app) {
+  const CLI::App* at = &app;
+  while (!at->get_subcommands().empty()) at = at->get_subcommands().front();
+  return at;
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  orvelxml::ToolOptions options;
-  orvelxml::Args words;
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--module") == 0) {
-      if (i + 1 >= argc) {
-        std::fputs("orvelxml: --module needs a PATH\n", stderr);
-        return orvelxml::ExitUsage;
+  // Documents and scripts pass through byte for byte: no "\r\n" made of "\n".
+  orvel::platform::UseBinaryStandardStreams();
+  orvelxml::CommandLine line;
+  CLI::App app("a host of the OrvelXml module", "orvelxml");
+  app.formatter(std::make_shared<CLI::Formatter>());
+  app.fallthrough();  // --module and -q are taken after the command's name too
+  app.add_option("--module", line.options.modulePath);
+  app.add_flag("-q,--quiet", line.options.quiet);
+  bool version = false;
+  app.add_flag("--version", version);
+  orvelxml::InstallDemoCommand(app, line);
+  orvelxml::InstallCheckCommand(app, line);
+  orvelxml::InstallFormatCommand(app, line);
+  orvelxml::InstallEditCommands(app, line);
+  orvelxml::InstallScriptCommand(app, line);
+  orvelxml::InstallPackCommands(app, line);
+  orvelxml::AddCommand(app, "help", "this text", kUsage, line, [] {
+    std::fputs(kUsage, stdout);
+    return orvelxml::ExitOk;
+  });
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp&) {
+    const CLI::App* chosen = ChosenCommand(app);
+    std::fputs(chosen == &app ? kUsage : chosen->help().c_str(), stdout);
+    return orvelxml::ExitOk;
+  } catch (const CLI::ParseError& e) {
+    const CLI::App* chosen = ChosenCommand(app);
+    std::string why = e.what();
+    // Extras fall through to the top level, where the parser keeps them.
+    const std::vector<std::string> extra = app.remaining();
+    if (dynamic_cast<const CLI::ExtrasError*>(&e) != nullptr && !extra.empty()) {
+      if (extra[0].size() > 1 && extra[0][0] == '-') {
+        why = "unknown option '" + extra[0] + "' (a FILE whose name starts with - goes after --)";
+      } else {
+        why = (chosen == &app ? "unknown command '" : "unexpected argument '") + extra[0] + "'";
       }
-      options.modulePath = argv[++i];
-    } else {
-      words.emplace_back(argv[i]);
     }
+    std::fprintf(stderr, "orvelxml: %s\n%s", why.c_str(), chosen == &app ? kUsage : chosen->help().c_str());
+    return orvelxml::ExitUsage;
   }
-  if (!words.empty() && words[0] == "--version") {
+  if (version) {
     std::printf("orvelxml %s\n", ORVELXML_VERSION_STRING);
     return orvelxml::ExitOk;
   }
-  if (words.empty() || words[0] == "--help" || words[0] == "-h" || words[0] == "help") {
-    std::fputs(kUsage, words.empty() ? stderr : stdout);
-    return words.empty() ? orvelxml::ExitUsage : orvelxml::ExitOk;
+  if (!line.run) {
+    std::fputs(kUsage, stderr);
+    return orvelxml::ExitUsage;
   }
   // No exception may end the tool with an abort: a file or buffer too large for
   // memory is reported like any other failure.
   try {
-    for (const Command& command : kCommands) {
-      if (words[0] == command.name) return command.run(orvelxml::Args(words.begin() + 1, words.end()), options);
-    }
+    return line.run();
   } catch (const std::bad_alloc&) {
     std::fputs("orvelxml: out of memory\n", stderr);
-    return orvelxml::ExitUsage;
   } catch (const std::exception& e) {
     std::fprintf(stderr, "orvelxml: %s\n", e.what());
-    return orvelxml::ExitUsage;
   }
-  std::fprintf(stderr, "orvelxml: unknown command '%s'\n%s", words[0].c_str(), kUsage);
   return orvelxml::ExitUsage;
 }

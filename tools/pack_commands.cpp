@@ -1,14 +1,15 @@
 // orvelxml pack IN OUT and unpack IN OUT: compressed documents for users
 // without gzip at hand. pack writes gzip data; unpack goes through the
 // module's load, so it reads exactly what a host reads.
-#include <zlib.h>
-
+#include <CLI/CLI.hpp>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include "platform/platform.h"
 #include "tools/commands.h"
+#include "tools/gzip.h"
 
 namespace orvelxml {
 
@@ -27,51 +28,23 @@ const char kUnpackHelp[] =
     "Exit 0; 1 when the text is not well formed (written anyway); 2 on usage\n"
     "errors, when IN cannot be loaded or OUT cannot be written.\n";
 
-// in compressed as one gzip member; false when zlib refuses.
-bool Gzip(const std::string& in, std::string* out) {
-  z_stream z{};
-  if (deflateInit2(&z, Z_BEST_COMPRESSION, Z_DEFLATED, 15 + 16, 9, Z_DEFAULT_STRATEGY) != Z_OK) return false;
-  out->clear();
-  const char* next = in.data();
-  std::size_t left = in.size();
-  int status = Z_OK;
-  unsigned char chunk[65536];
-  do {
-    const uInt take = static_cast<uInt>(left < (1u << 30) ? left : (1u << 30));  // zlib counts in 32 bits
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(next));
-    z.avail_in = take;
-    const int flush = take == left ? Z_FINISH : Z_NO_FLUSH;
-    do {
-      z.next_out = chunk;
-      z.avail_out = sizeof chunk;
-      status = deflate(&z, flush);
-      out->append(reinterpret_cast<const char*>(chunk), sizeof chunk - z.avail_out);
-    } while (z.avail_out == 0);
-    next += take;
-    left -= take;
-  } while (left > 0);
-  deflateEnd(&z);
-  return status == Z_STREAM_END;
+// The two file operands of pack and unpack.
+struct TwoFiles {
+  Args files;
+};
+
+// Both operands given; else false after printing the usage.
+bool HasTwoFiles(const TwoFiles& operands, const char* help) {
+  if (operands.files.size() == 2) return true;
+  std::fputs(help, stderr);
+  return false;
 }
 
-// The two file operands of pack and unpack; false after printing the usage.
-bool TwoFiles(const Args& args, const char* help, std::string* in, std::string* out) {
-  if (args.size() != 2) {
-    std::fputs(help, stderr);
-    return false;
-  }
-  *in = args[0];
-  *out = args[1];
-  return true;
-}
-
-}  // namespace
-
-int RunPackCommand(const Args& args, const ToolOptions& /*options*/) {
-  int code = ExitOk;
-  if (AnsweredHelp(args, kPackHelp, &code)) return code;
-  std::string in, out, bytes, packed, error;
-  if (!TwoFiles(args, kPackHelp, &in, &out)) return ExitUsage;
+int RunPack(const TwoFiles& operands) {
+  if (!HasTwoFiles(operands, kPackHelp)) return ExitUsage;
+  const std::string& in = operands.files[0];
+  const std::string& out = operands.files[1];
+  std::string bytes, packed, error;
   if (!ReadWholeFile(in, &bytes, &error) || !Gzip(bytes, &packed) || !WriteWholeFile(out, packed, &error)) {
     std::fprintf(stderr, "orvelxml: %s\n", error.empty() ? "compression failed" : error.c_str());
     return ExitUsage;
@@ -79,11 +52,11 @@ int RunPackCommand(const Args& args, const ToolOptions& /*options*/) {
   return ExitOk;
 }
 
-int RunUnpackCommand(const Args& args, const ToolOptions& options) {
-  int code = ExitOk;
-  if (AnsweredHelp(args, kUnpackHelp, &code)) return code;
-  std::string in, out, error;
-  if (!TwoFiles(args, kUnpackHelp, &in, &out)) return ExitUsage;
+int RunUnpack(const TwoFiles& operands, const ToolOptions& options) {
+  if (!HasTwoFiles(operands, kUnpackHelp)) return ExitUsage;
+  const std::string& in = operands.files[0];
+  const std::string& out = operands.files[1];
+  std::string error;
   char absolute[260];
   if (!orvel::platform::AbsolutePath(in.c_str(), absolute, sizeof absolute)) {
     std::fprintf(stderr, "orvelxml: %s: %s\n", in.c_str(), std::strerror(ENAMETOOLONG));
@@ -108,8 +81,22 @@ int RunUnpackCommand(const Args& args, const ToolOptions& options) {
     std::fprintf(stderr, "orvelxml: %s\n", error.c_str());
     return ExitUsage;
   }
-  if (!wellFormed) std::fprintf(stderr, "orvelxml: %s is not well formed (unpacked anyway)\n", in.c_str());
+  if (!wellFormed && !options.quiet)
+    std::fprintf(stderr, "orvelxml: %s is not well formed (unpacked anyway)\n", in.c_str());
   return wellFormed ? ExitOk : ExitNotWellFormed;
+}
+
+}  // namespace
+
+void InstallPackCommands(CLI::App& app, CommandLine& line) {
+  auto pack = std::make_shared<TwoFiles>();
+  AddCommand(app, "pack", "compress", kPackHelp, line, [pack] {
+    return RunPack(*pack);
+  })->add_option("FILES", pack->files);
+  auto unpack = std::make_shared<TwoFiles>();
+  AddCommand(app, "unpack", "load and write the text", kUnpackHelp, line, [unpack, &line] {
+    return RunUnpack(*unpack, line.options);
+  })->add_option("FILES", unpack->files);
 }
 
 }  // namespace orvelxml

@@ -1,8 +1,10 @@
 // orvelxml run SCRIPT: calls interface operations by name, one per line, and
 // prints each call with its result in one stable form.
+#include <CLI/CLI.hpp>
 #include <cstdio>
-#include <iostream>
 #include <fstream>
+#include <iostream>
+#include <memory>
 #include <new>
 
 #include "tools/commands.h"
@@ -73,27 +75,33 @@ int RunLines(std::istream& in, const std::string& name, ModuleHost& host) {
   return ExitOk;
 }
 
-}  // namespace
-
-int RunScriptCommand(const Args& args, const ToolOptions& options) {
-  int code = ExitOk;
-  if (AnsweredHelp(args, kRunHelp, &code)) return code;
-  if (args.size() != 1) {
+int RunScript(const Args& scripts, const ToolOptions& options) {
+  if (scripts.size() != 1) {
     std::fputs(kRunHelp, stderr);
     return ExitUsage;
   }
+  const std::string& script = scripts[0];
   std::ifstream file;
-  if (args[0] != "-") {
-    file.open(args[0], std::ios::binary);
+  if (script != "-") {
+    file.open(script, std::ios::binary);
     if (!file) {
-      std::fprintf(stderr, "orvelxml: cannot open script %s\n", args[0].c_str());
+      std::fprintf(stderr, "orvelxml: cannot open script %s\n", script.c_str());
       return ExitUsage;
     }
   }
   ModuleHost host;
   if (!OpenModule(host, options)) return ExitUsage;
   std::fflush(stdout);
-  return args[0] == "-" ? RunLines(std::cin, "<stdin>", host) : RunLines(file, args[0], host);
+  return script == "-" ? RunLines(std::cin, kStandardInputName, host) : RunLines(file, script, host);
+}
+
+}  // namespace
+
+void InstallScriptCommand(CLI::App& app, CommandLine& line) {
+  auto scripts = std::make_shared<Args>();
+  AddCommand(app, "run", "call operations by name", kRunHelp, line, [scripts, &line] {
+    return RunScript(*scripts, line.options);
+  })->add_option("SCRIPT", *scripts);
 }
 
 }  // namespace orvelxml

@@ -26,10 +26,20 @@ bool ReadQuoted(const std::string& line, std::size_t* i, std::string* out, std::
     if (p >= line.size()) break;
     const char e = line[p++];
     switch (e) {
-      case 'n': out->push_back('\n'); break;
-      case 't': out->push_back('\t'); break;
-      case 'r': out->push_back('\r'); break;
-      case '\\': case '"': case '\'': out->push_back(e); break;
+      case 'n':
+        out->push_back('\n');
+        break;
+      case 't':
+        out->push_back('\t');
+        break;
+      case 'r':
+        out->push_back('\r');
+        break;
+      case '\\':
+      case '"':
+      case '\'':
+        out->push_back(e);
+        break;
       case 'x': {
         const int hi = p < line.size() ? HexDigit(line[p]) : -1;
         const int lo = p + 1 < line.size() ? HexDigit(line[p + 1]) : -1;
@@ -44,7 +54,8 @@ bool ReadQuoted(const std::string& line, std::size_t* i, std::string* out, std::
       default:
         if (e >= '0' && e <= '7') {
           int v = e - '0';
-          for (int k = 0; k < 2 && p < line.size() && line[p] >= '0' && line[p] <= '7'; ++k) v = v * 8 + (line[p++] - '0');
+          for (int k = 0; k < 2 && p < line.size() && line[p] >= '0' && line[p] <= '7'; ++k)
+            v = v * 8 + (line[p++] - '0');
           if (v > 255) {
             *error = "octal escape above \\377";
             return false;
@@ -69,7 +80,8 @@ bool ParseInteger(const std::string& word, long long* value) {
   char* end = nullptr;
   // Decimal, or hexadecimal after 0x; a leading 0 does not mean octal.
   const std::size_t sign = (word[0] == '-' || word[0] == '+') ? 1 : 0;
-  const bool hex = word.size() > sign + 2 && word[sign] == '0' && (word[sign + 1] == 'x' || word[sign + 1] == 'X');
+  const bool hex =
+      word.size() > sign + 2 && word[sign] == '0' && (word[sign + 1] == 'x' || word[sign + 1] == 'X');
   const long long v = std::strtoll(word.c_str(), &end, hex ? 16 : 10);
   if (errno != 0 || end == word.c_str() || *end != '\0') return false;
   *value = v;
@@ -123,11 +135,21 @@ std::string Quote(const std::string& bytes) {
   for (const char ch : bytes) {
     const unsigned char c = static_cast<unsigned char>(ch);
     switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
       default:
         if (c >= 0x20 && c < 0x7F) {
           out.push_back(ch);

@@ -9,7 +9,7 @@ namespace orvelxml {
 
 struct ScriptValue {
   enum Kind { Word, String, Integer, Null } kind = Word;
-  std::string text;   // Word: the word; String: the unescaped bytes
+  std::string text;      // Word: the word; String: the unescaped bytes
   long long number = 0;  // Integer
 };
 

@@ -18,20 +18,42 @@ bool OpenModule(ModuleHost& host, const ToolOptions& options) {
 }
 
 bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* error) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) {
-    *error = path + ": " + std::strerror(errno);
-    return false;
+  const int failure = orvel::platform::ReadWholeFile(path.c_str(), kMaxDocumentBytes, bytes);
+  if (failure == EFBIG) {
+    *error = path + ": longer than the " + std::to_string(kMaxDocumentBytes) + " bytes the module can hold";
+  } else if (failure != 0) {
+    *error = path + ": " + std::strerror(failure);
   }
+  return failure == 0;
+}
+
+namespace {
+
+bool ReadStandardInput(std::string* bytes, std::string* error) {
   bytes->clear();
   char chunk[65536];
   std::size_t n;
-  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes->append(chunk, n);
-  const bool failed = std::ferror(f) != 0;
-  std::fclose(f);
-  if (failed) *error = path + ": read error";
-  return !failed;
+  while ((n = std::fread(chunk, 1, sizeof chunk, stdin)) > 0) {
+    bytes->append(chunk, n);
+    if (bytes->size() > kMaxDocumentBytes) {
+      *error = std::string(kStandardInputName) + ": longer than the " + std::to_string(kMaxDocumentBytes) +
+               " bytes the module can hold";
+      return false;
+    }
+  }
+  if (std::ferror(stdin) == 0) return true;
+  *error = std::string(kStandardInputName) + ": read error";
+  return false;
 }
+
+}  // namespace
+
+bool ReadInputDocument(ModuleHost& host, const std::string& path, std::string* text, std::string* error) {
+  if (path == "-") return ReadStandardInput(text, error);
+  return ReadDocumentFile(host, path, text, error);
+}
+
+std::string DisplayName(const std::string& path) { return path == "-" ? kStandardInputName : path; }
 
 bool WriteWholeFile(const std::string& path, const std::string& bytes, std::string* error) {
   const int failure = orvel::platform::ReplaceFileContents(path.c_str(), bytes.data(), bytes.size());
@@ -72,10 +94,11 @@ LineColumn LineColumnAt(const std::string& text, long offset) {
   const std::size_t end = offset < 0 ? 0 : std::min(static_cast<std::size_t>(offset), text.size());
   LineColumn at{1, 1};
   for (std::size_t i = 0; i < end; ++i) {
-    if (text[i] == '\n') {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c == '\n') {
       ++at.line;
       at.column = 1;
-    } else {
+    } else if ((c & 0xC0) != 0x80) {  // a UTF-8 continuation byte adds no column
       ++at.column;
     }
   }
@@ -85,6 +108,27 @@ LineColumn LineColumnAt(const std::string& text, long offset) {
 long FirstNulByte(const std::string& bytes) {
   const void* nul = std::memchr(bytes.data(), 0, bytes.size());
   return nul == nullptr ? -1 : static_cast<const char*>(nul) - bytes.data();
+}
+
+Refusal RefuseUnreadable(const std::string& bytes) {
+  const auto starts = [&bytes](const char* prefix, std::size_t n) {
+    return bytes.compare(0, n, prefix, n) == 0;
+  };
+  // With or without a byte-order mark, '<' as a 16-bit unit is the usual start.
+  if (starts("\xFF\xFE", 2) || starts("\xFE\xFF", 2) || starts("<\0", 2) || starts("\0<", 2)) {
+    return {0,
+            "the document is UTF-16, which is not read; convert it to UTF-8 first, for example with "
+            "iconv -f UTF-16 -t UTF-8"};
+  }
+  const long nul = FirstNulByte(bytes);
+  if (nul >= 0) return {nul, "NUL byte at offset " + std::to_string(nul)};
+  return {};
+}
+
+void PrintAt(std::FILE* stream, const std::string& name, const std::string& text, long offset,
+             const std::string& message) {
+  const LineColumn lc = LineColumnAt(text, offset);
+  std::fprintf(stream, "%s:%d:%d: %s\n", name.c_str(), lc.line, lc.column, message.c_str());
 }
 
 std::string FetchDocumentText(orvel::IXmlComponent* xml) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <stdexcept>
 #include <string>
@@ -14,11 +15,15 @@
 namespace orvelxml {
 
 // Exit codes of every subcommand.
-enum : int { ExitOk = 0, ExitNotWellFormed = 1, ExitUsage = 2 };
+enum : int { ExitOk = 0, ExitNotWellFormed = 1, ExitUsage = 2, ExitNotFound = 3 };
 
 struct ToolOptions {
   std::string modulePath;  // --module PATH, else next to the executable
+  bool quiet = false;      // -q: only results and errors
 };
+
+// The name standard input goes by in messages; "-" on the command line.
+constexpr char kStandardInputName[] = "<stdin>";
 
 // Loads the module named by options; prints the reason and returns false when it cannot.
 bool OpenModule(ModuleHost& host, const ToolOptions& options);
@@ -37,7 +42,15 @@ bool IsCompressedName(const std::string& path);
 // a message in *error when there is no text.
 bool ReadDocumentFile(ModuleHost& host, const std::string& path, std::string* text, std::string* error);
 
-// 1-based line and byte column of offset in text (offsets past the end count as the end).
+// The text of the document named on the command line: standard input for "-",
+// else as ReadDocumentFile reads it. A text the module could not hold (its
+// offsets are signed 32-bit) is refused here, before anything is parsed.
+bool ReadInputDocument(ModuleHost& host, const std::string& path, std::string* text, std::string* error);
+// The name path goes by in messages.
+std::string DisplayName(const std::string& path);
+
+// 1-based line and column of offset in text; columns count UTF-8 characters
+// (offsets past the end count as the end).
 struct LineColumn {
   int line;
   int column;
@@ -48,19 +61,34 @@ LineColumn LineColumnAt(const std::string& text, long offset);
 // a NUL would silently end the document there.
 long FirstNulByte(const std::string& bytes);
 
+// Why the component cannot be handed bytes as they are (UTF-16, a NUL byte),
+// with the offset it concerns; an empty message when it can.
+struct Refusal {
+  long offset = 0;
+  std::string message;
+};
+Refusal RefuseUnreadable(const std::string& bytes);
+// Prints "NAME:LINE:COL: MESSAGE" for offset in text to stream.
+void PrintAt(std::FILE* stream, const std::string& name, const std::string& text, long offset,
+             const std::string& message);
+
 // The component's whole document text (ReadDocumentText with a buffer grown
 // until the text fits).
 std::string FetchDocumentText(orvel::IXmlComponent* xml);
 
-// Largest buffer the tool offers a read slot (512 MiB).
-constexpr int kMaxTextCapacity = 1 << 29;
+// Largest buffer the tool offers a read slot: the module's text offsets are
+// signed 32-bit, so no text of the module is longer than this less its NUL.
+constexpr int kMaxTextCapacity = 0x7FFFFFFF;
+// Longest document the tool hands the module.
+constexpr std::size_t kMaxDocumentBytes = kMaxTextCapacity - 1;
 
 // One text result of a read slot, with a buffer grown until it fits. A text
 // that does not fit in maxCapacity bytes throws std::length_error: taken for
 // an empty text, it would let `format FILE -o FILE` empty the file.
 template <class Read>
 std::string FetchText(Read read, int maxCapacity = kMaxTextCapacity) {
-  for (int capacity = std::min(256, maxCapacity);; capacity = std::min(capacity, maxCapacity / 2) * 2) {
+  for (int capacity = std::min(256, maxCapacity);;
+       capacity = static_cast<int>(std::min<long long>(2LL * capacity, maxCapacity))) {
     std::vector<char> buf(capacity, '\x7F');
     if (read(buf.data(), capacity) == 0) return std::string();
     if (std::memchr(buf.data(), 0, buf.size()) != nullptr) return std::string(buf.data());

@@ -1,7 +1,11 @@
-// The module as a host sees it: loaded with dlopen, reached only through the
-// exports and the component's table, slots called by number.
-#include <dlfcn.h>
+// The module as a host sees it: loaded by the system's loader, reached only
+// through the exports and the component's table, slots called by number.
 #include <gtest/gtest.h>
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#endif
 
 #include <cstring>
 #include <string>
@@ -12,16 +16,33 @@ namespace {
 
 using orvel::IXmlComponent;
 
+#if defined(_WIN32)
+void* OpenModule(const char* path) { return LoadLibraryA(path); }
+void CloseModule(void* module) { FreeLibrary(static_cast<HMODULE>(module)); }
+void* FindExport(void* module, const char* name) {
+  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(module), name));
+}
+std::string LoadError() { return "LoadLibraryA error " + std::to_string(GetLastError()); }
+// Member functions of the table take the object in ECX on 32-bit Windows.
+#define ORVEL_MEMBER_CALL __attribute__((thiscall))
+#else
+void* OpenModule(const char* path) { return dlopen(path, RTLD_NOW); }
+void CloseModule(void* module) { dlclose(module); }
+void* FindExport(void* module, const char* name) { return dlsym(module, name); }
+std::string LoadError() { return dlerror(); }
+#define ORVEL_MEMBER_CALL
+#endif
+
 class Module {
  public:
-  Module() : handle_(dlopen(ORVEL_MODULE_PATH, RTLD_NOW)) {}
+  Module() : handle_(OpenModule(ORVEL_MODULE_PATH)) {}
   ~Module() {
-    if (handle_ != nullptr) dlclose(handle_);
+    if (handle_ != nullptr) CloseModule(handle_);
   }
   void* handle() const { return handle_; }
   template <class Fn>
   Fn Export(const char* name) const {
-    return reinterpret_cast<Fn>(dlsym(handle_, name));
+    return reinterpret_cast<Fn>(FindExport(handle_, name));
   }
 
  private:
@@ -31,7 +52,7 @@ class Module {
 // Calls slot n of component's table directly, as a host built by another compiler would.
 template <class Result, class... Args>
 Result CallSlot(void* component, int n, Args... args) {
-  using Fn = Result (*)(void*, Args...);
+  using Fn = Result(ORVEL_MEMBER_CALL*)(void*, Args...);
   void** table = *static_cast<void***>(component);
   return reinterpret_cast<Fn>(table[n])(component, args...);
 }
@@ -39,7 +60,7 @@ Result CallSlot(void* component, int n, Args... args) {
 class AbiTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_NE(module_.handle(), nullptr) << dlerror();
+    ASSERT_NE(module_.handle(), nullptr) << LoadError();
     create_ = module_.Export<orvel::CreateComponentFn>("CreateComponent");
     canUnload_ = module_.Export<orvel::OrvelDllCanUnloadNowFn>("OrvelDllCanUnloadNow");
     ASSERT_NE(create_, nullptr);
@@ -66,7 +87,7 @@ class AbiTest : public ::testing::Test {
 TEST_F(AbiTest, AllSevenExportsResolve) {
   const char* names[] = {"CreateComponent",  "SetDLLRegistry",   "OrvelDllFreeMap", "OrvelDllCanUnloadNow",
                          "SetFactoryHandle", "OrvelSetDllSafe", "GetComponentIDs"};
-  for (const char* name : names) EXPECT_NE(dlsym(module_.handle(), name), nullptr) << name;
+  for (const char* name : names) EXPECT_NE(FindExport(module_.handle(), name), nullptr) << name;
 }
 
 TEST_F(AbiTest, CommonSlotsByNumber) {

@@ -7,8 +7,53 @@
 #include <cstring>
 #include <string>
 
+#include "module/factory_access.h"
+#include "platform/platform.h"
+
 namespace orvel {
 namespace {
+
+// An absolute file name of six characters, and the root folder, in each build's path syntax.
+#if defined(_WIN32)
+const char* const kAbsoluteFile = "C:\\b.x";
+const char* const kRootFolder = "C:\\";
+#else
+const char* const kAbsoluteFile = "/a/b.x";
+const char* const kRootFolder = "/";
+#endif
+
+// Which paths are taken as they are and which are joined to the data root.
+TEST(PathUtility, AbsolutePathsStayRelativeOnesJoinTheDataRoot) {
+  const struct {
+    const char* path;
+    bool absolute;
+  } cases[] = {
+#if defined(_WIN32)
+    {"C:\\data\\a.xml", true},
+    {"c:a.xml", true},
+    {"\\data\\a.xml", true},
+    {"\\\\server\\share\\a.xml", true},
+    {"a:", true},
+    {"x/y:z", true},
+    {"/data/a.xml", false},
+    {"data\\a.xml", false},
+    {"a.xml", false},
+#else
+    {"/data/a.xml", true},
+    {"//a", true},
+    {"C:\\data\\a.xml", false},
+    {"data/a.xml", false},
+    {"a.xml", false},
+#endif
+  };
+  const std::string root = DataRootDirectory();
+  for (const auto& c : cases) {
+    char buf[300] = "####";
+    EXPECT_EQ(PathUtility::ResolvePath(c.path, buf, sizeof buf), 1) << c.path;
+    const std::string joined = root + platform::kPathSeparator + c.path;
+    EXPECT_EQ(std::string(buf), c.absolute ? std::string(c.path) : joined) << c.path;
+  }
+}
 
 TEST(PathUtility, GetExtension) {
   const struct {
@@ -84,16 +129,16 @@ TEST(PathUtility, AppendSuffixAndAbsoluteResolution) {
   EXPECT_EQ(PathUtility::AppendSuffix(nullptr, 4, "z"), 0);
 
   char buf[8] = "####";
-  EXPECT_EQ(PathUtility::ResolvePath("/a/b.x", buf, 7), 1);
-  EXPECT_STREQ(buf, "/a/b.x");
+  EXPECT_EQ(PathUtility::ResolvePath(kAbsoluteFile, buf, 7), 1);
+  EXPECT_STREQ(buf, kAbsoluteFile);
   std::strcpy(buf, "####");
-  EXPECT_EQ(PathUtility::ResolvePath("/a/b.x", buf, 6), 0);
+  EXPECT_EQ(PathUtility::ResolvePath(kAbsoluteFile, buf, 6), 0);
   EXPECT_STREQ(buf, "####");
   EXPECT_EQ(PathUtility::ResolvePath(nullptr, buf, 8), 0);
   EXPECT_FALSE(PathUtility::FileExists(nullptr, 1));
   EXPECT_FALSE(PathUtility::FileExists("", 1));
-  EXPECT_TRUE(PathUtility::FileExists("/", 1));
-  EXPECT_FALSE(PathUtility::FileExists("/", 0)) << "a folder counts only when asked for";
+  EXPECT_TRUE(PathUtility::FileExists(kRootFolder, 1));
+  EXPECT_FALSE(PathUtility::FileExists(kRootFolder, 0)) << "a folder counts only when asked for";
   EXPECT_EQ(PathUtility::ResolvePathToOpen(std::string(300, 'r').c_str(), buf, 8), 0)
       << "a cut join is refused";
 }

@@ -1,8 +1,10 @@
 // DecodeText at the limits of its span argument: lengths below -1, and a
 // reference cut by the end of a span of the largest length a document allows.
 #include <gtest/gtest.h>
+#if !defined(_WIN32)
 #include <sys/mman.h>
 #include <unistd.h>
+#endif
 
 #include <climits>
 #include <cstring>
@@ -19,6 +21,11 @@ TEST(DecodeSpan, OnlyMinusOneMeansTheWholeString) {
   for (std::int32_t length : {-2, -7, INT_MIN}) EXPECT_EQ(DecodeText("a&amp;b", length), "") << length;
 }
 
+#if defined(_WIN32)
+TEST(DecodeSpan, ReferencesCutByTheEndOfTheLongestSpanAreCopied) {
+  GTEST_SKIP() << "a 32-bit process cannot map a 2 GiB span and a guard page after it";
+}
+#else
 // A span of INT_MAX bytes (the longest document text) whose last bytes are
 // tail, placed so that its end is the end of readable memory: a read past the
 // span is a fault, and a bounds test that overflows shows as a read past it.
@@ -57,6 +64,7 @@ TEST(DecodeSpan, ReferencesCutByTheEndOfTheLongestSpanAreCopied) {
   ASSERT_EQ(out.size(), static_cast<std::size_t>(INT_MAX));
   EXPECT_EQ(out.compare(out.size() - (sizeof tail - 1), std::string::npos, tail), 0);
 }
+#endif
 
 }  // namespace
 }  // namespace orvel

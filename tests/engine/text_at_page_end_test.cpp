@@ -2,8 +2,12 @@
 // memory (guard-page allocators, mapped files): no byte after its NUL may be
 // read, whatever the alignment of its start.
 #include <gtest/gtest.h>
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <sys/mman.h>
 #include <unistd.h>
+#endif
 
 #include <cstring>
 #include <string>
@@ -13,9 +17,23 @@
 namespace orvel {
 namespace {
 
-// Readable pages followed by one PROT_NONE page.
+// Readable pages followed by one page that cannot be read.
 class PagesBeforeAGuard {
  public:
+#if defined(_WIN32)
+  explicit PagesBeforeAGuard(std::size_t pages) : page_(4096) {
+    size_ = (pages + 1) * page_;
+    base_ = static_cast<char*>(VirtualAlloc(nullptr, size_, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+    DWORD old = 0;
+    if (base_ != nullptr && !VirtualProtect(base_ + pages * page_, page_, PAGE_NOACCESS, &old)) {
+      VirtualFree(base_, 0, MEM_RELEASE);
+      base_ = nullptr;
+    }
+  }
+  ~PagesBeforeAGuard() {
+    if (base_ != nullptr) VirtualFree(base_, 0, MEM_RELEASE);
+  }
+#else
   explicit PagesBeforeAGuard(std::size_t pages) : page_(static_cast<std::size_t>(sysconf(_SC_PAGESIZE))) {
     size_ = (pages + 1) * page_;
     void* p = mmap(nullptr, size_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -28,6 +46,7 @@ class PagesBeforeAGuard {
   ~PagesBeforeAGuard() {
     if (base_ != nullptr) munmap(base_, size_);
   }
+#endif
   bool ok() const { return base_ != nullptr; }
   // Copies s so that its NUL is the last readable byte.
   const char* PlaceAtEnd(const std::string& s) {

@@ -1,16 +1,19 @@
 // Resolution of the ini file and of the factory library path it names.
+#include "module/config_file.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "module/config_file.h"
 #include "module/factory_access.h"
 #include "module/path_rules.h"
-#include "tests/module/host_process.h"
+#include "platform/platform.h"
+#include "tests/support/temp_dir.h"
 
 namespace orvel {
 namespace {
 
+using test::NativePath;
 using test::TempDir;
 
 std::string LibraryNamedBy(const std::string& iniPath) {
@@ -29,39 +32,59 @@ TEST(FactoryLibraryPath, FollowsTheIniRules) {
   const struct {
     const char* what;
     std::string ini;
-    std::string expected;  // relative to the ini file's folder unless it starts with '/'
+    std::string expected;  // relative to the ini file's folder unless it is absolute
   } cases[] = {
-      {"bare name", "[361]\nDLL=Z.so\n", "Z.so"},
-      {"blanks around", "[361]\nDLL=  \t a b.so \t\n", "a b.so"},
-      {"absolute DllPath", "[361]\nDLL=Z.so\n[DefaultValue]\nDllPath=/libs\n", "/libs/Z.so"},
-      {"relative DllPath", "[361]\nDLL=Z.so\n[DefaultValue]\nDllPath=libs\n", "libs/Z.so"},
-      {"DllPath ending in a separator", "[361]\nDLL=Z.so\n[DefaultValue]\nDllPath=libs/\n", "libs//Z.so"},
-      {"blank DllPath", "[361]\nDLL=Z.so\n[DefaultValue]\nDllPath=\" \t\"\n", "Z.so"},
-      {"NotUseDefaultDllPath", "[361]\nDLL=Z.so\nNotUseDefaultDllPath=1\n[DefaultValue]\nDllPath=/libs\n", "Z.so"},
-      {"flag trimmed", "[361]\nDLL=Z.so\nNotUseDefaultDllPath= 1 \n[DefaultValue]\nDllPath=/libs\n", "Z.so"},
-      {"flag's first character", "[361]\nDLL=Z.so\nNotUseDefaultDllPath=10\n[DefaultValue]\nDllPath=/libs\n", "Z.so"},
-      {"flag not 1", "[361]\nDLL=Z.so\nNotUseDefaultDllPath=yes\n[DefaultValue]\nDllPath=/libs\n", "/libs/Z.so"},
-      {"flag too long counts as empty",
-       "[361]\nDLL=Z.so\nNotUseDefaultDllPath=1234567890\n[DefaultValue]\nDllPath=/libs\n", "/libs/Z.so"},
-      {"absolute DLL", "[361]\nDLL=/e/x/Z.so\nNotUseDefaultDllPath=1\n[DefaultValue]\nDllPath=libs\n", "/e/x/Z.so"},
-      {"no DLL", "[DefaultValue]\nDllPath=libs\n", "libs/"},
-      {"DLL too long counts as empty", "[361]\nDLL=" + std::string(300, 'z') + "\n", ""},
-      {"no ini file", "", ""},
+    {"bare name", "[361]\nDLL=Z.so\n", "Z.so"},
+    {"blanks around", "[361]\nDLL=  \t a b.so \t\n", "a b.so"},
+    {"absolute DllPath", "[361]\nDLL=Z.so\n[DefaultValue]\nDllPath=/libs\n", "/libs/Z.so"},
+    {"relative DllPath", "[361]\nDLL=Z.so\n[DefaultValue]\nDllPath=libs\n", "libs/Z.so"},
+    {"DllPath ending in a separator", "[361]\nDLL=Z.so\n[DefaultValue]\nDllPath=libs/\n", "libs//Z.so"},
+    {"blank DllPath", "[361]\nDLL=Z.so\n[DefaultValue]\nDllPath=\" \t\"\n", "Z.so"},
+    {"NotUseDefaultDllPath", "[361]\nDLL=Z.so\nNotUseDefaultDllPath=1\n[DefaultValue]\nDllPath=/libs\n",
+     "Z.so"},
+    {"flag trimmed", "[361]\nDLL=Z.so\nNotUseDefaultDllPath= 1 \n[DefaultValue]\nDllPath=/libs\n", "Z.so"},
+    {"flag's first character", "[361]\nDLL=Z.so\nNotUseDefaultDllPath=10\n[DefaultValue]\nDllPath=/libs\n",
+     "Z.so"},
+    {"flag not 1", "[361]\nDLL=Z.so\nNotUseDefaultDllPath=yes\n[DefaultValue]\nDllPath=/libs\n",
+     "/libs/Z.so"},
+    {"flag too long counts as empty",
+     "[361]\nDLL=Z.so\nNotUseDefaultDllPath=1234567890\n[DefaultValue]\nDllPath=/libs\n", "/libs/Z.so"},
+    {"absolute DLL", "[361]\nDLL=/e/x/Z.so\nNotUseDefaultDllPath=1\n[DefaultValue]\nDllPath=libs\n",
+     "/e/x/Z.so"},
+    {"no DLL", "[DefaultValue]\nDllPath=libs\n", "libs/"},
+    {"DLL too long counts as empty", "[361]\nDLL=" + std::string(300, 'z') + "\n", ""},
+    {"no ini file", "", ""},
+#if defined(_WIN32)
+    {"DLL on another drive", "[361]\nDLL=E:\\x\\Zandrop.dll\n[DefaultValue]\nDllPath=D:\\Libs\n",
+     "E:\\x\\Zandrop.dll"},
+    {"DllPath with a drive letter", "[361]\nDLL=Zandrop.dll\n[DefaultValue]\nDllPath=D:\\Libs\n",
+     "D:\\Libs\\Zandrop.dll"},
+    {"DllPath on the current drive's root", "[361]\nDLL=Zandrop.dll\n[DefaultValue]\nDllPath=\\Libs\n",
+     "\\Libs\\Zandrop.dll"},
+    {"a colon anywhere makes DLL absolute", "[361]\nDLL=x\\y:z.dll\n", "x\\y:z.dll"},
+#endif
   };
   for (const auto& c : cases) {
     TempDir dir;
-    const std::string ini = c.ini.empty() ? dir.At("missing.ini") : dir.Write("Orvel.ini", c.ini);
-    const std::string expected = c.expected[0] == '/' ? c.expected : dir.path() + "/" + c.expected;
+    // The table is written with '/' where each build has its separator.
+    const std::string ini = c.ini.empty() ? dir.At("missing.ini") : dir.Write("Orvel.ini", NativePath(c.ini));
+    const std::string path = c.expected.find(':') != std::string::npos ? c.expected : NativePath(c.expected);
+    const std::string expected =
+        platform::IsRelativePath(path.c_str()) ? dir.path() + platform::kPathSeparator + path : path;
     EXPECT_EQ(LibraryNamedBy(ini), expected) << c.what;
   }
 }
 
 TEST(ConfigFile, DefaultsAndRelativePathsSitInTheHostDirectory) {
   const std::string host = HostDirectory();
-  EXPECT_EQ(ConfigFileFor(nullptr), host + "/Orvel.ini");
-  EXPECT_EQ(ConfigFileFor(""), host + "/Orvel.ini");
-  EXPECT_EQ(ConfigFileFor("cfg/my.ini"), host + "/cfg/my.ini");
-  EXPECT_EQ(ConfigFileFor("/nonexistent/a.ini"), "/nonexistent/a.ini");
+  EXPECT_EQ(ConfigFileFor(nullptr), host + NativePath("/Orvel.ini"));
+  EXPECT_EQ(ConfigFileFor(""), host + NativePath("/Orvel.ini"));
+  EXPECT_EQ(ConfigFileFor(NativePath("cfg/my.ini").c_str()), host + NativePath("/cfg/my.ini"));
+  EXPECT_EQ(ConfigFileFor(NativePath("/nonexistent/a.ini").c_str()), NativePath("/nonexistent/a.ini"));
+#if defined(_WIN32)
+  EXPECT_EQ(ConfigFileFor("Z:\\nonexistent\\a.ini"), "Z:\\nonexistent\\a.ini");
+  EXPECT_EQ(ConfigFileFor("/cfg/my.ini"), host + "\\/cfg/my.ini") << "a slash does not start a Windows path";
+#endif
 }
 
 TEST(ConfigFile, RedirectsAreFollowedUntilRelativeBlankOrRepeated) {
@@ -86,7 +109,7 @@ TEST(ConfigFile, RedirectsAreFollowedUntilRelativeBlankOrRepeated) {
     for (const auto& [name, content] : c.files) {
       std::string text = content;
       for (std::size_t at; (at = text.find("{d}")) != std::string::npos;) text.replace(at, 3, dir.path());
-      dir.Write(name, text);
+      dir.Write(name, NativePath(text));
     }
     EXPECT_EQ(ConfigFileFor(dir.At("a.ini").c_str()), dir.At(c.expected)) << c.what;
   }

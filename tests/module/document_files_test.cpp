@@ -4,7 +4,9 @@
 // misbehaves on purpose), relative paths under the data root, and failures
 // that leave the document and the old file as they were.
 #include <gtest/gtest.h>
+#if !defined(_WIN32)
 #include <sys/stat.h>
+#endif
 
 #include <cstdlib>
 
@@ -21,8 +23,8 @@ class DocumentFiles : public ::testing::Test {
  protected:
   // Makes the stand-in factory library (with the gzip decoder) reachable through an Orvel.ini.
   void UseFactoryLibrary(const std::string& extraIni = "") const {
-    host.dir().Write("Orvel.ini", "[361]\nDLL=libZandrop.so\n" + extraIni);
-    host.dir().Link(ORVEL_ZANDROP, "libZandrop.so");
+    host.dir().Write("Orvel.ini", Native("[361]\nDLL=libZandrop.so\n") + extraIni);
+    host.dir().Link(ORVEL_ZANDROP, kZandropFile);
   }
   // Commands on one component that starts with a small well-formed document.
   HostRun RunOnDocument(const std::vector<std::string>& commands,
@@ -67,8 +69,10 @@ TEST_F(DocumentFiles, PlainFilesRoundTripByteForByte) {
 TEST_F(DocumentFiles, FailedLoadsAndSavesLeaveTheDocumentAsItWas) {
   const std::string folder = dir.MakeDir("folder");
   dir.Write("empty.xml", "");
-  const std::string longPath = dir.path() + "/" + std::string(300 - dir.path().size(), 'p') + ".xml";
-  const std::string path259 = dir.path() + "/" + std::string(258 - dir.path().size(), 'q');
+  const std::string longPath =
+      dir.path() + platform::kPathSeparator + std::string(300 - dir.path().size(), 'p') + ".xml";
+  const std::string path259 =
+      dir.path() + platform::kPathSeparator + std::string(258 - dir.path().size(), 'q');
   dir.Write(path259.substr(dir.path().size() + 1), "<q/>");  // exists: the plain route takes it
   const struct {
     const char* what;
@@ -77,20 +81,22 @@ TEST_F(DocumentFiles, FailedLoadsAndSavesLeaveTheDocumentAsItWas) {
     std::string text;
     std::string log;
   } cases[] = {
-      // The missing plain file is looked for as missing.xmlz: the decoder is asked for first.
-      {"missing file", {"load", "0", dir.At("missing.xml")}, "load=0", kKept, kNoFactory},
-      {"folder", {"load", "0", folder}, "load=0", kKept, ""},
-      {"null path", {"load", "0", "null"}, "load=0", kKept, ""},
-      {"empty path", {"load", "0", ""}, "load=0", kKept, ""},
-      {"path of 300 bytes", {"load", "0", longPath}, "load=0", kKept, ""},
-      {"missing path of 259 bytes", {"load", "0", path259 + "x"}, "load=0", kKept, ""},
-      {"existing path of 258 bytes", {"load", "0", path259}, "load=1", "text=\"<q/>\" valid=1", ""},
-      // The empty file was read: its empty text replaces the document and does not parse.
-      {"plain file of 0 bytes", {"load", "0", dir.At("empty.xml")}, "load=0", "text=\"\" valid=0", ""},
-      {"write failure", {"save", "0", "/dev/full"}, "save=0", kKept, ""},
-      {"folder missing", {"save", "0", dir.At("none/out.xml")}, "save=0", kKept, ""},
-      {"save onto a folder", {"save", "0", folder}, "save=0", kKept, ""},
-      {"save to a null path", {"save", "0", "null"}, "save=0", kKept, ""},
+    // The missing plain file is looked for as missing.xmlz: the decoder is asked for first.
+    {"missing file", {"load", "0", dir.At("missing.xml")}, "load=0", kKept, kNoFactory},
+    {"folder", {"load", "0", folder}, "load=0", kKept, ""},
+    {"null path", {"load", "0", "null"}, "load=0", kKept, ""},
+    {"empty path", {"load", "0", ""}, "load=0", kKept, ""},
+    {"path of 300 bytes", {"load", "0", longPath}, "load=0", kKept, ""},
+    {"missing path of 259 bytes", {"load", "0", path259 + "x"}, "load=0", kKept, ""},
+    {"existing path of 258 bytes", {"load", "0", path259}, "load=1", "text=\"<q/>\" valid=1", ""},
+    // The empty file was read: its empty text replaces the document and does not parse.
+    {"plain file of 0 bytes", {"load", "0", dir.At("empty.xml")}, "load=0", "text=\"\" valid=0", ""},
+#if !defined(_WIN32)  // no device on Windows that refuses every write
+    {"write failure", {"save", "0", "/dev/full"}, "save=0", kKept, ""},
+#endif
+    {"folder missing", {"save", "0", dir.At("none/out.xml")}, "save=0", kKept, ""},
+    {"save onto a folder", {"save", "0", folder}, "save=0", kKept, ""},
+    {"save to a null path", {"save", "0", "null"}, "save=0", kKept, ""},
   };
   for (const auto& c : cases) {
     const HostRun run = RunOnDocument(c.commands);
@@ -98,11 +104,14 @@ TEST_F(DocumentFiles, FailedLoadsAndSavesLeaveTheDocumentAsItWas) {
                                                                                            << run.out;
     EXPECT_EQ(run.log, c.log + kNoFactory) << c.what;
   }
+#if !defined(_WIN32)
   struct stat st;
   ASSERT_EQ(stat("/dev/full", &st), 0);
   EXPECT_TRUE(S_ISCHR(st.st_mode)) << "a device is written in place, never replaced";
+#endif
 }
 
+#if !defined(_WIN32)  // file modes, a file size limit and symbolic links are POSIX's
 TEST_F(DocumentFiles, UnreadableFileIsRefused) {
   chmod(dir.path().c_str(), 0755);
   const std::string secret = dir.Write("secret.xml", "<secret/>");
@@ -139,6 +148,7 @@ TEST_F(DocumentFiles, SavingThroughALinkReplacesTheFileItNames) {
   ASSERT_EQ(lstat(link.c_str(), &st), 0);
   EXPECT_TRUE(S_ISLNK(st.st_mode));
 }
+#endif
 
 TEST_F(DocumentFiles, RelativePathsAreOpenedUnderTheDataRoot) {
   const TempDir root, workingFolder;
@@ -164,9 +174,9 @@ TEST_F(DocumentFiles, RelativePathsAreOpenedUnderTheDataRoot) {
     h.dir().Write("doc.xml", "<host/>");
     h.dir().Write("sub/doc.xml", "<hostsub/>");
     if (c.store) {
-      h.dir().Write("Orvel.ini",
-                    "[361]\nDLL=libZandrop.so\n[orvel_rootpath]\norvel_rootpath_data=" + root.path() + "\n");
-      h.dir().Link(ORVEL_ZANDROP, "libZandrop.so");
+      h.dir().Write("Orvel.ini", Native("[361]\nDLL=libZandrop.so\n[orvel_rootpath]\norvel_rootpath_data=") +
+                                     root.path() + "\n");
+      h.dir().Link(ORVEL_ZANDROP, kZandropFile);
     }
     const HostRun run = h.Run(
         {"cd", workingFolder.path(), "create", "1", "0", "load", "0", c.path, "text", "0", "release", "0"});
@@ -294,7 +304,8 @@ TEST_F(ScriptedDecoder, NamesWithoutARoomForTheSuffixAreNotTriedAsCompressed) {
   // A file named "z" beside the host and in the working folder: what a missing
   // null, empty or over-long name would have become with "z" appended.
   dir.Write("z", "<z/>");
-  const std::string name259 = dir.path() + "/" + std::string(259 - dir.path().size() - 1, 'n');
+  const std::string name259 =
+      dir.path() + platform::kPathSeparator + std::string(259 - dir.path().size() - 1, 'n');
   const struct {
     const char* what;
     std::string path;
@@ -323,6 +334,9 @@ TEST_F(ScriptedDecoder, AReleaseDuringACompressedLoadWaitsForTheOuterCall) {
   EXPECT_NE(run.out.find("canunload=0\nload=1\ndecoder-calls=1\ncanunload=1\n"), std::string::npos)
       << run.out;
   EXPECT_EQ(run.log, "Orvel[Assert]: operation called on a released component\n");
+#if defined(_WIN32)
+  EXPECT_EQ(run.debugBreaks, 1) << "the assertion stops in the attached debugger, then the call goes on";
+#endif
 }
 
 }  // namespace

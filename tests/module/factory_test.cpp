@@ -2,7 +2,8 @@
 // SetFactoryHandle, the idle notice, the data root from component 991 and the
 // path-utility registration.
 #include <gtest/gtest.h>
-#include <stdlib.h>
+
+#include <filesystem>
 
 #include "tests/module/module_test_support.h"
 
@@ -11,10 +12,9 @@ namespace test {
 namespace {
 
 std::string RealPath(const std::string& path) {
-  char* resolved = realpath(path.c_str(), nullptr);
-  std::string result = resolved != nullptr ? resolved : path;
-  free(resolved);
-  return result;
+  std::error_code error;
+  const std::filesystem::path resolved = std::filesystem::canonical(path, error);
+  return error ? path : resolved.string();
 }
 
 // Replaces every "{dir}" in text with dir.
@@ -64,8 +64,8 @@ TEST_F(FactoryLoading, IniBesideTheHostLocatesTheFactoryLibrary) {
   for (const auto& c : cases) {
     HostInFolder h(ORVEL_TEST_MODULE);
     const std::string d = h.dir().path();
-    if (!c.ini.empty()) h.dir().Write("Orvel.ini", Expand(c.ini, d));
-    for (const std::string& at : c.libraries) h.dir().Link(ORVEL_ZANDROP, at);
+    if (!c.ini.empty()) h.dir().Write("Orvel.ini", Native(Expand(c.ini, d)));
+    for (const std::string& at : c.libraries) h.dir().Link(ORVEL_ZANDROP, Native(at));
     const HostRun run = h.Run({"create", "1", "1", "release", "0", "zandrop"});
     EXPECT_EQ(run.exitCode, 0) << c.what;
     if (c.reached) {
@@ -79,10 +79,10 @@ TEST_F(FactoryLoading, IniBesideTheHostLocatesTheFactoryLibrary) {
 }
 
 TEST_F(FactoryLoading, IdleNoticeReachesComponent361OnceEachTimeTheMapEmpties) {
-  host.dir().Write("Orvel.ini", "[361]\nDLL=libZandrop.so\n");
-  host.dir().Link(ORVEL_ZANDROP, "libZandrop.so");
-  const HostRun run = host.Run({"create", "1", "1", "create", "1", "2", "release", "0", "zandrop", "release", "1",
-                                "zandrop", "create", "1", "3", "release", "2", "zandrop"});
+  host.dir().Write("Orvel.ini", Native("[361]\nDLL=libZandrop.so\n"));
+  host.dir().Link(ORVEL_ZANDROP, kZandropFile);
+  const HostRun run = host.Run({"base", "create", "1", "1", "create", "1", "2", "release", "0", "zandrop",
+                                "release", "1", "zandrop", "create", "1", "3", "release", "2", "zandrop"});
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_NE(run.out.find("zandrop=none\nzandrop=idle:1 registrations:0 live:1\ncreate=2"), std::string::npos)
       << run.out;
@@ -94,16 +94,18 @@ TEST_F(FactoryLoading, IdleNoticeReachesComponent361OnceEachTimeTheMapEmpties) {
   const std::string handle = run.log.substr(first + notice.size(), run.log.find('\n', first) - first - notice.size());
   EXPECT_GE(handle.size(), 8u);
   EXPECT_NE(handle.find_first_not_of('0'), std::string::npos) << "module instance handle is null";
+  // Saved at process attach (DllMain's instance handle on Windows): the module's own base.
+  EXPECT_EQ("0x" + handle, ValueOf(run.out, "base"));
   EXPECT_EQ(run.log, kHook + kDestroyed + kHook + kDestroyed + notice + handle + "\n" + kHook + kDestroyed + notice +
                          handle + "\n");
 }
 
 TEST_F(FactoryLoading, SetDllRegistryRelativePathAndRelativeRedirect) {
   // cfg/my.ini redirects to other.ini beside it; other.ini's own redirect is not read.
-  host.dir().Write("cfg/my.ini", "[Redirect]\nPath=other.ini\n[361]\nDLL=wrong.so\n");
-  host.dir().Write("cfg/other.ini", "[Redirect]\nPath=my.ini\n[361]\nDLL=../libZandrop.so\n");
-  host.dir().Link(ORVEL_ZANDROP, "libZandrop.so");
-  const HostRun run = IdleOnce({"registry", "cfg/my.ini"});
+  host.dir().Write("cfg/my.ini", Native("[Redirect]\nPath=other.ini\n[361]\nDLL=wrong.so\n"));
+  host.dir().Write("cfg/other.ini", Native("[Redirect]\nPath=my.ini\n[361]\nDLL=../libZandrop.so\n"));
+  host.dir().Link(ORVEL_ZANDROP, kZandropFile);
+  const HostRun run = IdleOnce({"registry", Native("cfg/my.ini")});
   EXPECT_EQ(ValueOf(run.out, "zandrop"), "idle:1 registrations:0 live:1") << run.log;
 }
 
@@ -125,9 +127,10 @@ TEST_F(FactoryLoading, AbsoluteRedirectsAreFollowedAndLoopsStop) {
   for (const auto& c : cases) {
     HostInFolder h(ORVEL_TEST_MODULE);
     const std::string d = h.dir().path();
-    for (const auto& [name, content] : c.files) h.dir().Write(name, Expand(content, d));
-    h.dir().Link(ORVEL_ZANDROP, "sub/libZandrop.so");
-    const HostRun run = h.Run({"registry", d + "/a.ini", "create", "1", "1", "release", "0", "zandrop"});
+    for (const auto& [name, content] : c.files) h.dir().Write(name, Native(Expand(content, d)));
+    h.dir().Link(ORVEL_ZANDROP, Native("sub/libZandrop.so"));
+    const HostRun run =
+        h.Run({"registry", h.dir().At("a.ini"), "create", "1", "1", "release", "0", "zandrop"});
     EXPECT_EQ(run.exitCode, 0) << c.what;
     EXPECT_EQ(ValueOf(run.out, "zandrop"), "idle:1 registrations:0 live:1") << c.what << "\n" << run.log;
   }
@@ -164,17 +167,18 @@ TEST_F(FactoryLoading, BrokenFactoryLibrariesAreReportedAndSkipped) {
 }
 
 TEST_F(FactoryLoading, DataRootComesFromTheConfigurationStoreOnce) {
-  host.dir().Write("Orvel.ini", "[361]\nDLL=libZandrop.so\n[ORVEL_ROOTPATH]\norvel_rootpath_data = /data/root \n");
-  host.dir().Link(ORVEL_ZANDROP, "libZandrop.so");
+  host.dir().Write("Orvel.ini",
+                   Native("[361]\nDLL=libZandrop.so\n[ORVEL_ROOTPATH]\norvel_rootpath_data = /data/root \n"));
+  host.dir().Link(ORVEL_ZANDROP, kZandropFile);
   const HostRun run = host.Run({"create", "1", "1", "dataroot", "0", "zandrop", "dataroot", "0", "zandrop", "join",
                                 "0", "doc.xml", "260", "join", "0", "doc.xml", "8", "join", "0", "doc.xml", "1"},
                                {kNoLeakCheck});
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_EQ(run.out.substr(run.out.find('\n') + 1),
             // one access: the factory object stays, the store was released
-            "dataroot=1:/data/root\nzandrop=idle:0 registrations:0 live:1\n"
-            "dataroot=1:/data/root\nzandrop=idle:0 registrations:0 live:1\n"
-            "join=1:/data/root/doc.xml\njoin=1:/data/r\njoin=0:#\n");
+            Native("dataroot=1:/data/root\nzandrop=idle:0 registrations:0 live:1\n"
+                   "dataroot=1:/data/root\nzandrop=idle:0 registrations:0 live:1\n"
+                   "join=1:/data/root/doc.xml\njoin=1:/data/r\njoin=0:#\n"));
   EXPECT_EQ(BeforeLeakReport(run.log), "");
 }
 
@@ -193,12 +197,12 @@ TEST_F(FactoryLoading, DataRootFallsBackToTheHostDirectory) {
   };
   for (const auto& c : cases) {
     HostInFolder h(ORVEL_TEST_MODULE);
-    if (!c.ini.empty()) h.dir().Write("Orvel.ini", c.ini);
-    if (c.linkLibrary) h.dir().Link(ORVEL_ZANDROP, "libZandrop.so");
+    if (!c.ini.empty()) h.dir().Write("Orvel.ini", Native(c.ini));
+    if (c.linkLibrary) h.dir().Link(ORVEL_ZANDROP, kZandropFile);
     const HostRun run = h.Run({"create", "1", "1", "dataroot", "0", "join", "0", "a.xml", "260"}, {kNoLeakCheck});
     const std::string root = RealPath(h.dir().path());
     EXPECT_EQ(ValueOf(run.out, "dataroot"), "1:" + root) << c.what;
-    EXPECT_EQ(ValueOf(run.out, "join"), "1:" + root + "/a.xml") << c.what;
+    EXPECT_EQ(ValueOf(run.out, "join"), "1:" + root + Native("/a.xml")) << c.what;
     EXPECT_EQ(BeforeLeakReport(run.log), c.log) << c.what;
   }
 }

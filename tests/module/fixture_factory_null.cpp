@@ -1,6 +1,6 @@
 // A library under the factory library's soname whose CreateComponent yields null.
 #include <cstdint>
 
-extern "C" __attribute__((visibility("default"))) void* CreateComponent(std::uint32_t, std::uint32_t) {
-  return nullptr;
-}
+#include "platform/export_symbol.h"
+
+ORVEL_LIBRARY_EXPORT void* CreateComponent(std::uint32_t, std::uint32_t) { return nullptr; }

@@ -1,2 +1,4 @@
 // A library under the factory library's soname that lacks CreateComponent.
-extern "C" __attribute__((visibility("default"))) int ZandropFixtureMarker() { return 1; }
+#include "platform/export_symbol.h"
+
+ORVEL_LIBRARY_EXPORT int ZandropFixtureMarker() { return 1; }

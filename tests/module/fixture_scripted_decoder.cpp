@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "orvel/factory_library.h"
+#include "platform/export_symbol.h"
 
 namespace {
 
@@ -86,7 +87,7 @@ class Factory final : public Object<orvel::IComponentFactory, 361> {
 
 }  // namespace
 
-#define FIXTURE_EXPORT extern "C" __attribute__((visibility("default")))
+#define FIXTURE_EXPORT ORVEL_LIBRARY_EXPORT
 
 FIXTURE_EXPORT orvel::IComponent* CreateComponent(std::uint32_t id, std::uint32_t) {
   static Factory factory;

@@ -7,8 +7,10 @@
 // Components created are numbered 0, 1, ... in creation order. Commands
 // ending in "-async" run on a thread of their own; the host joins those
 // threads before it exits.
+#if !defined(_WIN32)
 #include <sys/resource.h>
 #include <unistd.h>
+#endif
 
 #include <chrono>
 #include <cinttypes>
@@ -16,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -83,14 +86,33 @@ void ReleaseComponent(void* component) { static_cast<IComponent*>(component)->Re
 
 // Runs the rest of the commands as the unprivileged user "nobody" when root
 // (file permissions bind root in no other way); prints whether it did.
+// Windows has no such switch: unprivileged=0.
 void DropPrivileges() {
+#if defined(_WIN32)
+  const bool dropped = false;
+#else
   const bool dropped = geteuid() != 0 || (setgid(65534) == 0 && setuid(65534) == 0);
+#endif
   std::printf("unprivileged=%d\n", dropped ? 1 : 0);
+}
+
+// Makes writes fail once a file grows past size bytes (EFBIG); false where
+// the system has no such limit (Windows).
+bool LimitFileSize(long long size) {
+#if defined(_WIN32)
+  (void)size;
+  return false;
+#else
+  std::signal(SIGXFSZ, SIG_IGN);
+  const rlimit limit{static_cast<rlim_t>(size), RLIM_INFINITY};
+  return setrlimit(RLIMIT_FSIZE, &limit) == 0;
+#endif
 }
 
 // Prints the factory library's counters when it is loaded in this process.
 void PrintZandropCounts() {
-  orvel::platform::ModuleHandle z = orvel::platform::FindLoadedModule("libZandrop.so");
+  orvel::platform::ModuleHandle z =
+      orvel::platform::FindLoadedModule(orvel::platform::FactoryLibraryModuleName());
   if (z == nullptr) {
     std::printf("zandrop=none\n");
     return;
@@ -111,6 +133,7 @@ void PrintZandropCounts() {
 
 int main(int argc, char** argv) {
   std::setvbuf(stdout, nullptr, _IONBF, 0);
+  orvel::platform::UseBinaryStandardStreams();  // lines end in "\n" in both builds
   if (argc < 2) {
     std::fprintf(stderr, "usage: %s MODULE COMMAND...\n", argv[0]);
     return 2;
@@ -180,6 +203,10 @@ int main(int argc, char** argv) {
       std::printf("id=%u\n", component(i)->GetComponentID());
     } else if (cmd == "freemap") {
       x.freeMap();
+    } else if (cmd == "base") {  // the module's base address, as the system's loader reports it
+      const void* base = orvel::platform::ModuleBaseOf(reinterpret_cast<const void*>(x.createComponent));
+      std::printf("base=0x%0*" PRIxPTR "\n", static_cast<int>(sizeof(void*) * 2),
+                  reinterpret_cast<std::uintptr_t>(base));
     } else if (cmd == "canunload") {
       std::printf("canunload=%d\n", x.canUnloadNow());
     } else if (cmd == "safe") {
@@ -232,13 +259,13 @@ int main(int argc, char** argv) {
       IComponent* c = component(i);
       AsXml(c)->SetDocumentFlags(static_cast<int>(number(i)));
     } else if (cmd == "cd") {
-      std::printf("cd=%d\n", chdir(arg(i)) == 0 ? 1 : 0);
+      std::error_code error;
+      std::filesystem::current_path(arg(i), error);
+      std::printf("cd=%d\n", error ? 0 : 1);
     } else if (cmd == "unprivileged") {
       DropPrivileges();
     } else if (cmd == "file-size-limit") {  // writes past N bytes fail with EFBIG
-      std::signal(SIGXFSZ, SIG_IGN);
-      const rlimit limit{static_cast<rlim_t>(number(i)), RLIM_INFINITY};
-      std::printf("file-size-limit=%d\n", setrlimit(RLIMIT_FSIZE, &limit) == 0 ? 1 : 0);
+      std::printf("file-size-limit=%d\n", LimitFileSize(number(i)) ? 1 : 0);
     } else if (cmd == "decoder-mode") {
       using ModeFn = void (*)(int);
       auto mode = reinterpret_cast<ModeFn>(orvel::platform::FindSymbol(factoryLibrary, "FixtureDecoderMode"));
@@ -270,7 +297,15 @@ int main(int argc, char** argv) {
     } else if (cmd == "freemap-async") {
       threads.emplace_back(x.freeMap);
     } else if (cmd == "deadline") {  // a hang ends in SIGALRM (exit code 142 as the tests see it)
+#if defined(_WIN32)
+      const int seconds = number(i);
+      std::thread([seconds] {
+        std::this_thread::sleep_for(std::chrono::seconds(seconds));
+        std::_Exit(142);
+      }).detach();
+#else
       alarm(static_cast<unsigned>(number(i)));
+#endif
     } else {
       std::fprintf(stderr, "unknown command %s\n", cmd.c_str());
       return 2;

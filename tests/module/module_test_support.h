@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/platform.h"
 #include "tests/module/host_process.h"
 
 namespace orvel {
@@ -20,13 +21,32 @@ inline const std::string kDestroyed = "TestComponent: destroyed\n";
 // Components left alive on purpose are memory the leak checker would report.
 inline const std::string kNoLeakCheck = "ASAN_OPTIONS=detect_leaks=0";
 
+// The factory library's file name, and the copied host's, on this platform.
+inline const std::string kZandropFile = platform::FactoryLibraryModuleName();
+#if defined(_WIN32)
+inline const std::string kHostFile = "host.exe";
+#else
+inline const std::string kHostFile = "host";
+#endif
+
+// text (an ini file, a path, an expected line) as this platform writes it:
+// "libZandrop.so" becomes the factory library's file name and '/' the path separator.
+inline std::string Native(std::string text) {
+  const std::string posixName = "libZandrop.so";
+  for (std::size_t at = text.find(posixName); at != std::string::npos; at = text.find(posixName, at)) {
+    text.replace(at, posixName.size(), kZandropFile);
+    at += kZandropFile.size();
+  }
+  return NativePath(text);
+}
+
 // The log up to the leak report that components left alive at exit produce.
 inline std::string BeforeLeakReport(const std::string& log) { return log.substr(0, log.find(kBanner)); }
 
 // A host executable copied into its own folder, which is then the host directory.
 class HostInFolder {
  public:
-  explicit HostInFolder(const char* module) : module_(module), host_(dir_.Copy(ORVEL_TEST_HOST, "host")) {}
+  explicit HostInFolder(const char* module) : module_(module), host_(dir_.Copy(ORVEL_TEST_HOST, kHostFile)) {}
   HostRun Run(std::vector<std::string> args, const std::vector<std::string>& env = {}) const {
     args.insert(args.begin(), module_);
     return RunHost(host_, args, env);

@@ -1,22 +1,26 @@
 // Blanks, trimming and the bounded joins of the configuration code.
+#include "module/path_rules.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
 #include "module/factory_access.h"
-#include "module/path_rules.h"
 #include "platform/platform.h"
+#include "tests/support/temp_dir.h"
 
 namespace orvel {
 namespace {
+
+using test::NativePath;
 
 TEST(PathRules, RelativeAndBlank) {
   EXPECT_TRUE(platform::IsRelativePath(nullptr));
   EXPECT_TRUE(platform::IsRelativePath(""));
   EXPECT_TRUE(platform::IsRelativePath("a/b"));
   EXPECT_TRUE(platform::IsRelativePath(" /a"));
-  EXPECT_FALSE(platform::IsRelativePath("/a"));
+  EXPECT_FALSE(platform::IsRelativePath(NativePath("/a").c_str()));
   EXPECT_TRUE(IsBlank(nullptr));
   EXPECT_TRUE(IsBlank(""));
   EXPECT_TRUE(IsBlank(" \t "));
@@ -61,17 +65,18 @@ TEST(PathRules, JoinToDirectoryOfCutsAtTheLastSeparator) {
   for (const auto& c : cases) {
     char out[260];
     std::strcpy(out, "previous");
-    JoinToDirectoryOf(c.base, c.name, out, c.capacity);
-    EXPECT_STREQ(out, c.expected) << c.base << " + " << c.name;
+    // The table is written with '/' where each build has its separator.
+    JoinToDirectoryOf(NativePath(c.base).c_str(), NativePath(c.name).c_str(), out, c.capacity);
+    EXPECT_EQ(std::string(out), NativePath(c.expected)) << c.base << " + " << c.name;
   }
 }
 
 TEST(PathRules, JoinWithSeparatorAddsOneSeparatorAlways) {
   char out[16];
-  JoinWithSeparator("libs/", "z.so", out, sizeof out);
-  EXPECT_STREQ(out, "libs//z.so");
+  JoinWithSeparator(NativePath("libs/").c_str(), "z.so", out, sizeof out);
+  EXPECT_EQ(std::string(out), NativePath("libs//z.so"));
   JoinWithSeparator("0123456789", "abcd", out, sizeof out);
-  EXPECT_STREQ(out, "0123456789/abcd");
+  EXPECT_EQ(std::string(out), NativePath("0123456789/abcd"));
   JoinWithSeparator("0123456789", "abcde", out, sizeof out);
   EXPECT_STREQ(out, "");
 }
@@ -84,8 +89,8 @@ TEST(PathRules, JoinCutKeepsWhatFitsAndTerminates) {
   for (const auto& c : cases) {
     char out[16];
     std::memset(out, '#', sizeof out);
-    JoinCut("/root", "doc.xml", out, c.capacity);
-    EXPECT_STREQ(out, c.expected) << c.capacity;
+    JoinCut(NativePath("/root").c_str(), "doc.xml", out, c.capacity);
+    EXPECT_EQ(std::string(out), NativePath(c.expected)) << c.capacity;
     if (c.capacity < sizeof out) {
       EXPECT_EQ(out[c.capacity], '#') << "wrote past the capacity";
     }
@@ -96,16 +101,18 @@ TEST(PathRules, HostDirectoryIsTheExecutablesFolder) {
   char exe[4096];
   ASSERT_TRUE(platform::ExecutablePath(exe, sizeof exe));
   const std::string full = exe;
-  EXPECT_EQ(std::string(HostDirectory()), full.substr(0, full.rfind('/')));
+  const std::string folder = full.substr(0, full.rfind(platform::kPathSeparator));
+  EXPECT_EQ(std::string(HostDirectory()), folder);
   char joined[kPathCapacity];
   JoinToHostDirectory("Orvel.ini", joined);
-  EXPECT_EQ(std::string(joined), full.substr(0, full.rfind('/')) + "/Orvel.ini");
+  EXPECT_EQ(std::string(joined), folder + platform::kPathSeparator + "Orvel.ini");
 }
 
 TEST(PathRules, PlatformFileTests) {
   char exe[4096];
   ASSERT_TRUE(platform::ExecutablePath(exe, sizeof exe));
-  EXPECT_EQ(platform::FileAttributes(exe), 0);
+  EXPECT_EQ(platform::FileAttributes(exe) & platform::FileAttributeDirectory, 0);
+  EXPECT_NE(platform::FileAttributes(exe), platform::InvalidFileAttributes);
   EXPECT_EQ(platform::FileAttributes(HostDirectory()), platform::FileAttributeDirectory);
   EXPECT_EQ(platform::FileAttributes("/nonexistent/x"), platform::InvalidFileAttributes);
   EXPECT_EQ(platform::FileAttributes(nullptr), platform::InvalidFileAttributes);
@@ -118,6 +125,41 @@ TEST(PathRules, PlatformFileTests) {
   EXPECT_TRUE(platform::ExecutablePath(small, sizeof small));
   EXPECT_EQ(std::strlen(small), 3u) << "cut to the buffer";
 }
+
+#if defined(_WIN32)
+// The written rules, exactly: a colon anywhere or a leading backslash makes a
+// path absolute; joins cut at the last backslash, else at the last slash.
+TEST(PathRules, DriveLettersAndBackslashes) {
+  const struct {
+    const char* path;
+    bool relative;
+  } paths[] = {
+      {"C:\\App\\Orvel.ini", false}, {"c:Orvel.ini", false},   {"x/y:z", false},     {"\\App", false},
+      {"\\\\server\\share", false},  {"/App/Orvel.ini", true}, {"App\\x.ini", true}, {"..\\x.ini", true},
+  };
+  for (const auto& c : paths) EXPECT_EQ(platform::IsRelativePath(c.path), c.relative) << c.path;
+
+  const struct {
+    const char* base;
+    const char* name;
+    const char* expected;
+  } joins[] = {
+      {"C:\\App\\Orvel.ini", "Zandrop.dll", "C:\\App\\Zandrop.dll"},
+      {"C:/App/Orvel.ini", "Zandrop.dll", "C:/App/Zandrop.dll"},
+      {"C:\\App/cfg/Orvel.ini", "Zandrop.dll", "C:\\Zandrop.dll"},  // the backslash wins over later slashes
+      {"D:", "Zandrop.dll", "D:\\Zandrop.dll"},
+      {"\\\\server\\share\\Orvel.ini", "libs\\Zandrop.dll", "\\\\server\\share\\libs\\Zandrop.dll"},
+  };
+  for (const auto& c : joins) {
+    char out[260];
+    JoinToDirectoryOf(c.base, c.name, out, sizeof out);
+    EXPECT_STREQ(out, c.expected) << c.base << " + " << c.name;
+  }
+  char out[64];
+  JoinCut("C:\\Data", "sub/doc.xml", out, sizeof out);
+  EXPECT_STREQ(out, "C:\\Data\\sub/doc.xml");
+}
+#endif
 
 }  // namespace
 }  // namespace orvel

@@ -1,0 +1,30 @@
+#include <CLI/CLI.hpp>
+
+#include "tools/commands.h"
+
+namespace orvelxml {
+
+namespace {
+
+// Help as the command's own text rather than the parser's generated listing,
+// so that each command documents its exit codes and file handling in prose.
+class FixedHelp : public CLI::FormatterBase {
+ public:
+  explicit FixedHelp(const char* text) : text_(text) {}
+  std::string make_help(const CLI::App*, std::string, CLI::AppFormatMode) const override { return text_; }
+
+ private:
+  std::string text_;
+};
+
+}  // namespace
+
+CLI::App* AddCommand(CLI::App& app, const char* name, const char* description, const char* help,
+                     CommandLine& line, std::function<int()> run) {
+  CLI::App* command = app.add_subcommand(name, description);
+  command->formatter(std::make_shared<FixedHelp>(help));
+  command->callback([&line, run = std::move(run)] { line.run = run; });
+  return command;
+}
+
+}  // namespace orvelxml

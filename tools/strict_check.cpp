@@ -1,0 +1,394 @@
+#include "tools/strict_check.h"
+
+#include <cstring>
+#include <unordered_set>
+
+#include "tools/strict_parser.h"
+#include "tools/xml_chars.h"
+
+namespace orvelxml {
+
+namespace {
+
+constexpr int kMaxEntityDepth = 64;
+
+bool IsPredefinedEntity(const std::string& name) {
+  return name == "lt" || name == "gt" || name == "amp" || name == "apos" || name == "quot";
+}
+
+std::string Lower(std::string s) {
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+  return s;
+}
+
+}  // namespace
+
+std::vector<Diagnostic> FindStrictErrors(const std::string& text) {
+  try {
+    StrictParser(text).Run();
+  } catch (const Diagnostic& d) {
+    return {d};
+  }
+  return {};
+}
+
+// ---- characters and tokens ---------------------------------------------------
+
+void StrictParser::FailAt(const Source& c, std::size_t at, const std::string& message) const {
+  throw Diagnostic{c.reportAt >= 0 ? c.reportAt : static_cast<long>(at),
+                   c.context.empty() ? message : c.context + ": " + message};
+}
+
+void StrictParser::CheckCharacters(const Source& c) {
+  const std::string& s = c.s;
+  for (std::size_t p = 0; p < s.size();) {
+    const unsigned char b = static_cast<unsigned char>(s[p]);
+    if (b >= 0x20 && b < 0x80) {
+      ++p;
+      continue;
+    }
+    std::size_t length = 1;
+    unsigned long code = b;
+    if (b >= 0x80 && charset_ == Charset::Utf8) {
+      const DecodedChar d = DecodeUtf8(s, p);
+      if (d.length == 0) {
+        static const char kHex[] = "0123456789ABCDEF";
+        FailAt(c, p, std::string("byte 0x") + kHex[b >> 4] + kHex[b & 15] + " is not UTF-8");
+      }
+      code = d.code, length = d.length;
+    }
+    if (!IsXmlChar(code) && (b < 0x80 || charset_ == Charset::Utf8))
+      FailAt(c, p, "character " + CodePointName(code) + " is not allowed in XML");
+    p += length;
+  }
+}
+
+unsigned long StrictParser::CharAt(const std::string& s, std::size_t at, std::size_t* length) const {
+  const unsigned char b = static_cast<unsigned char>(s[at]);
+  *length = 1;
+  if (b < 0x80 || charset_ == Charset::SingleByte) return b;
+  // In an encoding the tool cannot decode, any byte above ASCII may be part of a name.
+  if (charset_ == Charset::Unknown) return 0xC0;
+  const DecodedChar d = DecodeUtf8(s, at);
+  *length = d.length == 0 ? 1 : d.length;
+  return d.length == 0 ? 0 : d.code;
+}
+
+bool StrictParser::Looking(const Source& c, const char* literal) {
+  return c.s.compare(c.p, std::strlen(literal), literal) == 0;
+}
+
+bool StrictParser::SkipSpace(Source& c) {
+  const std::size_t start = c.p;
+  while (c.p < c.s.size() && IsXmlSpace(c.s[c.p])) ++c.p;
+  return c.p > start;
+}
+
+void StrictParser::RequireSpace(Source& c, const char* where) const {
+  if (!SkipSpace(c)) Fail(c, std::string("white space is needed ") + where);
+}
+
+void StrictParser::Expect(Source& c, const char* literal, const char* what) const {
+  if (!Looking(c, literal)) Fail(c, std::string("expected ") + what);
+  c.p += std::strlen(literal);
+}
+
+std::string StrictParser::Name(Source& c, const char* what) const {
+  const std::size_t start = c.p;
+  std::size_t length = 0;
+  if (c.p >= c.s.size() || !IsNameStartChar(CharAt(c.s, c.p, &length))) {
+    Fail(c, std::string("expected ") + what);
+  }
+  c.p += length;
+  while (c.p < c.s.size() && IsNameChar(CharAt(c.s, c.p, &length))) c.p += length;
+  return c.s.substr(start, c.p - start);
+}
+
+void StrictParser::Nmtoken(Source& c) const {
+  const std::size_t start = c.p;
+  std::size_t length = 0;
+  while (c.p < c.s.size() && IsNameChar(CharAt(c.s, c.p, &length))) c.p += length;
+  if (c.p == start) Fail(c, "expected a name token");
+}
+
+std::string StrictParser::Quoted(Source& c, const char* what) const {
+  const char quote = c.p < c.s.size() ? c.s[c.p] : 0;
+  if (quote != '"' && quote != '\'') Fail(c, std::string("expected ") + what + " in quotes");
+  const std::size_t end = c.s.find(quote, c.p + 1);
+  if (end == std::string::npos) Fail(c, std::string(what) + " is not closed");
+  const std::string value = c.s.substr(c.p + 1, end - c.p - 1);
+  c.p = end + 1;
+  return value;
+}
+
+// ---- document and content -----------------------------------------------------
+
+void StrictParser::Run() {
+  Source c{text_, 0, -1, ""};
+  const bool utf8Mark = Looking(c, "\xEF\xBB\xBF");
+  if (utf8Mark) c.p = 3;
+  if (Looking(c, "<?xml") && c.p + 5 < text_.size() && (IsXmlSpace(text_[c.p + 5]) || text_[c.p + 5] == '?'))
+    XmlDeclaration(c);
+  if (utf8Mark && charset_ != Charset::Utf8)
+    FailAt(c, 0, "the document starts with a UTF-8 byte-order mark but declares another encoding");
+  CheckCharacters(c);
+  bool doctype = false, root = false;
+  for (;;) {
+    SkipSpace(c);
+    if (c.p >= text_.size()) break;
+    if (Looking(c, "<!--")) {
+      Comment(c);
+    } else if (Looking(c, "<?")) {
+      Instruction(c);
+    } else if (Looking(c, "<!DOCTYPE")) {
+      if (doctype || root) Fail(c, "a document type declaration comes once, before the root element");
+      Doctype(c);
+      doctype = true;
+    } else if (Looking(c, "<!") || Looking(c, "</")) {
+      Fail(c, Looking(c, "<![CDATA[") ? "a CDATA section outside the root element"
+                                      : "markup that is not allowed outside the root element");
+    } else if (Looking(c, "<")) {
+      if (root) Fail(c, "a second root element");
+      Content(c, true);
+      root = true;
+    } else {
+      Fail(c, text_[c.p] == '&' ? "a reference outside the root element" : "text outside the root element");
+    }
+  }
+  if (!root) Fail(c, "no root element");
+}
+
+void StrictParser::XmlDeclaration(Source& c) {
+  c.p += 5;
+  RequireSpace(c, "after '<?xml'");
+  Expect(c, "version", "version first in the XML declaration");
+  SkipSpace(c), Expect(c, "=", "'=' after version"), SkipSpace(c);
+  const std::string version = Quoted(c, "the version");
+  if (version.size() < 3 || version.compare(0, 2, "1.") != 0 ||
+      version.find_first_not_of("0123456789", 2) != std::string::npos)
+    Fail(c, "version '" + version + "' is not 1.x");
+  bool space = SkipSpace(c);
+  std::string encoding;
+  if (Looking(c, "encoding")) {
+    if (!space) Fail(c, "white space is needed before encoding");
+    c.p += 8;
+    SkipSpace(c), Expect(c, "=", "'=' after encoding"), SkipSpace(c);
+    encoding = Quoted(c, "the encoding name");
+    const bool letters = !encoding.empty() && ((encoding[0] | 0x20) >= 'a' && (encoding[0] | 0x20) <= 'z');
+    if (!letters ||
+        encoding.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789._-") !=
+            std::string::npos)
+      Fail(c, "'" + encoding + "' is not an encoding name");
+    space = SkipSpace(c);
+  }
+  if (Looking(c, "standalone")) {
+    if (!space) Fail(c, "white space is needed before standalone");
+    c.p += 10;
+    SkipSpace(c), Expect(c, "=", "'=' after standalone"), SkipSpace(c);
+    const std::string value = Quoted(c, "the standalone value");
+    if (value != "yes" && value != "no") Fail(c, "standalone is 'yes' or 'no'");
+    standalone_ = value == "yes";
+    SkipSpace(c);
+  }
+  Expect(c, "?>", "'?>' to end the XML declaration (version, encoding, standalone in that order)");
+  const std::string name = Lower(encoding);
+  if (name.compare(0, 6, "utf-16") == 0 || name.compare(0, 3, "ucs") == 0)
+    Fail(c, "the document declares " + encoding + " but is stored in 8-bit units");
+  if (!name.empty() && name != "utf-8" && name != "utf8") {
+    const bool singleByte = name == "us-ascii" || name == "ascii" || name == "latin1" ||
+                            name.compare(0, 9, "iso-8859-") == 0 || name.compare(0, 8, "windows-") == 0;
+    charset_ = singleByte ? Charset::SingleByte : Charset::Unknown;
+  }
+}
+
+void StrictParser::Comment(Source& c) const {
+  const std::size_t at = c.p;
+  const std::size_t dashes = c.s.find("--", at + 4);
+  if (dashes == std::string::npos) FailAt(c, at, "comment is not closed");
+  if (dashes + 2 >= c.s.size() || c.s[dashes + 2] != '>') FailAt(c, dashes, "'--' inside a comment");
+  c.p = dashes + 3;
+}
+
+void StrictParser::Instruction(Source& c) const {
+  const std::size_t at = c.p;
+  c.p += 2;
+  const std::string target = Name(c, "a processing instruction target after '<?'");
+  if (target == "xml") FailAt(c, at, "the XML declaration is allowed only at the very start of the document");
+  if (Lower(target) == "xml") FailAt(c, at, "processing instruction target '" + target + "' is reserved");
+  if (Looking(c, "?>")) {
+    c.p += 2;
+    return;
+  }
+  RequireSpace(c, "after the processing instruction target");
+  const std::size_t end = c.s.find("?>", c.p);
+  if (end == std::string::npos) FailAt(c, at, "processing instruction is not closed");
+  c.p = end + 2;
+}
+
+void StrictParser::CData(Source& c) const {
+  const std::size_t end = c.s.find("]]>", c.p + 9);
+  if (end == std::string::npos) Fail(c, "CDATA section is not closed");
+  c.p = end + 3;
+}
+
+void StrictParser::Content(Source& c, bool document) {
+  std::vector<std::string> open;
+  for (;;) {
+    if (c.p >= c.s.size()) {
+      if (!open.empty()) Fail(c, "element '" + open.back() + "' is not closed");
+      return;
+    }
+    const char ch = c.s[c.p];
+    if (ch == '&') {
+      Reference(c, false);
+    } else if (ch != '<') {
+      for (; c.p < c.s.size() && c.s[c.p] != '<' && c.s[c.p] != '&'; ++c.p)
+        if (c.s[c.p] == ']' && Looking(c, "]]>")) Fail(c, "']]>' in text");
+    } else if (Looking(c, "</")) {
+      const std::size_t at = c.p;
+      c.p += 2;
+      const std::string name = Name(c, "a name after '</'");
+      SkipSpace(c);
+      Expect(c, ">", "'>' to end the end tag");
+      if (open.empty()) FailAt(c, at, "end tag '" + name + "' has no start tag");
+      if (open.back() != name) FailAt(c, at, "end tag '" + name + "' does not match '" + open.back() + "'");
+      open.pop_back();
+      if (document && open.empty()) return;
+    } else if (Looking(c, "<!--")) {
+      Comment(c);
+    } else if (Looking(c, "<![CDATA[")) {
+      CData(c);
+    } else if (Looking(c, "<?")) {
+      Instruction(c);
+    } else if (Looking(c, "<!")) {
+      Fail(c, "a declaration inside an element");
+    } else {
+      std::string name;
+      if (!StartTag(c, &name)) {
+        open.push_back(name);
+      } else if (document && open.empty()) {
+        return;
+      }
+    }
+  }
+}
+
+bool StrictParser::StartTag(Source& c, std::string* name) {
+  const std::size_t at = c.p;
+  ++c.p;
+  *name = Name(c, "a tag name after '<'");
+  std::unordered_set<std::string> seen;
+  for (;;) {
+    const bool space = SkipSpace(c);
+    if (Looking(c, "/>")) {
+      c.p += 2;
+      return true;
+    }
+    if (Looking(c, ">")) {
+      ++c.p;
+      return false;
+    }
+    if (c.p >= c.s.size()) FailAt(c, at, "start tag '" + *name + "' is not closed");
+    if (!space) Fail(c, "white space is needed before an attribute");
+    const std::size_t attributeAt = c.p;
+    const std::string attribute = Name(c, "an attribute name");
+    SkipSpace(c);
+    Expect(c, "=", ("'=' after attribute '" + attribute + "'").c_str());
+    SkipSpace(c);
+    AttributeValue(c);
+    if (!seen.insert(attribute).second)
+      FailAt(c, attributeAt, "attribute '" + attribute + "' is given twice");
+  }
+}
+
+void StrictParser::AttributeValue(Source& c) {
+  const char quote = c.p < c.s.size() ? c.s[c.p] : 0;
+  if (quote != '"' && quote != '\'') Fail(c, "an attribute value must be in quotes");
+  const std::size_t at = c.p++;
+  AttributeText(c, quote);
+  if (c.p >= c.s.size()) FailAt(c, at, "attribute value is not closed");
+  ++c.p;
+}
+
+// The characters of an attribute value up to quote (or, with quote 0, the
+// end of an entity's replacement text).
+void StrictParser::AttributeText(Source& c, char quote) {
+  while (c.p < c.s.size() && (quote == 0 || c.s[c.p] != quote)) {
+    if (c.s[c.p] == '<') Fail(c, "'<' in an attribute value");
+    if (c.s[c.p] == '&') {
+      Reference(c, true);
+    } else {
+      ++c.p;
+    }
+  }
+}
+
+unsigned long StrictParser::CharacterReference(Source& c, std::size_t at) const {
+  const bool hex = Looking(c, "&#x");
+  c.p += hex ? 3 : 2;
+  const std::size_t start = c.p;
+  unsigned long value = 0;
+  for (; c.p < c.s.size(); ++c.p) {
+    const char d = c.s[c.p];
+    int digit = d >= '0' && d <= '9' ? d - '0' : -1;
+    if (hex && digit < 0 && (d | 0x20) >= 'a' && (d | 0x20) <= 'f') digit = (d | 0x20) - 'a' + 10;
+    if (digit < 0) break;
+    value = value > 0x10FFFF ? value : value * (hex ? 16 : 10) + digit;
+  }
+  if (c.p == start || !Looking(c, ";")) FailAt(c, at, "malformed character reference");
+  ++c.p;
+  if (!IsXmlChar(value)) FailAt(c, at, "character reference to a character XML does not allow");
+  return value;
+}
+
+void StrictParser::Reference(Source& c, bool inAttribute) {
+  const std::size_t at = c.p;
+  if (Looking(c, "&#")) {
+    CharacterReference(c, at);
+    return;
+  }
+  ++c.p;
+  std::size_t length = 0;
+  if (c.p >= c.s.size() || !IsNameStartChar(CharAt(c.s, c.p, &length)))
+    FailAt(c, at, inAttribute ? "a bare '&' in an attribute value" : "a bare '&' in text");
+  const std::string name = Name(c, "an entity name");
+  if (!Looking(c, ";")) FailAt(c, at, "entity reference '&" + name + "' has no ';'");
+  ++c.p;
+  if (IsPredefinedEntity(name)) return;
+  const auto found = general_.find(name);
+  if (found == general_.end()) {
+    if (EntityDeclaredRuleApplies()) FailAt(c, at, "entity '" + name + "' is not declared");
+    return;
+  }
+  Entity& e = found->second;
+  if (e.unparsed) FailAt(c, at, "reference to the unparsed entity '" + name + "'");
+  if (e.external) {
+    if (inAttribute) FailAt(c, at, "reference to the external entity '" + name + "' in an attribute value");
+    return;  // not read
+  }
+  CheckReplacement(c, name, e, at, inAttribute);
+}
+
+// An internal entity's replacement text read where it is referred to: as
+// content, or as part of an attribute value. Each entity is read once a way.
+void StrictParser::CheckReplacement(Source& c, const std::string& name, Entity& e, std::size_t at,
+                                    bool inAttribute) {
+  int& state = inAttribute ? e.attributeCheck : e.contentCheck;
+  if (state == 2) return;
+  if (state == 1) FailAt(c, at, "entity '" + name + "' refers to itself");
+  if (entityDepth_ >= kMaxEntityDepth) FailAt(c, at, "entities nested more than 64 deep");
+  state = 1;
+  ++entityDepth_;
+  Source inner{e.value, 0, c.reportAt >= 0 ? c.reportAt : static_cast<long>(at),
+               (c.context.empty() ? "" : c.context + ": ") + "in entity '" + name + "'"};
+  if (inAttribute) {
+    AttributeText(inner, 0);
+  } else {
+    Content(inner, false);
+  }
+  --entityDepth_;
+  state = 2;
+}
+
+}  // namespace orvelxml
