@@ -15,7 +15,7 @@ bool BoundedCopy(char* dst, int capacity, const char* src) {
 int HandBackText(std::string_view text, char* buf, int len) {
   if (buf == nullptr || len <= 0) return 0;
   if (text.size() < static_cast<std::size_t>(len)) {
-    std::memcpy(buf, text.data(), text.size());
+    if (!text.empty()) std::memcpy(buf, text.data(), text.size());  // an empty view may have no data
     buf[text.size()] = '\0';
   }
   return 1;
