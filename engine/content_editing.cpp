@@ -44,13 +44,13 @@ bool XmlDocument::SetContent(std::int32_t index, const char* content, int flags)
   content = OrEmpty(content);
   if (index == mainPos && nodeLength != 0) return RewriteCurrentNode(*this, content);
   if (index == 0 || !IsLiveRecord(*this, index) || Rec(index).firstChild != 0) return false;
-  InsertSpec spec;
-  spec.flags = EditReplaceContent | EditNoBreak;
-  spec.markup = (flags & EditCData) ? WrapCData(content) : EscapeText(content, flags);
+  InsertSpec insertion;
+  insertion.flags = EditReplaceContent | EditNoBreak;
+  insertion.markup = (flags & EditCData) ? WrapCData(content) : EscapeText(content, flags);
   std::int32_t after = 0;
-  const std::int32_t replaced = SpliceMarkup(index, after, spec);
+  const std::int32_t replaced = SpliceMarkup(index, after, insertion);
   if (replaced < 0) return false;
-  const std::int32_t change = static_cast<std::int32_t>(spec.markup.size()) - replaced;
+  const std::int32_t change = static_cast<std::int32_t>(insertion.markup.size()) - replaced;
   ShiftFollowing(index, change, false);
   ElementRecord& r = Rec(index);
   r.length += change;
@@ -82,11 +82,11 @@ bool XmlDocument::SetInnerMarkup(const char* markup) {
     return false;
 
   const ParsedFragment f = ParseFragment(*this, markup, ChildLevel(*this, main));
-  InsertSpec spec;
-  spec.flags = EditReplaceContent | EditNoBreak;
-  spec.markup = markup;
+  InsertSpec insertion;
+  insertion.flags = EditReplaceContent | EditNoBreak;
+  insertion.markup = markup;
   std::int32_t after = 0;
-  const std::int32_t replaced = SpliceMarkup(main, after, spec);  // fits: checked above
+  const std::int32_t replaced = SpliceMarkup(main, after, insertion);  // fits: checked above
 
   const bool hadChildren = Rec(main).firstChild != 0;
   bool heldError = Rec(main).Has(ElemInnerError);
@@ -94,11 +94,11 @@ bool XmlDocument::SetInnerMarkup(const char* markup) {
     heldError = SubtreeHoldsError(c);
   for (std::int32_t c = Rec(main).firstChild; c != 0;) c = ReleaseSubtree(c);
   if (hadChildren) PurgeMarks();
-  PlaceFragment(*this, f, spec.offset);
+  PlaceFragment(*this, f, insertion.offset);
   Rec(main).firstChild = f.first;
   for (std::int32_t e = f.first; e != 0; e = Rec(e).nextSibling) Rec(e).parent = main;
   ReleaseRecord(f.holder);
-  const std::int32_t change = static_cast<std::int32_t>(spec.markup.size()) - replaced;
+  const std::int32_t change = static_cast<std::int32_t>(insertion.markup.size()) - replaced;
   ShiftFollowing(main, change, true);
   ElementRecord& r = Rec(main);
   r.length += change;

@@ -19,11 +19,11 @@ namespace orvel {
 namespace {
 
 // Where an addition goes: under parent, next to the reference element after,
-// or next to the current node that spec carries.
+// or next to the current node that insertion carries.
 struct Placement {
   std::int32_t parent = 0;
   std::int32_t after = 0;
-  InsertSpec spec;
+  InsertSpec insertion;
 };
 
 // With AddAsChild the main element is the parent and the child position the
@@ -31,7 +31,7 @@ struct Placement {
 // goes next to the main element or the current node. False when AddAsChild
 // has no main element, or a position names no live record.
 bool PlaceAddition(const XmlDocument& d, int flags, Placement& place) {
-  place.spec.flags = flags;
+  place.insertion.flags = flags;
   if (flags & AddAsChild) {
     if (d.mainPos == 0) return false;
     place.parent = d.mainPos;
@@ -39,8 +39,8 @@ bool PlaceAddition(const XmlDocument& d, int flags, Placement& place) {
   } else {
     place.parent = d.parentPos;
     place.after = d.mainPos;
-    place.spec.offset = d.nodeOffset;
-    place.spec.length = d.nodeLength;
+    place.insertion.offset = d.nodeOffset;
+    place.insertion.length = d.nodeLength;
   }
   return IsLiveRecord(d, place.parent) && IsLiveRecord(d, place.after);
 }
@@ -62,7 +62,7 @@ bool XmlDocument::AddElement(const char* name, const char* content, int flags) {
   if (!IsWritableElementName(name) || !ChildLevelFits(*this, place.parent)) return false;
 
   const std::size_t nameLength = std::strlen(name);
-  std::string& markup = place.spec.markup;
+  std::string& markup = place.insertion.markup;
   std::int64_t startTag, endTag = 0;
   markup = "<";
   markup += name;
@@ -82,11 +82,11 @@ bool XmlDocument::AddElement(const char* name, const char* content, int flags) {
   const std::int32_t length = static_cast<std::int32_t>(markup.size());
 
   ReserveOneRecord();
-  const std::int32_t replaced = SpliceMarkup(place.parent, place.after, place.spec);
+  const std::int32_t replaced = SpliceMarkup(place.parent, place.after, place.insertion);
   if (replaced < 0) return false;
   const std::int32_t n = AllocRecord();
   ElementRecord& r = Rec(n);
-  r.start = place.spec.offset;
+  r.start = place.insertion.offset;
   r.length = length;
   r.tagLengths = 0;
   r.SetStartTagLength(static_cast<std::int32_t>(startTag));
@@ -94,7 +94,7 @@ bool XmlDocument::AddElement(const char* name, const char* content, int flags) {
   r.firstChild = 0;
   r.levelFlags = noEndTag ? static_cast<std::uint32_t>(ElemOpen) : 0u;
   LinkElement(place.parent, place.after, n);
-  ShiftFollowing(n, static_cast<std::int32_t>(place.spec.markup.size()) - replaced, false);
+  ShiftFollowing(n, static_cast<std::int32_t>(place.insertion.markup.size()) - replaced, false);
 
   if (flags & AddAsChild) {
     SetPositions(parentPos, place.parent, n);
@@ -126,15 +126,16 @@ bool XmlDocument::AddMarkup(const char* markup, int flags) {
     // Only the elements are written: text around them is dropped.
     base = Rec(f.first).start;
     const std::int32_t end = Rec(f.last).start + Rec(f.last).length;
-    place.spec.markup.assign(markup + base, static_cast<std::size_t>(end - base));
+    place.insertion.markup.assign(markup + base, static_cast<std::size_t>(end - base));
     ok = f.last == f.first;
   } else {
-    place.spec.markup = markup;
-    place.spec.flags |= EditNoBreak;
+    place.insertion.markup = markup;
+    place.insertion.flags |= EditNoBreak;
   }
 
-  const std::int32_t replaced = SpliceMarkup(place.parent, place.after, place.spec);  // fits: checked above
-  PlaceFragment(*this, f, place.spec.offset - base);
+  const std::int32_t replaced =
+      SpliceMarkup(place.parent, place.after, place.insertion);  // fits: checked above
+  PlaceFragment(*this, f, place.insertion.offset - base);
   std::int32_t after = place.after;
   for (std::int32_t e = f.first; e != 0;) {
     const std::int32_t next = Rec(e).nextSibling;
@@ -143,7 +144,7 @@ bool XmlDocument::AddMarkup(const char* markup, int flags) {
     e = next;
   }
   ReleaseRecord(f.holder);
-  const std::int32_t change = static_cast<std::int32_t>(place.spec.markup.size()) - replaced;
+  const std::int32_t change = static_cast<std::int32_t>(place.insertion.markup.size()) - replaced;
   if (f.first != 0)
     ShiftFollowing(f.last, change, true);
   else
@@ -167,7 +168,7 @@ bool XmlDocument::AddNode(int type, const char* content, int flags) {
   if ((type & (NodeInstruction | NodeComment | NodeDoctype)) == 0) flags |= EditNoBreak;
   Placement place;
   if (!PlaceAddition(*this, flags, place)) return false;
-  std::string& markup = place.spec.markup;
+  std::string& markup = place.insertion.markup;
   if (!BuildNodeMarkup(type, content, markup)) return false;
 
   int scanned = 0;
@@ -180,10 +181,10 @@ bool XmlDocument::AddNode(int type, const char* content, int flags) {
     return false;
   }
 
-  const std::int32_t replaced = SpliceMarkup(place.parent, place.after, place.spec);
+  const std::int32_t replaced = SpliceMarkup(place.parent, place.after, place.insertion);
   if (replaced < 0) return false;
   std::int32_t reference = place.after;
-  std::int32_t offset = place.spec.offset, length = place.spec.length;
+  std::int32_t offset = place.insertion.offset, length = place.insertion.length;
   if (type == NodeElement) {
     const std::int32_t n = AllocRecord();
     ElementRecord& r = Rec(n);
@@ -196,7 +197,8 @@ bool XmlDocument::AddNode(int type, const char* content, int flags) {
     LinkElement(place.parent, place.after, n);
     reference = n;
   }
-  ShiftAfterNode(place.parent, reference, static_cast<std::int32_t>(place.spec.markup.size()) - replaced);
+  ShiftAfterNode(place.parent, reference,
+                 static_cast<std::int32_t>(place.insertion.markup.size()) - replaced);
 
   SetPositions(parentPos, reference, 0);
   if (type != NodeElement && length != 0) {

@@ -29,17 +29,17 @@ bool XmlDocument::CanTakeContent(std::int32_t parent) const {
   return static_cast<std::int32_t>(TagName(parent).size()) + 3 <= kMaxEndTagLength;
 }
 
-std::int32_t XmlDocument::SpliceMarkup(std::int32_t parent, std::int32_t& after, InsertSpec& spec) {
+std::int32_t XmlDocument::SpliceMarkup(std::int32_t parent, std::int32_t& after, InsertSpec& insertion) {
   ElementRecord& p = Rec(parent);
   const bool bare = parent != 0 && p.IsBareTag();
   const bool emptyContent = parent != 0 && p.length - p.EndTagLength() - p.StartTagLength() == 0;
-  const bool noBreak = (spec.flags & EditNoBreak) != 0;
-  const bool replace = (spec.flags & EditReplaceContent) != 0;
-  const bool before = (spec.flags & AddBefore) != 0;
+  const bool noBreak = (insertion.flags & EditNoBreak) != 0;
+  const bool replace = (insertion.flags & EditReplaceContent) != 0;
+  const bool before = (insertion.flags & AddBefore) != 0;
 
   std::int32_t offset;
-  if (spec.length != 0) {
-    offset = spec.offset + (before ? 0 : spec.length);
+  if (insertion.length != 0) {
+    offset = insertion.offset + (before ? 0 : insertion.length);
   } else if (after != 0) {
     offset = Rec(after).start + (before ? 0 : Rec(after).length);
   } else if (bare) {
@@ -59,14 +59,14 @@ std::int32_t XmlDocument::SpliceMarkup(std::int32_t parent, std::int32_t& after,
   }
 
   std::int32_t link = after;
-  if (spec.length == 0) {
+  if (insertion.length == 0) {
     if (after != 0 && before)
       link = Rec(after).Has(ElemFirstChild) ? 0 : Rec(after).prevSibling;
     else if (after == 0 && !before)
       link = p.firstChild != 0 ? Rec(p.firstChild).prevSibling : 0;
   }
 
-  std::string written = std::move(spec.markup);
+  std::string written = std::move(insertion.markup);
   const std::int32_t ownLength = static_cast<std::int32_t>(written.size());
   std::int32_t newOffset = offset;
   if (!noBreak) {
@@ -102,9 +102,9 @@ std::int32_t XmlDocument::SpliceMarkup(std::int32_t parent, std::int32_t& after,
     p.SetEndTagLength(endTag);
   }
   after = link;
-  spec.offset = newOffset;
-  spec.length = ownLength;
-  spec.markup = std::move(written);
+  insertion.offset = newOffset;
+  insertion.length = ownLength;
+  insertion.markup = std::move(written);
   return count;
 }
 

@@ -164,10 +164,10 @@ class XmlDocument {
   // ---- splicing and table fix-up -----------------------------------------
   // Replaces count bytes at offset by markup (capacity grown to n + n/2 + 128).
   void ReplaceText(std::int32_t offset, std::int32_t count, const std::string& markup);
-  // Writes spec.markup into parent's content next to after (updated to the
+  // Writes insertion.markup into parent's content next to after (updated to the
   // element to link a new element after); returns the bytes replaced, or -1
   // when the result would exceed the table's limits (nothing changed).
-  std::int32_t SpliceMarkup(std::int32_t parent, std::int32_t& after, InsertSpec& spec);
+  std::int32_t SpliceMarkup(std::int32_t parent, std::int32_t& after, InsertSpec& insertion);
   // False when parent is a bare tag whose end tag, written once it has
   // content, would be longer than a record can hold.
   bool CanTakeContent(std::int32_t parent) const;
