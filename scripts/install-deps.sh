@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, tests and benchmarks need; does
 # nothing when they are all present, so it is safe to run every time.
 set -euo pipefail
-packages=(cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev zlib1g-dev locales)
+packages=(cmake make g++ clang libclang-rt-14-dev pkg-config libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev zlib1g-dev locales)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
