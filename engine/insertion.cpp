@@ -135,6 +135,7 @@ bool XmlDocument::AddMarkup(const char* markup, int flags) {
       !CanTakeContent(place.parent) || !FitsTextLimitWithMarkup(static_cast<std::int64_t>(text.size()), std::strlen(markup)))
     return false;
 
+  FragmentUndo undo(*this, markup);
   const ParsedFragment f = ParseFragment(*this, markup, ChildLevel(*this, place.parent));
   bool ok = f.first != 0 && !f.parseError;
   std::int32_t base = 0;
@@ -150,6 +151,7 @@ bool XmlDocument::AddMarkup(const char* markup, int flags) {
   }
 
   const std::int32_t replaced = SpliceMarkup(place.parent, place.after, place.spec);  // fits: checked above
+  undo.Keep();
   PlaceFragment(*this, f, place.spec.offset - base);
   std::int32_t after = place.after;
   for (std::int32_t e = f.first; e != 0;) {

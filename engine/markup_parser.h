@@ -103,6 +103,10 @@ void SetFirstError(std::string& status, const char* format, ...)
 // and the document record reset; room reserved for text length / 64 + 8 records.
 void ResetForFullParse(XmlDocument& doc);
 
+// What a full parse that ran out of memory leaves: the empty document, with
+// the status "Out of memory". Allocates nothing.
+void LeaveEmptyDocument(XmlDocument& doc) noexcept;
+
 // NameMatches of the end tag in the cursor against the start-tag name
 // name[0..size), whose end counts as its NUL: the name is compared where it
 // stands, without a NUL-terminated copy.
@@ -155,6 +159,7 @@ class MarkupParser {
         case ScanBadMarkup:
           MarkError();
           SetFirstError(Status(), "%s", token_.text.c_str());
+          token_.quiet = true;  // only the first message is kept: the next are not written
           break;
         case NodeSpace:
           hook_.AfterSpace(cursor_, *this);

@@ -29,6 +29,7 @@ void ClearInnerErrorWhenClean(XmlDocument& d, std::int32_t parent) {
   ScanCursor cursor(d.text.c_str(), d.docFlags);
   cursor.pos = begin;
   MarkupToken token;
+  token.quiet = true;  // runs after the text changed: nothing here may fail
   std::int32_t child = p.firstChild;
   while (cursor.pos < end) {
     const std::int32_t at = cursor.pos;
@@ -92,6 +93,7 @@ void XmlDocument::RemoveNode(std::int32_t parent, std::int32_t& main, std::int32
   ScanCursor cursor(text.c_str(), docFlags);
   cursor.pos = scanStart;
   MarkupToken token;
+  token.quiet = true;  // runs after the element was unlinked: nothing here may fail
   while (cursor.pos < offset) {
     const std::int32_t at = cursor.pos;
     const int scanned = ScanToken(cursor, token);

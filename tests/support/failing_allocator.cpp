@@ -1,0 +1,56 @@
+#include "tests/support/failing_allocator.h"
+
+#include <cstdlib>
+#include <new>
+
+namespace {
+
+long g_failAt = 0;  // 0: none
+long g_counted = 0;
+long g_live = 0;
+
+void* Allocate(std::size_t n) {
+  if (++g_counted == g_failAt) throw std::bad_alloc();
+  void* p = std::malloc(n != 0 ? n : 1);
+  if (p == nullptr) throw std::bad_alloc();
+  ++g_live;
+  return p;
+}
+
+void Free(void* p) noexcept {
+  if (p == nullptr) return;
+  --g_live;
+  std::free(p);
+}
+
+}  // namespace
+
+namespace orvel {
+namespace test {
+
+void FailAllocation(long n) {
+  g_failAt = n;
+  g_counted = 0;
+}
+long AllocationsCounted() { return g_counted; }
+long LiveAllocations() { return g_live; }
+
+}  // namespace test
+}  // namespace orvel
+
+void* operator new(std::size_t n) { return Allocate(n); }
+void* operator new[](std::size_t n) { return Allocate(n); }
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
+  try {
+    return Allocate(n);
+  } catch (...) {
+    return nullptr;
+  }
+}
+void* operator new[](std::size_t n, const std::nothrow_t& t) noexcept { return operator new(n, t); }
+void operator delete(void* p) noexcept { Free(p); }
+void operator delete[](void* p) noexcept { Free(p); }
+void operator delete(void* p, std::size_t) noexcept { Free(p); }
+void operator delete[](void* p, std::size_t) noexcept { Free(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { Free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { Free(p); }

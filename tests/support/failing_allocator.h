@@ -1,0 +1,21 @@
+// A replacement of the global allocation functions for test executables
+// that link the engine and the component in process: every allocation the
+// engine makes (text growth, record blocks, token stack, marks, result
+// strings) passes here, and a test makes the Nth of them fail with
+// std::bad_alloc. Compile failing_allocator.cpp into the executable itself
+// (not through a library), so that it replaces the standard functions.
+#pragma once
+
+namespace orvel {
+namespace test {
+
+// From now on the allocation with number n (1 = the next one) fails; 0 lets
+// every allocation succeed again. Resets the count.
+void FailAllocation(long n);
+// Allocations counted since the last FailAllocation.
+long AllocationsCounted();
+// Blocks allocated and not yet freed, over the whole process.
+long LiveAllocations();
+
+}  // namespace test
+}  // namespace orvel
