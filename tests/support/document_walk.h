@@ -17,8 +17,9 @@ struct WalkTally {
 };
 
 // Walks doc from its start; attributes by index up to maxAttributes per
-// element (each read scans the tag from its start). Leaves the positions at
-// the document level; changes nothing else.
+// element (each read scans the tag from its start), inner and whole markup of
+// the elements up to 64 KiB long. Leaves the positions at the document level;
+// changes nothing else.
 WalkTally ReadWholeDocument(XmlDocument& doc, int maxAttributes = 32);
 
 }  // namespace test

@@ -1,5 +1,7 @@
 #include "tests/support/failing_allocator.h"
 
+#include <malloc.h>
+
 #include <cstdlib>
 #include <new>
 
@@ -8,18 +10,23 @@ namespace {
 long g_failAt = 0;  // 0: none
 long g_counted = 0;
 long g_live = 0;
+std::size_t g_liveBytes = 0;
+std::size_t g_peakBytes = 0;
 
 void* Allocate(std::size_t n) {
   if (++g_counted == g_failAt) throw std::bad_alloc();
   void* p = std::malloc(n != 0 ? n : 1);
   if (p == nullptr) throw std::bad_alloc();
   ++g_live;
+  g_liveBytes += malloc_usable_size(p);
+  if (g_liveBytes > g_peakBytes) g_peakBytes = g_liveBytes;
   return p;
 }
 
 void Free(void* p) noexcept {
   if (p == nullptr) return;
   --g_live;
+  g_liveBytes -= malloc_usable_size(p);
   std::free(p);
 }
 
@@ -34,6 +41,9 @@ void FailAllocation(long n) {
 }
 long AllocationsCounted() { return g_counted; }
 long LiveAllocations() { return g_live; }
+std::size_t LiveBytes() { return g_liveBytes; }
+std::size_t PeakBytes() { return g_peakBytes; }
+void ResetPeakBytes() { g_peakBytes = g_liveBytes; }
 
 }  // namespace test
 }  // namespace orvel

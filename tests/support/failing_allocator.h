@@ -6,6 +6,8 @@
 // (not through a library), so that it replaces the standard functions.
 #pragma once
 
+#include <cstddef>
+
 namespace orvel {
 namespace test {
 
@@ -16,6 +18,10 @@ void FailAllocation(long n);
 long AllocationsCounted();
 // Blocks allocated and not yet freed, over the whole process.
 long LiveAllocations();
+// Bytes allocated and not yet freed, and their peak since ResetPeakBytes.
+std::size_t LiveBytes();
+std::size_t PeakBytes();
+void ResetPeakBytes();
 
 }  // namespace test
 }  // namespace orvel
