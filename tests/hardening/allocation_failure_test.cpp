@@ -6,7 +6,6 @@
 // component usable.
 #include <gtest/gtest.h>
 #include <unistd.h>
-#include <zlib.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -15,6 +14,7 @@
 #include <string>
 
 #include "orvel/constants.h"
+#include "tests/hardening/gzip_text.h"
 #include "tests/hardening/in_process.h"
 #include "tests/support/failing_allocator.h"
 #include "tests/support/table_checker.h"
@@ -100,20 +100,6 @@ std::string WriteFile(const char* name, const std::string& bytes) {
   std::fwrite(bytes.data(), 1, bytes.size(), f);
   std::fclose(f);
   return path;
-}
-
-std::string Gzip(const std::string& text) {
-  std::string out(compressBound(static_cast<uLong>(text.size())) + 64, '\0');
-  z_stream z{};
-  deflateInit2(&z, 6, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
-  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
-  z.avail_in = static_cast<uInt>(text.size());
-  z.next_out = reinterpret_cast<Bytef*>(&out[0]);
-  z.avail_out = static_cast<uInt>(out.size());
-  deflate(&z, Z_FINISH);
-  out.resize(z.total_out);
-  deflateEnd(&z);
-  return out;
 }
 
 std::string WithoutTabsAndSpaces(std::string s) {
