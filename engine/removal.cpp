@@ -39,6 +39,11 @@ void ClearInnerErrorWhenClean(XmlDocument& d, std::int32_t parent) {
       child = d.Rec(child).nextSibling;
       continue;
     }
+    // The document's content may end at a NUL byte before the end of the text.
+    if (scanned == ScanAtEnd && parent == 0) {
+      cursor.pos = end;
+      break;
+    }
     if (scanned == ScanEndTag || scanned == ScanBadMarkup || scanned == ScanAtEnd || scanned == NodeElement) {
       cursor.pos = at;  // a start tag without record is as wrong as a stray end tag
       break;

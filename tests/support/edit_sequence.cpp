@@ -34,14 +34,16 @@ const int kNumbers[] = {0, -5, 42, 2147483647, -2147483647 - 1};
 // Whole documents, taken as a file load takes its bytes (NUL bytes kept) and
 // parsed with or without DocNoCase; the first is well formed with it only.
 // (Edits next to an element without end tag leave levels that a parse of the
-// text would not give: the documents stay well formed, as the fragments do.)
+// text would not give: no document holds one, as no fragment does.)
 const std::string kDocuments[] = {
     "<R><a></A><b x=\"1\"/></r>",
     "<r><a k='v'>t</a><b/></r>",
     std::string("<r><a/></r>\0<x/>tail", 20),
     "<?xml version=\"1.0\"?>\r\n<!DOCTYPE r [<!ENTITY e 'x'>]>\r\n<r>\r\n\t<a/>\r\n</r>\r\n",
     "",
-    "<r/>"};
+    "<r/>",
+    std::string("<r/></x>\0tail", 13),
+};
 
 // The document flags a load step parses with.
 int LoadFlags(const EditStep& s) {
