@@ -1,7 +1,6 @@
 #include "tests/support/failing_allocator.h"
 
-#include <malloc.h>
-
+#include <cstddef>
 #include <cstdlib>
 #include <new>
 
@@ -13,21 +12,27 @@ long g_live = 0;
 std::size_t g_liveBytes = 0;
 std::size_t g_peakBytes = 0;
 
+// Each block carries its size in front of it, in a header that keeps the
+// block aligned for any type.
+constexpr std::size_t kHeader = alignof(std::max_align_t);
+
 void* Allocate(std::size_t n) {
   if (++g_counted == g_failAt) throw std::bad_alloc();
-  void* p = std::malloc(n != 0 ? n : 1);
-  if (p == nullptr) throw std::bad_alloc();
+  char* block = static_cast<char*>(std::malloc(n + kHeader));
+  if (block == nullptr) throw std::bad_alloc();
+  *reinterpret_cast<std::size_t*>(block) = n;
   ++g_live;
-  g_liveBytes += malloc_usable_size(p);
+  g_liveBytes += n;
   if (g_liveBytes > g_peakBytes) g_peakBytes = g_liveBytes;
-  return p;
+  return block + kHeader;
 }
 
 void Free(void* p) noexcept {
   if (p == nullptr) return;
+  char* block = static_cast<char*>(p) - kHeader;
   --g_live;
-  g_liveBytes -= malloc_usable_size(p);
-  std::free(p);
+  g_liveBytes -= *reinterpret_cast<std::size_t*>(block);
+  std::free(block);
 }
 
 }  // namespace
