@@ -4,11 +4,14 @@ DEMO_BUILD ?= build-demo
 ASAN_BUILD ?= build-asan
 TSAN_BUILD ?= build-tsan
 WIN32_BUILD ?= build-win32
+FUZZ_BUILD ?= build-fuzz
+SECONDS ?= 60
+FUZZ_JOBS ?= 2
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 PREFIX ?= /usr/local
 
-.PHONY: demo test install deps build build-asan build-tsan build-win32 test-win32 bench format clean
+.PHONY: demo test install deps build build-asan build-tsan build-win32 test-win32 build-fuzz fuzz bench format clean
 
 deps:
 	@scripts/install-deps.sh
@@ -40,6 +43,16 @@ run-win32-tests = cd $(WIN32_BUILD) && status=0; ctest --output-on-failure -j $(
 test-win32: build-win32
 	$(run-win32-tests)
 
+# libFuzzer targets (clang, AddressSanitizer and UndefinedBehaviorSanitizer).
+build-fuzz: deps
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang \
+	  -DORVEL_FUZZ=ON -DORVEL_TESTS=OFF -DORVEL_WERROR=ON $(CMAKE_FLAGS) >/dev/null
+	cmake --build $(FUZZ_BUILD) --target fuzz_targets -j $(JOBS)
+
+# Each fuzz target for SECONDS seconds (FUZZ_JOBS at a time).
+fuzz: build-fuzz
+	scripts/fuzz.sh $(FUZZ_BUILD) $(SECONDS) $(FUZZ_JOBS)
+
 # Only what the demo runs (the module, the stand-in factory, the tool), in a
 # build of its own without the tests; the build's output shows only on failure.
 demo:
@@ -50,10 +63,11 @@ demo:
 	   { cat $(DEMO_BUILD)/make-demo.log; exit 1; }
 	@$(DEMO_BUILD)/bin/orvelxml demo
 
-test: build build-asan build-tsan build-win32
+test: build build-asan build-tsan build-fuzz build-win32
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 	cd $(TSAN_BUILD) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest --output-on-failure -j $(JOBS)
+	cd $(FUZZ_BUILD) && ctest --output-on-failure -j $(JOBS)
 	$(run-win32-tests)
 
 # The module, the factory library, the headers, the tool and the package files under PREFIX.
@@ -68,4 +82,4 @@ format:
 	find engine component module platform include factory tools tests bench fuzz -name '*.h' -o -name '*.cpp' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(DEMO_BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(WIN32_BUILD) build-bench
+	rm -rf $(BUILD) $(DEMO_BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(WIN32_BUILD) build-bench

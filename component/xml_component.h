@@ -76,6 +76,9 @@ class XmlComponent final : public ComponentBase<IXmlComponentTable>, public Path
   void ReservedNoOp() override;                                                    // 64
   // 65: GetConfigurationPath, inherited from ComponentBase.
 
+  // The document, for tests in process that check its table between calls.
+  const XmlDocument& document() const { return document_; }
+
  private:
   // Slot 5's work: "xmlz" files through the decoder, others read as they
   // are, a missing plain file from the same name with "z" appended.

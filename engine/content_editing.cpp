@@ -81,12 +81,14 @@ bool XmlDocument::SetInnerMarkup(const char* markup) {
       !FitsTextLimitWithMarkup(static_cast<std::int64_t>(text.size()), std::strlen(markup)))
     return false;
 
+  FragmentUndo undo(*this, markup);
   const ParsedFragment f = ParseFragment(*this, markup, ChildLevel(*this, main));
   InsertSpec insertion;
   insertion.flags = EditReplaceContent | EditNoBreak;
   insertion.markup = markup;
   std::int32_t after = 0;
   const std::int32_t replaced = SpliceMarkup(main, after, insertion);  // fits: checked above
+  undo.Keep();
 
   const bool hadChildren = Rec(main).firstChild != 0;
   bool heldError = Rec(main).Has(ElemInnerError);

@@ -119,6 +119,7 @@ bool XmlDocument::AddMarkup(const char* markup, int flags) {
       !FitsTextLimitWithMarkup(static_cast<std::int64_t>(text.size()), std::strlen(markup)))
     return false;
 
+  FragmentUndo undo(*this, markup);
   const ParsedFragment f = ParseFragment(*this, markup, ChildLevel(*this, place.parent));
   bool ok = f.first != 0 && !f.parseError;
   std::int32_t base = 0;
@@ -133,8 +134,8 @@ bool XmlDocument::AddMarkup(const char* markup, int flags) {
     place.insertion.flags |= EditNoBreak;
   }
 
-  const std::int32_t replaced =
-      SpliceMarkup(place.parent, place.after, place.insertion);  // fits: checked above
+  const std::int32_t replaced = SpliceMarkup(place.parent, place.after, place.insertion);  // fits: checked above
+  undo.Keep();
   PlaceFragment(*this, f, place.insertion.offset - base);
   std::int32_t after = place.after;
   for (std::int32_t e = f.first; e != 0;) {

@@ -1,5 +1,8 @@
-// Named saved positions: seven hashed buckets of mark entries.
+// Named saved positions: seven hashed buckets of mark entries. A bucket is an
+// array of entries that grows 2 -> 14 -> 38 -> 86 ...; once it is long, its
+// entries are also found through an index by name.
 #include <cstring>
+#include <utility>
 
 #include "engine/read_guards.h"
 #include "engine/xml_document.h"
@@ -9,28 +12,34 @@ namespace orvel {
 
 namespace {
 
-constexpr int kMarkBuckets = 7;
 constexpr int kFirstBucketEntries = 2;
+// Buckets shorter than this are walked; a walk over a few entries beats a hash.
+constexpr int kIndexedFrom = 38;
 
-int BucketOf(const char* name) {
-  unsigned sum = 0;
-  for (const unsigned char* p = reinterpret_cast<const unsigned char*>(name); *p != 0; ++p) sum += *p;
-  return static_cast<int>(sum % kMarkBuckets);
+// An array of n entries whose last carries MarkLast.
+std::unique_ptr<MarkEntry[]> NewBucket(int n) {
+  std::unique_ptr<MarkEntry[]> bucket(new MarkEntry[n]);
+  bucket[n - 1].flags = MarkLast;
+  return bucket;
 }
 
-// Replaces a full bucket of n entries by one of 2 * (n - 1) + 12 entries
-// (2 -> 14 -> 38 -> 86), keeping the entries in order; MarkLast moves to the end.
-void GrowBucket(std::unique_ptr<MarkEntry[]>& bucket, int n) {
-  const int grown = 2 * (n - 1) + 12;
-  std::unique_ptr<MarkEntry[]> bigger(new MarkEntry[grown]);
-  for (int i = 0; i < n; ++i) bigger[i] = std::move(bucket[i]);
-  bigger[n - 1].flags &= ~MarkLast;
-  bigger[grown - 1].flags = MarkLast;
-  bucket = std::move(bigger);
+// The entry named key among the entries in use of bucket b, or -1.
+int FindMark(const MarkTable& table, const MarkKey& key) {
+  const MarkEntry* bucket = table.buckets[key.bucket].get();
+  if (bucket == nullptr) return -1;
+  if (table.sizes[key.bucket] >= kIndexedFrom) return table.index[key.bucket].Find(bucket, key);
+  for (int i = 0; i < table.inUse[key.bucket]; ++i) {
+    const std::string& name = bucket[i].name;
+    if (name.size() == key.length && std::memcmp(name.data(), key.name, key.length) == 0) return i;
+  }
+  return -1;
 }
 
 }  // namespace
 
+// Everything that may run out of memory (table, bucket, its growth, the name's
+// copy, room in the index) is had before the first change, so that a failure
+// leaves the marks as they were.
 bool XmlDocument::MarkPosition(const char* name) {
   if (name == nullptr) return false;
   std::int32_t saved = parentPos;
@@ -42,55 +51,67 @@ bool XmlDocument::MarkPosition(const char* name) {
     saved = mainPos;
     kind = MarkMain;
   }
-  if (!marks) marks.reset(new MarkTable());
-  std::unique_ptr<MarkEntry[]>& bucket = marks->buckets[BucketOf(name)];
-  if (!bucket) {
-    bucket.reset(new MarkEntry[kFirstBucketEntries]);
-    bucket[kFirstBucketEntries - 1].flags = MarkLast;
-  }
-  // Entries in use stand together at the front: the walk ends on a match, on
-  // the first free entry, or after the last entry (then the bucket grows).
-  int i = 0;
-  for (;; ++i) {
-    MarkEntry& entry = bucket[i];
-    if ((entry.flags & MarkInUse) == 0 || entry.name == name) break;
-    if (entry.flags & MarkLast) {
-      GrowBucket(bucket, i + 1);
-      ++i;
-      break;
+  const MarkKey key(name);
+  if (marks) {
+    const int found = FindMark(*marks, key);
+    if (found >= 0) {  // marked again: overwritten in place
+      MarkEntry& entry = marks->buckets[key.bucket][found];
+      entry.saved = saved;
+      entry.flags = (entry.flags & MarkLast) | MarkInUse | kind;
+      return true;
     }
   }
-  MarkEntry& taken = bucket[i];
-  taken.name = name;
+  std::unique_ptr<MarkTable> newTable(marks ? nullptr : new MarkTable());
+  MarkTable& table = marks ? *marks : *newTable;
+  const int b = key.bucket;
+  const int n = table.sizes[b];
+  const int slot = table.inUse[b];
+  // A full bucket is replaced by one of 2 * (n - 1) + 12 entries.
+  const int size = n == 0 ? kFirstBucketEntries : slot < n ? n : 2 * (n - 1) + 12;
+  std::unique_ptr<MarkEntry[]> grown(size != n ? NewBucket(size) : nullptr);
+  std::string copy(key.name, key.length);
+  MarkIndex& index = table.index[b];
+  const bool indexed = size >= kIndexedFrom;
+  const bool indexExisting = indexed && index.Empty();  // the bucket has just grown long
+  if (indexed) index.Reserve(static_cast<std::size_t>(slot) + 1);
+
+  if (newTable) marks = std::move(newTable);
+  if (grown) {
+    for (int i = 0; i < n; ++i) {  // in order; MarkLast stays on the new array's last entry
+      grown[i].name = std::move(table.buckets[b][i].name);
+      grown[i].saved = table.buckets[b][i].saved;
+      grown[i].flags = table.buckets[b][i].flags & ~MarkLast;
+    }
+    table.buckets[b] = std::move(grown);
+    table.sizes[b] = size;
+  }
+  MarkEntry& taken = table.buckets[b][slot];
+  taken.name = std::move(copy);
   taken.saved = saved;
   taken.flags = (taken.flags & MarkLast) | MarkInUse | kind;
+  table.inUse[b] = slot + 1;
+  if (indexExisting)
+    for (int i = 0; i < slot; ++i) index.Add(MarkKey(table.buckets[b][i].name.c_str()).hash, i);
+  if (indexed) index.Add(key.hash, slot);
   return true;
 }
 
 bool XmlDocument::ReturnToMark(const char* name) {
   if (name == nullptr || !marks) return false;
-  const std::unique_ptr<MarkEntry[]>& bucket = marks->buckets[BucketOf(name)];
-  if (!bucket) return false;
-  const MarkEntry* found = nullptr;
-  for (int i = 0;; ++i) {
-    const MarkEntry& entry = bucket[i];
-    if ((entry.flags & MarkInUse) == 0) break;
-    if (entry.name == name) {
-      found = &entry;
-      break;
-    }
-    if (entry.flags & MarkLast) break;
-  }
+  const MarkKey key(name);
+  const int found = FindMark(*marks, key);
   // A saved index that no longer names a live record (the table changed under
   // the mark without a purge) is refused rather than followed.
-  if (found == nullptr || !IsLiveRecord(*this, found->saved)) return false;
-  const std::int32_t saved = found->saved;
-  if (found->flags & MarkChild) {
+  if (found < 0) return false;
+  const MarkEntry& entry = marks->buckets[key.bucket][found];
+  if (!IsLiveRecord(*this, entry.saved)) return false;
+  const std::int32_t saved = entry.saved;
+  if (entry.flags & MarkChild) {
     childPos = saved;
     mainPos = Rec(saved).parent;
     parentPos = IsLiveRecord(*this, mainPos) ? Rec(mainPos).parent : 0;
     nodeType = mainPos != 0 ? NodeElement : 0;
-  } else if (found->flags & MarkMain) {
+  } else if (entry.flags & MarkMain) {
     mainPos = saved;
     parentPos = Rec(saved).parent;
     childPos = 0;
@@ -105,30 +126,36 @@ bool XmlDocument::ReturnToMark(const char* name) {
 }
 
 // Keeps each bucket's marks in use together at its front, as the lookups
-// expect; the last-slot marker stays on the final slot.
+// expect; the last-slot marker stays on the final slot. Runs after an edit
+// changed the text: it allocates nothing (the index keeps its room).
 void XmlDocument::PurgeMarks() {
   if (!marks) return;
-  for (std::unique_ptr<MarkEntry[]>& bucket : marks->buckets) {
-    if (!bucket) continue;
+  for (int b = 0; b < 7; ++b) {
+    MarkEntry* bucket = marks->buckets[b].get();
+    if (bucket == nullptr) continue;
+    const int inUse = marks->inUse[b];
     int kept = 0;
-    int i = 0;
-    for (;; ++i) {
+    for (int i = 0; i < inUse; ++i) {
       MarkEntry& entry = bucket[i];
-      if ((entry.flags & MarkInUse) != 0 && !IsReleasedRecord(*this, entry.saved)) {
-        if (kept != i) {
-          MarkEntry& to = bucket[kept];
-          to.name = std::move(entry.name);
-          to.saved = entry.saved;
-          to.flags = (entry.flags & ~MarkLast) | (to.flags & MarkLast);
-        }
-        ++kept;
+      if (IsReleasedRecord(*this, entry.saved)) continue;
+      if (kept != i) {
+        MarkEntry& to = bucket[kept];
+        to.name = std::move(entry.name);
+        to.saved = entry.saved;
+        to.flags = (entry.flags & ~MarkLast) | (to.flags & MarkLast);
       }
-      if (entry.flags & MarkLast) break;
+      ++kept;
     }
-    for (int k = kept; k <= i; ++k) {
+    if (kept == inUse) continue;
+    for (int k = kept; k < marks->sizes[b]; ++k) {
       bucket[k].flags &= MarkLast;
       bucket[k].name.clear();
     }
+    marks->inUse[b] = kept;
+    if (marks->sizes[b] < kIndexedFrom) continue;
+    MarkIndex& index = marks->index[b];
+    index.Clear();
+    for (int i = 0; i < kept; ++i) index.Add(MarkKey(bucket[i].name.c_str()).hash, i);
   }
 }
 

@@ -103,6 +103,10 @@ void SetFirstError(std::string& status, const char* format, ...)
 // and the document record reset; room reserved for text length / 64 + 8 records.
 void ResetForFullParse(XmlDocument& doc);
 
+// What a full parse that ran out of memory leaves: the empty document, with
+// the status "Out of memory". Allocates nothing.
+void LeaveEmptyDocument(XmlDocument& doc) noexcept;
+
 // NameMatches of the end tag in the cursor against the start-tag name
 // name[0..size), whose end counts as its NUL: the name is compared where it
 // stands, without a NUL-terminated copy.
@@ -155,6 +159,8 @@ class MarkupParser {
         case ScanBadMarkup:
           MarkError();
           SetFirstError(Status(), "%s", token_.text.c_str());
+          token_.quiet = true;  // only the first message is kept: the next are not written
+          SkipLessThanRun();
           break;
         case NodeSpace:
           hook_.AfterSpace(cursor_, *this);
@@ -234,6 +240,16 @@ class MarkupParser {
     }
     const char* lt = std::strchr(p, '<');
     cursor_.pos = static_cast<std::int32_t>((lt != nullptr ? lt : p + std::strlen(p)) - cursor_.text);
+  }
+
+  // A run of '<' reads as two-byte malformed tokens ("<<"), each with the
+  // effects of the malformed token just read (the same flags, no message once
+  // the first is kept): all but its last two or three bytes are passed at once.
+  void SkipLessThanRun() {
+    const char* p = cursor_.text + cursor_.pos;
+    if (p[0] != '<' || p[1] != '<' || p[2] != '<') return;
+    const std::size_t run = std::strspn(p, "<");
+    cursor_.pos += static_cast<std::int32_t>(2 * ((run - 1) / 2));
   }
 
   // The name of the element open at depth k. A parse that leaves the text as

@@ -100,6 +100,27 @@ std::size_t CopyUntilNul(char* out, const char* src, std::size_t room) {
   return CopySlices(out, src, room, false);
 }
 
+// Makes text a copy of source (null: empty); false, text cut short, when
+// source is too long for int32 offsets.
+bool CopySource(std::string& text, const char* source) {
+  if (source == nullptr) {
+    text.clear();
+    return true;
+  }
+  // The room the text already holds (a little more if it is short) is
+  // filled while the end is sought; a longer source continues after it.
+  // Growing within the capacity clears at most a few hundred bytes.
+  std::size_t room = std::max(text.size(), static_cast<std::size_t>(256));
+  room = std::min(std::min(room, text.capacity()), kMaxTextLength);
+  text.resize(room);
+  std::size_t n = CopyUntilNul(&text[0], source, room);
+  text.resize(n);
+  if (n == room) n += std::strlen(source + n);
+  if (n > kMaxTextLength) return false;
+  if (n > text.size()) text.append(source + text.size(), n - text.size());
+  return true;
+}
+
 }  // namespace
 
 void SetFirstError(std::string& status, const char* format, ...) {
@@ -127,34 +148,37 @@ void ResetForFullParse(XmlDocument& doc) {
   doc.Rec(0) = ElementRecord{};
 }
 
+void LeaveEmptyDocument(XmlDocument& doc) noexcept {
+  doc.text.clear();
+  doc.SetPositions(0, 0, 0);
+  doc.marks.reset();
+  doc.freeHead = 0;
+  doc.recordCount = doc.capacity > 0 ? 1 : 0;  // 0 only in a constructor that fails
+  if (doc.capacity > 0) doc.Rec(0) = ElementRecord{};
+  doc.status = "Out of memory";  // short enough to need no allocation
+}
+
 std::int32_t XmlDocument::ParseMarkup(std::int32_t root, ScanCursor& cursor) {
   NoSpaceHook hook;
   return MarkupParser<NoSpaceHook>(*this, root, cursor, hook).Run();
 }
 
 bool XmlDocument::ParseText(const char* source) {
-  if (source != nullptr) {
-    // The room the text already holds (a little more if it is short) is
-    // filled while the end is sought; a longer source continues after it.
-    // Growing within the capacity clears at most a few hundred bytes.
-    std::size_t room = std::max(text.size(), static_cast<std::size_t>(256));
-    room = std::min(std::min(room, text.capacity()), kMaxTextLength);
-    text.resize(room);
-    std::size_t n = CopyUntilNul(&text[0], source, room);
-    text.resize(n);
-    if (n == room) n += std::strlen(source + n);
-    if (n > kMaxTextLength) {
-      // Refused; the document becomes empty and not valid.
-      text.clear();
-      status.clear();
-      ParseDocument();
-      status = kTextTooLong;
-      Rec(0).Set(ElemParseError);
-      return false;
-    }
-    if (n > text.size()) text.append(source + text.size(), n - text.size());
-  } else {
+  bool fits = true;
+  try {
+    fits = CopySource(text, source);
+  } catch (...) {
+    LeaveEmptyDocument(*this);  // the bytes copied so far overwrote the old text
+    throw;
+  }
+  if (!fits) {
+    // Refused; the document becomes empty and not valid.
     text.clear();
+    status.clear();
+    ParseDocument();
+    status = kTextTooLong;
+    Rec(0).Set(ElemParseError);
+    return false;
   }
   status.clear();
   return ParseDocument();
@@ -171,21 +195,26 @@ bool XmlDocument::ParseDocument() {
     Rec(0).Set(ElemParseError);
     return false;
   }
-  ResetForFullParse(*this);
-  status.clear();
-  if (text.empty()) {
-    status = "Empty document";
-  } else {
-    ScanCursor cursor(text.c_str(), docFlags);
-    const std::int32_t first = ParseMarkup(0, cursor);
-    ElementRecord& document = Rec(0);
-    document.length = static_cast<std::int32_t>(text.size());
-    if (first > 0) {
-      document.firstChild = first;
-      if (Rec(first).nextSibling != 0) status = "Root element has sibling";
+  try {
+    ResetForFullParse(*this);
+    status.clear();
+    if (text.empty()) {
+      status = "Empty document";
     } else {
-      status = "No root element";
+      ScanCursor cursor(text.c_str(), docFlags);
+      const std::int32_t first = ParseMarkup(0, cursor);
+      ElementRecord& document = Rec(0);
+      document.length = static_cast<std::int32_t>(text.size());
+      if (first > 0) {
+        document.firstChild = first;
+        if (Rec(first).nextSibling != 0) status = "Root element has sibling";
+      } else {
+        status = "No root element";
+      }
     }
+  } catch (...) {
+    LeaveEmptyDocument(*this);  // a table half built describes no text
+    throw;
   }
   SetPositions(0, 0, 0);
   if (!loadStatus.empty()) status = status.empty() ? loadStatus : loadStatus + ", " + status;

@@ -153,6 +153,21 @@ class IndentMeasure {
   bool changed_ = false;  // some indentation differs from its depth
 };
 
+// The table of the text as it stands, with the status of the parse; without
+// memory for it, the empty document.
+void RebuildTable(XmlDocument& doc) {
+  try {
+    ResetForFullParse(doc);
+    doc.status.clear();
+    ScanCursor cursor(doc.text.c_str(), doc.docFlags);
+    doc.ParseMarkup(0, cursor);
+    doc.Rec(0).length = static_cast<std::int32_t>(doc.text.size());
+  } catch (...) {
+    LeaveEmptyDocument(doc);
+    throw;
+  }
+}
+
 IndentMeasure Measure(XmlDocument& doc) {
   ScanCursor cursor(doc.text.c_str(), doc.docFlags);
   IndentMeasure measure;
@@ -176,23 +191,24 @@ void XmlDocument::ReindentDocument() {
     status = kTooLongToIndent;  // the only message of this call: nothing was done
     return;
   }
-  ResetForFullParse(*this);
-  status.clear();
   if (!measure.Changed()) {
     // Every tag stands at its depth already: the text keeps its tokens, and the
     // plain parse builds the table that the editing pass would build.
-    ScanCursor cursor(text.c_str(), docFlags);
-    ParseMarkup(0, cursor);
-    Rec(0).length = static_cast<std::int32_t>(text.size());
+    RebuildTable(*this);
     return;
   }
+  ResetForFullParse(*this);
+  status.clear();
   IndentEditor editor(text);
   ScanCursor cursor(text.c_str(), docFlags);
   MarkupParser<IndentEditor> parser(*this, 0, cursor, editor);
   try {
     parser.Run();
   } catch (...) {
+    // Out of memory half way: the text holds some new indentation, which
+    // changes no element; the table is built again for it.
     editor.Close(cursor);
+    RebuildTable(*this);
     throw;
   }
   editor.Close(cursor);

@@ -29,6 +29,7 @@ void ClearInnerErrorWhenClean(XmlDocument& d, std::int32_t parent) {
   ScanCursor cursor(d.text.c_str(), d.docFlags);
   cursor.pos = begin;
   MarkupToken token;
+  token.quiet = true;  // runs after the text changed: nothing here may fail
   std::int32_t child = p.firstChild;
   while (cursor.pos < end) {
     const std::int32_t at = cursor.pos;
@@ -37,6 +38,11 @@ void ClearInnerErrorWhenClean(XmlDocument& d, std::int32_t parent) {
       cursor.pos = at + d.Rec(child).length;
       child = d.Rec(child).nextSibling;
       continue;
+    }
+    // The document's content may end at a NUL byte before the end of the text.
+    if (scanned == ScanAtEnd && parent == 0) {
+      cursor.pos = end;
+      break;
     }
     if (scanned == ScanEndTag || scanned == ScanBadMarkup || scanned == ScanAtEnd || scanned == NodeElement) {
       cursor.pos = at;  // a start tag without record is as wrong as a stray end tag
@@ -92,6 +98,7 @@ void XmlDocument::RemoveNode(std::int32_t parent, std::int32_t& main, std::int32
   ScanCursor cursor(text.c_str(), docFlags);
   cursor.pos = scanStart;
   MarkupToken token;
+  token.quiet = true;  // runs after the element was unlinked: nothing here may fail
   while (cursor.pos < offset) {
     const std::int32_t at = cursor.pos;
     const int scanned = ScanToken(cursor, token);

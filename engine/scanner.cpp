@@ -13,6 +13,7 @@
 namespace orvel {
 
 void FormatScanMessage(MarkupToken& token, const char* format, const char* word) {
+  if (token.quiet) return;
   char message[128];
   int n = std::snprintf(message, sizeof message, format, word, token.start);
   token.text.assign(message, n > 0 ? static_cast<std::size_t>(n) : 0);
@@ -66,7 +67,7 @@ const char* FindTerminator(const char* text, const char* p, const char* lead, in
 int ScanInstruction(ScanCursor& cursor, MarkupToken& token, const char* target) {
   const char* p = SkipUntil(target, bytes::kNameEnd);
   if (*p == '\0') return Unterminated(cursor, token, p, "Processing instruction");
-  token.text.assign(target, static_cast<std::size_t>(p - target));
+  if (!token.quiet) token.text.assign(target, static_cast<std::size_t>(p - target));
   p = FindTerminator(cursor.text, p, "?", 2);
   if (*p == '\0') return Unterminated(cursor, token, p, "Processing instruction");
   return Finish(cursor, token, p + 1, NodeInstruction);

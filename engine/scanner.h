@@ -37,6 +37,7 @@ struct MarkupToken {
   std::uint32_t flags = 0;
   std::int32_t depth = 0;  // untouched by the scanner; re-indentation keeps a nesting depth here
   std::string text;        // start-tag name, PI target, or the message of a malformed token
+  bool quiet = false;      // set: the scan writes nothing into text, and so allocates nothing
 };
 
 // Scans one token at cursor.pos, fills token, advances cursor.pos past it and

@@ -67,7 +67,7 @@ int ScanTokenStepwise(ScanCursor& cursor, MarkupToken& token) {
       if (type == ScanEndTag) {
         cursor.nameStart = nameBegin;
         cursor.nameEnd = i - 1;
-      } else {
+      } else if (!token.quiet) {
         token.text.assign(s + nameBegin, static_cast<std::size_t>(i - nameBegin));
       }
       nameBegin = 0;

@@ -1,6 +1,8 @@
 // Writing new markup into the text: where it goes relative to a parent and a
 // reference sibling, the line breaks around it, and the end tag a parent
 // written as a bare tag needs once it has content.
+#include <cstring>
+
 #include "engine/edit_checks.h"
 #include "engine/xml_document.h"
 #include "orvel/constants.h"
@@ -10,6 +12,18 @@ namespace orvel {
 namespace {
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+// The end of the document's content: the end of the text, or its first NUL
+// byte (a file may hold one), where every scan stops. Markup written after
+// that NUL would be described by records that no parse of the text finds.
+std::int32_t DocumentContentEnd(const XmlDocument& d) {
+  const std::int32_t first = d.Rec(0).firstChild;
+  const std::int32_t from =
+      first != 0 ? d.Rec(d.Rec(first).prevSibling).start + d.Rec(d.Rec(first).prevSibling).length : 0;
+  const void* nul = std::memchr(d.text.data() + from, '\0', d.text.size() - static_cast<std::size_t>(from));
+  return nul != nullptr ? static_cast<std::int32_t>(static_cast<const char*>(nul) - d.text.data())
+                        : static_cast<std::int32_t>(d.text.size());
+}
 
 }  // namespace
 
@@ -46,6 +60,8 @@ std::int32_t XmlDocument::SpliceMarkup(std::int32_t parent, std::int32_t& after,
     offset = p.start + p.StartTagLength() - (p.Has(ElemOpen) ? 0 : 1);
   } else if (replace || before) {
     offset = p.start + p.StartTagLength();
+  } else if (parent == 0) {
+    offset = DocumentContentEnd(*this);
   } else {
     offset = p.start + p.length - p.EndTagLength();
   }

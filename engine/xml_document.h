@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/element_record.h"
+#include "engine/mark_index.h"
 #include "engine/scanner.h"
 
 namespace orvel {
@@ -28,8 +29,13 @@ struct MarkEntry {
 };
 
 // Seven buckets by byte sum modulo 7; each null or an array ending in MarkLast.
+// Beside each bucket: its length, the number of entries in use (they stand at
+// its front) and, once it is long, an index of its entries by name.
 struct MarkTable {
   std::unique_ptr<MarkEntry[]> buckets[7];
+  std::int32_t sizes[7] = {};
+  std::int32_t inUse[7] = {};
+  MarkIndex index[7];
 };
 
 // One attribute of a tag as the attribute scan reads it: its name, and the
@@ -94,7 +100,9 @@ class XmlDocument {
   // ---- parsing -----------------------------------------------------------
   // Parses cursor.text under record root; returns the first element created or 0.
   std::int32_t ParseMarkup(std::int32_t root, ScanCursor& cursor);
-  // Replaces the text by a copy of text (null: empty) and parses it.
+  // Replaces the text by a copy of text (null: empty) and parses it. Running
+  // out of memory leaves the empty document (the old text may be half
+  // overwritten by then).
   bool ParseText(const char* text);
   // Rebuilds the table from text; keeps a load status found in status in front.
   bool ParseDocument();

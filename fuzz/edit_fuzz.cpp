@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "engine/xml_document.h"
 #include "tests/support/document_generator.h"
@@ -16,11 +17,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::uint32_t seed = static_cast<std::uint32_t>(data[0]) | static_cast<std::uint32_t>(data[1]) << 8;
   orvel::XmlDocument d;
   d.ParseText(orvel::GenerateDocument(seed).c_str());
-  for (const orvel::test::EditStep& step : orvel::test::StepsFromBytes(data + 2, size - 2)) {
-    orvel::test::ApplyStep(d, step);
+  const std::vector<orvel::test::EditStep> steps = orvel::test::StepsFromBytes(data + 2, size - 2);
+  for (std::size_t i = 0; i < steps.size(); ++i) {
+    orvel::test::ApplyStep(d, steps[i]);
     const ::testing::AssertionResult checked = orvel::test::CheckTable(d);
     if (!checked) {
-      std::fprintf(stderr, "after %s: %s\n", orvel::test::DescribeStep(step).c_str(), checked.message());
+      std::fprintf(stderr, "seed %u, after step %zu: %s\n", static_cast<unsigned>(seed), i,
+                   checked.message());
+      for (std::size_t k = 0; k <= i; ++k)
+        std::fprintf(stderr, "  %s\n", orvel::test::DescribeStep(steps[k]).c_str());
       std::abort();
     }
   }

@@ -8,7 +8,7 @@
 set -euo pipefail
 packages=(cmake make g++ zlib1g-dev libcli11-dev)
 if [ "${1:-}" != "demo" ]; then
-  packages+=(pkg-config libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev locales
+  packages+=(clang libclang-rt-14-dev pkg-config libgtest-dev libgmock-dev libbenchmark-dev libpugixml-dev locales
     g++-mingw-w64-i686 libz-mingw-w64-dev googletest wine wine32:i386)
 fi
 missing=()

@@ -7,41 +7,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <new>
 #include <string>
 
 #include "component/xml_component.h"
-
-namespace {
-
-long failAt = -1;  // index of the allocation that fails; -1: none
-long allocations = 0;
-
-void* Allocate(std::size_t n) {
-  if (failAt >= 0 && allocations++ == failAt) throw std::bad_alloc();
-  void* p = std::malloc(n != 0 ? n : 1);
-  if (p == nullptr) throw std::bad_alloc();
-  return p;
-}
-
-}  // namespace
-
-void* operator new(std::size_t n) { return Allocate(n); }
-void* operator new[](std::size_t n) { return Allocate(n); }
-void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
-  try {
-    return Allocate(n);
-  } catch (...) {
-    return nullptr;
-  }
-}
-void* operator new[](std::size_t n, const std::nothrow_t& t) noexcept { return operator new(n, t); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
+#include "tests/support/failing_allocator.h"
 
 namespace {
 
@@ -56,11 +25,10 @@ const char kDocument[] =
 // the whole life ran without reaching allocation n.
 bool LifeWithFailureAt(long n) {
   static const std::string path = "/tmp/orvel_oom_" + std::to_string(getpid()) + ".xml";
-  allocations = 0;
-  failAt = n;
+  orvel::test::FailAllocation(n + 1);
   IXmlComponent* xml = static_cast<IXmlComponent*>(orvel::CreateXmlComponent());
   if (xml == nullptr) {
-    failAt = -1;
+    orvel::test::FailAllocation(0);
     return true;  // creation itself failed cleanly
   }
   const int parsed = xml->ParseText(kDocument);
@@ -76,8 +44,8 @@ bool LifeWithFailureAt(long n) {
   // A file written and read back, each step of which may run out of memory.
   const int saved = xml->SaveDocumentFile(path.c_str());
   const int loaded = xml->LoadDocumentFile(path.c_str());
-  const bool reached = allocations > n;
-  failAt = -1;
+  const bool reached = orvel::test::AllocationsCounted() > n;
+  orvel::test::FailAllocation(0);
 
   EXPECT_TRUE(parsed == 0 || parsed == 1) << n;
   EXPECT_TRUE(read == 0 || read == 1) << n;
