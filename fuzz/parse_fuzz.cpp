@@ -34,13 +34,13 @@ void WalkAndHandBack(orvel::XmlDocument& doc, const std::string& expected) {
   Require(orvel::test::CheckTable(doc), "after the walk");
   const std::size_t visible = std::strlen(doc.text.c_str());  // a host sees the text up to its NUL
   std::string buffer(visible + 1, '#');
-  Require(orvel::HandBackText(doc.text, &buffer[0], static_cast<int>(buffer.size())) == 1,
+  Require(orvel::HandBackTextUpToNul(doc.text, &buffer[0], static_cast<int>(buffer.size())) == 1,
           "hand back failed");
   Require(std::memcmp(buffer.data(), doc.text.data(), visible) == 0 && buffer[visible] == '\0',
           "the text handed back differs");
   std::string tight(visible, '#');
   if (visible > 0) {
-    orvel::HandBackText(doc.text, &tight[0], static_cast<int>(visible));
+    orvel::HandBackTextUpToNul(doc.text, &tight[0], static_cast<int>(visible));
     Require(tight == std::string(visible, '#'), "a buffer one byte short was written");
   }
 }
