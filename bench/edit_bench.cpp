@@ -12,6 +12,7 @@
 
 #include "orvel/orvel.h"
 #include "support/document_generators.h"
+#include "support/heap_mode.h"
 
 namespace {
 
@@ -235,4 +236,11 @@ BENCHMARK(BM_InsertBeforeSiblings_Pugi)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  orvel::bench::ApplyHeapModeFromEnvironment();
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

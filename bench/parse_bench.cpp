@@ -16,6 +16,7 @@
 
 #include "engine/xml_document.h"
 #include "support/document_generators.h"
+#include "support/heap_mode.h"
 
 namespace {
 
@@ -179,15 +180,7 @@ void AddInputs() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // ORVEL_BENCH_STEADY_HEAP=1: large blocks from the heap and no trimming, so
-  // that no parse pays page faults for fresh mappings. With glibc's defaults a
-  // parser that frees and reallocates its memory on every parse pays them, in
-  // proportion to its memory use, and its timing depends on what ran before.
-  const char* steady = std::getenv("ORVEL_BENCH_STEADY_HEAP");
-  if (steady != nullptr && steady[0] == '1') {
-    mallopt(M_MMAP_THRESHOLD, 1 << 30);
-    mallopt(M_TRIM_THRESHOLD, 1 << 30);
-  }
+  orvel::bench::ApplyHeapModeFromEnvironment();
   pugi::set_memory_management_functions(CountedAlloc, CountedFree);
   AddInputs();
   for (const std::vector<Input>* set : {&Inputs(), &HostileInputs()})

@@ -9,6 +9,7 @@
 #include "engine/xml_document.h"
 #include "orvel/orvel.h"
 #include "support/document_generators.h"
+#include "support/heap_mode.h"
 
 namespace {
 
@@ -251,4 +252,11 @@ BENCHMARK(BM_ParseWalkPugixml)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  orvel::bench::ApplyHeapModeFromEnvironment();
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

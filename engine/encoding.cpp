@@ -39,8 +39,8 @@ bool IsRefNameStart(unsigned char c) {
 }
 
 bool IsRefNameChar(unsigned char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
-         c == ':' || c == '-' || c == '.' || c >= 0x80;
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == ':' ||
+         c == '-' || c == '.' || c >= 0x80;
 }
 
 // Length of the reference "&name;" starting at amp (the '&'), or 0 when the
@@ -128,12 +128,17 @@ constexpr char kCDataClose[] = "]]>";
 // ---- escaping -------------------------------------------------------------
 
 std::string EscapeText(const char* text, int flags) {
+  std::string out;
+  EscapeTextInto(text, flags, out);
+  return out;
+}
+
+void EscapeTextInto(const char* text, int flags, std::string& out) {
   if (text == nullptr) text = "";
   const int rows = (flags & EditAttribute) ? 5 : kTextModeRows;
   const bool keepRefs = (flags & EditKeepRefs) != 0;
   const std::size_t n = std::strlen(text);
-  std::string out;
-  out.reserve(n + n / 10 + 7);
+  out.reserve(out.size() + n + n / 10 + 7);
   const char* p = text;
   while (*p != '\0') {
     // Copy the run of bytes that need no escaping in one piece.
@@ -153,7 +158,6 @@ std::string EscapeText(const char* text, int flags) {
     out.append(row->replacement, row->length);
     ++p;
   }
-  return out;
 }
 
 // ---- decoding -------------------------------------------------------------
@@ -174,7 +178,7 @@ void DecodeTextInto(const char* text, std::int32_t length, std::string& out) {
     out.append(text + i, static_cast<std::size_t>(at - i));
     i = at;
     std::int32_t used = (i + 1 < length && text[i + 1] == '#') ? DecodeNumericRef(text, i, length, out)
-                                                              : DecodeNamedRef(text, i, length, out);
+                                                               : DecodeNamedRef(text, i, length, out);
     if (used == 0) {
       out += '&';
       used = 1;

@@ -10,6 +10,8 @@ namespace orvel {
 // Escapes text for element content, or for an attribute value with
 // EditAttribute; EditKeepRefs leaves well-formed references as written.
 std::string EscapeText(const char* text, int flags);
+// The same, appended to out.
+void EscapeTextInto(const char* text, int flags, std::string& out);
 
 // Decodes the five named entities and numeric references (to UTF-8) in the
 // span [text, text + length); length -1 means up to the NUL.

@@ -53,8 +53,8 @@ bool ChildLevelFits(const XmlDocument& d, std::int32_t parent) { return ChildLev
 bool XmlDocument::AddElement(const char* name, const char* content, int flags) {
   name = OrEmpty(name);
   content = OrEmpty(content);
-  flags &=
-      ~EditReplaceContent;  // would replace the parent's content under a record that does not describe it
+  // Replacing the parent's content would leave records that do not describe it.
+  flags &= ~EditReplaceContent;
   Placement place;
   if (!PlaceAddition(*this, flags, place)) return false;
   const bool noEndTag = (flags & EditNoEndTag) != 0;
@@ -62,15 +62,22 @@ bool XmlDocument::AddElement(const char* name, const char* content, int flags) {
   if (!IsWritableElementName(name) || !ChildLevelFits(*this, place.parent)) return false;
 
   const std::size_t nameLength = std::strlen(name);
+  const std::size_t contentLength = std::strlen(content);
   std::string& markup = place.insertion.markup;
+  // One allocation for the markup, the escapes of ordinary text and the line
+  // break the splice adds.
+  markup.reserve(2 * nameLength + contentLength + contentLength / 8 + 16);
   std::int64_t startTag, endTag = 0;
   markup = "<";
-  markup += name;
+  markup.append(name, nameLength);
   if (*content != '\0') {
     markup += '>';
-    markup += (flags & EditCData) ? WrapCData(content) : EscapeText(content, flags);
+    if (flags & EditCData)
+      markup += WrapCData(content);
+    else
+      EscapeTextInto(content, flags, markup);
     markup += "</";
-    markup += name;
+    markup.append(name, nameLength);
     markup += '>';
     startTag = static_cast<std::int64_t>(nameLength) + 2;
     endTag = static_cast<std::int64_t>(nameLength) + 3;
@@ -134,7 +141,8 @@ bool XmlDocument::AddMarkup(const char* markup, int flags) {
     place.insertion.flags |= EditNoBreak;
   }
 
-  const std::int32_t replaced = SpliceMarkup(place.parent, place.after, place.insertion);  // fits: checked above
+  const std::int32_t replaced =
+      SpliceMarkup(place.parent, place.after, place.insertion);  // fits: checked above
   undo.Keep();
   PlaceFragment(*this, f, place.insertion.offset - base);
   std::int32_t after = place.after;
