@@ -1,7 +1,5 @@
 // The attribute finder: walks the tokens of one start tag (or processing
 // instruction) on demand; nothing is split into attributes at parse time.
-#include <cstring>
-
 #include "engine/xml_document.h"
 #include "orvel/constants.h"
 
@@ -160,16 +158,13 @@ void XmlDocument::ListAttributes(ScanCursor& cursor, std::int32_t limit, std::ve
 const std::vector<AttributeSpan>& XmlDocument::AttributesAt(std::int32_t pos, std::int32_t limit) const {
   AttributeCache& cache = attributeCache;
   if (limit < pos) limit = pos;  // a tag that ends before it begins has no attributes
-  const std::size_t n = static_cast<std::size_t>(limit - pos);
-  if (cache.start == pos && cache.tag.size() == n && std::memcmp(cache.tag.data(), text.data() + pos, n) == 0)
-    return cache.spans;
+  if (cache.start == pos && cache.limit == limit) return cache.spans;
   ScanCursor cursor(text.c_str(), docFlags);
   cursor.pos = pos;
+  cache.start = -1;  // a failed scan keeps nothing
   ListAttributes(cursor, limit, cache.spans);
-  // A tag without attributes is read again at the cost of its name: its bytes
-  // are not worth keeping.
-  cache.start = cache.spans.empty() ? -1 : pos;
-  if (!cache.spans.empty()) cache.tag.assign(text.data() + pos, n);
+  cache.start = pos;
+  cache.limit = limit;
   return cache.spans;
 }
 

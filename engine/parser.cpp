@@ -2,8 +2,8 @@
 // whole-document parse with its document-level checks, and ParseText.
 #include <algorithm>
 #include <cstdarg>
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 
@@ -44,7 +44,8 @@ void StreamCopy(char* out, const char* src, std::size_t n) {
 #if defined(__SSE2__)
   std::size_t i = 0;
   for (; i + 64 <= n; i += 64) {
-    _mm_prefetch(reinterpret_cast<const char*>(reinterpret_cast<std::uintptr_t>(src + i) + kSlice), _MM_HINT_T0);
+    _mm_prefetch(reinterpret_cast<const char*>(reinterpret_cast<std::uintptr_t>(src + i) + kSlice),
+                 _MM_HINT_T0);
     const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
     const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i + 16));
     const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i + 32));
@@ -140,6 +141,7 @@ void SetFirstError(std::string& status, const char* format, ...) {
 }
 
 void ResetForFullParse(XmlDocument& doc) {
+  doc.attributeCache.Forget();  // the text is new or about to change
   doc.SetPositions(0, 0, 0);
   doc.marks.reset();
   doc.recordCount = 1;
@@ -150,6 +152,7 @@ void ResetForFullParse(XmlDocument& doc) {
 
 void LeaveEmptyDocument(XmlDocument& doc) noexcept {
   doc.text.clear();
+  doc.attributeCache.Forget();
   doc.SetPositions(0, 0, 0);
   doc.marks.reset();
   doc.freeHead = 0;

@@ -28,6 +28,7 @@ std::int32_t DocumentContentEnd(const XmlDocument& d) {
 }  // namespace
 
 void XmlDocument::ReplaceText(std::int32_t offset, std::int32_t count, const std::string& markup) {
+  attributeCache.Forget();
   const std::size_t n = text.size() - static_cast<std::size_t>(count) + markup.size();
   if (n > text.capacity()) {
     // Growth by half again keeps a run of small insertions amortised.

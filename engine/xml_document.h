@@ -19,7 +19,7 @@ enum : std::uint32_t {
   MarkMain = 1,   // saved position is a main position
   MarkChild = 2,  // saved position is a child position (neither: parent position)
   MarkInUse = 4,
-  MarkLast = 8    // last entry of its bucket array
+  MarkLast = 8  // last entry of its bucket array
 };
 
 struct MarkEntry {
@@ -46,14 +46,14 @@ struct AttributeSpan {
   std::int32_t valueStart, valueEnd;
 };
 
-// The attributes of the tag read last, with the bytes they were read from: a
-// read of the same tag finds them again without a scan, and any change to
-// those bytes (an edit, a new parse) shows as a mismatch, so nothing else has
-// to keep the cache in step.
+// The attributes of the tag read last: reading all k attributes of a tag, by
+// index and by name, scans it once. Every change of the text (ReplaceText, a
+// parse) forgets them; nothing else can move a tag.
 struct AttributeCache {
-  std::int32_t start = -1;  // where the scan began (after '<' or "<?")
-  std::string tag;          // the bytes from start up to the scan's limit
+  std::int32_t start = -1;  // where the scan began (after '<' or "<?"); -1: nothing kept
+  std::int32_t limit = -1;  // where it had to stop
   std::vector<AttributeSpan> spans;
+  void Forget() { start = -1; }
 };
 
 // One insertion or replacement, described by its caller and completed by

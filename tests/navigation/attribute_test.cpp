@@ -103,6 +103,19 @@ TEST(ReadAttributeName, NumbersNamesFromZero) {
   EXPECT_EQ(doc->ReadAttributeName(0), "");
 }
 
+// Where the attributes of the tag read last lie is kept; a new text with a
+// tag of the same length at the same place must be read afresh (the edits are
+// covered by the random edit test).
+TEST(ReadAttributeName, ReadsTheNewTextAfterAParse) {
+  auto doc = AtRoot("<e k='1' m='2'/>");
+  EXPECT_EQ(doc->ReadAttributeName(1), "m");
+  EXPECT_EQ(doc->AttributeValue(doc->mainPos, "k"), "1");
+  doc->ParseText("<e k='1234567'/>");
+  doc->SeekSiblingElement(nullptr);
+  EXPECT_EQ(doc->ReadAttributeName(1), "");
+  EXPECT_EQ(doc->AttributeValue(doc->mainPos, "k"), "1234567");
+}
+
 // What attribute editing relies on: the value range and quoted bit when found,
 // and when not found the insertion offset after the last attribute.
 TEST(ScanAttributes, ReportsRangesQuotingAndInsertionOffset) {
