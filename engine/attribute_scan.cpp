@@ -124,8 +124,13 @@ bool XmlDocument::ScanAttributes(ScanCursor& cursor, const char* name, int index
   }
 }
 
-void XmlDocument::ListAttributes(ScanCursor& cursor, std::int32_t limit, std::vector<AttributeSpan>& spans) {
+void XmlDocument::ListAttributes(const char* text, std::int32_t pos, std::int32_t limit,
+                                 std::vector<AttributeSpan>& spans) {
   spans.clear();
+  // A cursor of its own stays in registers: one shared with a caller is
+  // stored and loaded again around every token, which stalls the loads.
+  ScanCursor cursor(text, 0);
+  cursor.pos = pos;
   bool afterEquals = false;
   bool first = true;  // the tag name (or target) is not an attribute
   // The name read last, while '=' and a value may still follow it.
@@ -159,10 +164,8 @@ const std::vector<AttributeSpan>& XmlDocument::AttributesAt(std::int32_t pos, st
   AttributeCache& cache = attributeCache;
   if (limit < pos) limit = pos;  // a tag that ends before it begins has no attributes
   if (cache.start == pos && cache.limit == limit) return cache.spans;
-  ScanCursor cursor(text.c_str(), docFlags);
-  cursor.pos = pos;
   cache.start = -1;  // a failed scan keeps nothing
-  ListAttributes(cursor, limit, cache.spans);
+  ListAttributes(text.c_str(), pos, limit, cache.spans);
   cache.start = pos;
   cache.limit = limit;
   return cache.spans;

@@ -2,12 +2,12 @@
 // of line (comments, CDATA, instructions, declarations, malformed and
 // unterminated markup) and the name helpers.
 #include "engine/scanner.h"
-#include "engine/scanner_fast.h"
 
 #include <cstdio>
 #include <cstring>
 
 #include "engine/byte_classes.h"
+#include "engine/scanner_fast.h"
 #include "orvel/constants.h"
 
 namespace orvel {
@@ -46,8 +46,10 @@ int Malformed(ScanCursor& cursor, MarkupToken& token, const char* p, const char*
       ++p;
       break;
     }
-    if (b == '"' && !inSingle) inDouble = !inDouble;
-    else if (b == '\'' && !inDouble) inSingle = !inSingle;
+    if (b == '"' && !inSingle)
+      inDouble = !inDouble;
+    else if (b == '\'' && !inDouble)
+      inSingle = !inSingle;
   }
   FormatScanMessage(token, kIncorrect, what);
   return Finish(cursor, token, p, ScanBadMarkup);
@@ -88,8 +90,8 @@ int ScanDeclaration(ScanCursor& cursor, MarkupToken& token, const char* p) {
 
 // "<!-" and "<![" constructs: lt[3] must be `opener`; the terminator is
 // lead followed by '>'.
-int ScanBracketed(ScanCursor& cursor, MarkupToken& token, const char* lt, char opener,
-                  const char* lead, int type, const char* word, const char* wrongWord) {
+int ScanBracketed(ScanCursor& cursor, MarkupToken& token, const char* lt, char opener, const char* lead,
+                  int type, const char* word, const char* wrongWord) {
   if (lt[3] == opener) {
     const char* p = FindTerminator(cursor.text, lt + 4, lead, 3);
     if (*p == '\0') return Unterminated(cursor, token, p, word);
@@ -155,8 +157,10 @@ bool NameMatches(const ScanCursor& cursor, const char* name) {
       // A range holds no NUL: a shorter name differs at its NUL, and is not read past it.
       for (std::int32_t i = 0; i < n; ++i)
         if (bytes::Fold(range[i]) != bytes::Fold(name[i])) return false;
-    } else if (std::strncmp(range, name, static_cast<std::size_t>(n)) != 0) {
-      return false;
+    } else {
+      // Names are short: a loop beats the library call.
+      for (std::int32_t i = 0; i < n; ++i)
+        if (range[i] != name[i]) return false;
     }
   }
   return Is(name[n > 0 ? n : 0], bytes::kNameFollow);

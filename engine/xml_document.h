@@ -163,9 +163,10 @@ class XmlDocument {
   static constexpr std::int32_t CursorQuoted = 0x8000;
   static constexpr std::int32_t CursorCut = 0x10000;
   static constexpr std::int32_t CursorBare = 0x20000;
-  // Every numbered attribute of the tag whose scan begins at cursor.pos, as
+  // Every numbered attribute of the tag whose scan begins at pos, as
   // ScanAttributes would find each by index and by name, in one pass.
-  static void ListAttributes(ScanCursor& cursor, std::int32_t limit, std::vector<AttributeSpan>& spans);
+  static void ListAttributes(const char* text, std::int32_t pos, std::int32_t limit,
+                             std::vector<AttributeSpan>& spans);
   // The attributes of the tag scanned from pos up to limit, from the cache.
   const std::vector<AttributeSpan>& AttributesAt(std::int32_t pos, std::int32_t limit) const;
 

@@ -187,9 +187,7 @@ TEST(ListAttributes, AgreesWithTheScanForEveryIndexAndName) {
     }
     const std::int32_t limit = static_cast<std::int32_t>(tag.size()) - static_cast<std::int32_t>(state % 3);
     std::vector<AttributeSpan> spans;
-    ScanCursor list(tag.c_str(), 0);
-    list.pos = 1;
-    XmlDocument::ListAttributes(list, limit, spans);
+    XmlDocument::ListAttributes(tag.c_str(), 1, limit, spans);
     for (int index = 0; index <= static_cast<int>(spans.size()); ++index) {
       ScanCursor scan(tag.c_str(), 0);
       scan.pos = 1;
