@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "engine/byte_classes.h"
 #include "engine/encoding.h"
 #include "engine/read_guards.h"
 #include "engine/xml_document.h"
@@ -12,10 +13,10 @@ namespace orvel {
 namespace {
 
 // Opening and closing byte counts that a node's own content lies between.
-constexpr std::int32_t kCDataHead = 9, kCDataTail = 3;    // <![CDATA[ ... ]]>
-constexpr std::int32_t kPiHead = 2, kPiTail = 2;          // <? ... ?>
+constexpr std::int32_t kCDataHead = 9, kCDataTail = 3;      // <![CDATA[ ... ]]>
+constexpr std::int32_t kPiHead = 2, kPiTail = 2;            // <? ... ?>
 constexpr std::int32_t kCommentHead = 4, kCommentTail = 3;  // <!-- ... -->
-constexpr std::int32_t kEndTagHead = 2, kEndTagTail = 1;  // </ ... >
+constexpr std::int32_t kEndTagHead = 2, kEndTagTail = 1;    // </ ... >
 
 // The bytes of [start, start + length) that lie inside the text.
 std::string_view SpanView(const std::string& text, std::int64_t start, std::int64_t length) {
@@ -39,12 +40,14 @@ std::string_view NthName(const std::string& text, std::int32_t docFlags, std::in
   for (int i = 0; i < n; ++i)
     if (!NextName(cursor)) return std::string_view();
   if (cursor.nameEnd < cursor.nameStart) return std::string_view();
-  return std::string_view(text.data() + cursor.nameStart, static_cast<std::size_t>(cursor.nameEnd - cursor.nameStart + 1));
+  return std::string_view(text.data() + cursor.nameStart,
+                          static_cast<std::size_t>(cursor.nameEnd - cursor.nameStart + 1));
 }
 
 // Decodes the text and CDATA tokens of a content span holding markup into
 // out; white space, comments, instructions and malformed markup are left out.
-std::string_view ContentOfMixedSpan(const std::string& text, std::int32_t docFlags, TextSpan span, std::string& out) {
+std::string_view ContentOfMixedSpan(const std::string& text, std::int32_t docFlags, TextSpan span,
+                                    std::string& out) {
   out.clear();
   const std::int32_t end = span.start + span.length;
   ScanCursor cursor(text.c_str(), docFlags);
@@ -54,7 +57,8 @@ std::string_view ContentOfMixedSpan(const std::string& text, std::int32_t docFla
     const int type = ScanToken(cursor, token);
     if (type == ScanAtEnd) break;
     // A token running past the span (a table out of step) is cut at its end.
-    const std::int32_t length = (token.start + token.length > end ? end : token.start + token.length) - token.start;
+    const std::int32_t length =
+        (token.start + token.length > end ? end : token.start + token.length) - token.start;
     if (type == NodeText) {
       DecodeTextInto(text.data() + token.start, length, out);
     } else if (type == NodeCData) {
@@ -94,7 +98,17 @@ bool PlaceAttributeCursor(const XmlDocument& doc, std::int32_t x, ScanCursor& cu
 
 std::string_view XmlDocument::TagNameView(std::int32_t x) const {
   if (x == 0 || !IsLiveRecord(*this, x)) return std::string_view();
-  return NthName(text, docFlags, static_cast<std::int64_t>(Rec(x).start) + 1, 1);
+  const std::int64_t at = static_cast<std::int64_t>(Rec(x).start) + 1;
+  if (at >= 0 && at < static_cast<std::int64_t>(text.size())) {
+    // The name right after '<', read here: the walk reads one per element.
+    const char* name = text.c_str() + at;
+    if (!bytes::Is(*name, bytes::kDelimiter)) {
+      const char* end = name + 1;
+      while (!bytes::Is(*end, bytes::kDelimiter)) ++end;
+      return std::string_view(name, static_cast<std::size_t>(end - name));
+    }
+  }
+  return NthName(text, docFlags, at, 1);
 }
 
 std::string_view XmlDocument::NodeNameView() const {
