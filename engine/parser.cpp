@@ -13,6 +13,7 @@
 
 #include "engine/markup_parser.h"
 #include "engine/xml_document.h"
+#include "platform/platform.h"
 
 namespace orvel {
 
@@ -33,6 +34,8 @@ struct NoSpaceHook {
 // Stores bypass the caches only in copies far larger than them: the lines
 // written are then not read from memory first.
 constexpr std::size_t kStreamedCopy = std::size_t{8} << 20;
+// Texts from this size on are given large pages where the system has them.
+constexpr std::size_t kLargeText = std::size_t{4} << 20;
 // Slices are sought for their NUL and copied while they are still in the cache.
 constexpr std::size_t kSlice = std::size_t{16} << 10;
 
@@ -118,6 +121,11 @@ bool CopySource(std::string& text, const char* source) {
   text.resize(n);
   if (n == room) n += std::strlen(source + n);
   if (n > kMaxTextLength) return false;
+  if (n > text.capacity() && n >= kLargeText) {
+    // Fresh room for a large text: hinted before the copy first touches it.
+    text.reserve(n);
+    platform::AdviseLargePages(&text[0], text.capacity());
+  }
   if (n > text.size()) text.append(source + text.size(), n - text.size());
   return true;
 }

@@ -6,6 +6,8 @@
 #include <sys/types.h>
 #endif
 
+#include "platform/platform.h"
+
 namespace orvel {
 namespace platform {
 namespace {
@@ -32,6 +34,8 @@ int ReadOpenStream(std::FILE* f, std::size_t maxSize, std::string* bytes) {
   const std::size_t size = static_cast<std::size_t>(end);
   std::string buffer;
   try {
+    buffer.reserve(size);
+    AdviseLargePages(&buffer[0], buffer.capacity());  // before resize touches it
     buffer.resize(size);
   } catch (const std::exception&) {
     return ENOMEM;

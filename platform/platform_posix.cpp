@@ -6,10 +6,12 @@
 #include <fcntl.h>
 #include <pthread.h>
 #include <strings.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -143,6 +145,21 @@ bool ExecutablePath(char* out, std::size_t capacity) {
 int CompareNoCase(const char* a, const char* b, std::size_t n) { return strncasecmp(a, b, n); }
 
 bool IsRelativePath(const char* path) { return path == nullptr || path[0] != '/'; }
+
+// ---- memory --------------------------------------------------------------------
+
+void AdviseLargePages(void* p, std::size_t n) {
+#if defined(MADV_HUGEPAGE)
+  constexpr std::uintptr_t kLargePage = std::uintptr_t{2} << 20;
+  const std::uintptr_t begin = reinterpret_cast<std::uintptr_t>(p);
+  const std::uintptr_t first = (begin + kLargePage - 1) & ~(kLargePage - 1);
+  const std::uintptr_t end = (begin + n) & ~(kLargePage - 1);
+  if (end > first) madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
+#else
+  (void)p;
+  (void)n;
+#endif
+}
 
 }  // namespace platform
 }  // namespace orvel

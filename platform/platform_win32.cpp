@@ -154,6 +154,8 @@ bool IsRelativePath(const char* path) {
   return path[0] != '\\' && strchr(path, ':') == nullptr;
 }
 
+void AdviseLargePages(void*, std::size_t) {}
+
 }  // namespace platform
 }  // namespace orvel
 

@@ -85,5 +85,20 @@ TEST(TextAtPageEnd, CopiedWithoutReadingPastItsNul) { ParseEveryLengthAtThePageE
 
 TEST(TextAtPageEnd, CopiedWithStreamingStores) { ParseEveryLengthAtThePageEnd(9u << 20, 40); }
 
+// A large text in a new document gets fresh room, offered large pages before
+// the copy fills it: every byte arrives, at every alignment of its end.
+TEST(TextAtPageEnd, CopiedIntoTheFreshRoomOfANewDocument) {
+  constexpr std::size_t kLarge = (5u << 20) + 12345;
+  PagesBeforeAGuard pages(kLarge / 4096 + 3);
+  ASSERT_TRUE(pages.ok());
+  for (std::size_t n = kLarge; n < kLarge + 5; ++n) {
+    const std::string want = DocumentOfLength(n);
+    XmlDocument doc;
+    EXPECT_TRUE(doc.ParseText(pages.PlaceAtEnd(want)));
+    ASSERT_EQ(doc.text, want) << "length " << n;
+    EXPECT_EQ(doc.recordCount, 2);
+  }
+}
+
 }  // namespace
 }  // namespace orvel

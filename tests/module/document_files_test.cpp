@@ -51,6 +51,7 @@ TEST_F(DocumentFiles, PlainFilesRoundTripByteForByte) {
       {"NUL bytes", std::string("<r>a\0b</r>\0\0tail", 16), "0"},
       {"8-bit bytes and a byte order mark", "\xEF\xBB\xBF<r>\xE9\xFF\x80</r>\n", "1"},
       {"not well formed", "<r><a></r>\n", "0"},
+      {"5 MB, read into fresh large room", "<r>" + std::string(5u << 20, 'x') + "</r>\n", "1"},
   };
   for (const auto& c : cases) {
     const std::string in = dir.Write("in.xml", c.bytes);
