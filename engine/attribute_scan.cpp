@@ -160,10 +160,8 @@ void XmlDocument::ListAttributes(const char* text, std::int32_t pos, std::int32_
   }
 }
 
-const std::vector<AttributeSpan>& XmlDocument::AttributesAt(std::int32_t pos, std::int32_t limit) const {
+const std::vector<AttributeSpan>& XmlDocument::ListAttributesAt(std::int32_t pos, std::int32_t limit) const {
   AttributeCache& cache = attributeCache;
-  if (limit < pos) limit = pos;  // a tag that ends before it begins has no attributes
-  if (cache.start == pos && cache.limit == limit) return cache.spans;
   cache.start = -1;  // a failed scan keeps nothing
   ListAttributes(text.c_str(), pos, limit, cache.spans);
   cache.start = pos;

@@ -168,7 +168,13 @@ class XmlDocument {
   static void ListAttributes(const char* text, std::int32_t pos, std::int32_t limit,
                              std::vector<AttributeSpan>& spans);
   // The attributes of the tag scanned from pos up to limit, from the cache.
-  const std::vector<AttributeSpan>& AttributesAt(std::int32_t pos, std::int32_t limit) const;
+  const std::vector<AttributeSpan>& AttributesAt(std::int32_t pos, std::int32_t limit) const {
+    if (limit < pos) limit = pos;  // a tag that ends before it begins has no attributes
+    if (attributeCache.start == pos && attributeCache.limit == limit) return attributeCache.spans;
+    return ListAttributesAt(pos, limit);
+  }
+  // The scan behind AttributesAt, whose result it keeps.
+  const std::vector<AttributeSpan>& ListAttributesAt(std::int32_t pos, std::int32_t limit) const;
 
   // ---- splicing and table fix-up -----------------------------------------
   // Replaces count bytes at offset by markup (capacity grown to n + n/2 + 128).
