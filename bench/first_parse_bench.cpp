@@ -9,6 +9,7 @@
 #include "orvel/orvel.h"
 #include "support/document_generators.h"
 #include "support/heap_mode.h"
+#include "support/run_benchmarks.h"
 
 namespace {
 
@@ -49,9 +50,5 @@ BENCHMARK(BM_FirstParsePugixml)->Unit(benchmark::kMillisecond);
 int main(int argc, char** argv) {
   orvel::bench::ApplyHeapModeFromEnvironment();
   Document();  // generated before any timing
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return orvel::bench::RunBenchmarks(argc, argv);
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/xml_document.h"
+#include "support/run_benchmarks.h"
 #include "tests/support/hostile_inputs.h"
 
 namespace {
@@ -89,9 +90,5 @@ int main(int argc, char** argv) {
       ->Arg(1000000)
       ->Unit(benchmark::kMillisecond)
       ->Iterations(1);
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return orvel::bench::RunBenchmarks(argc, argv);
 }

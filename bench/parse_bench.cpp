@@ -3,20 +3,20 @@
 // allocated by one fresh parse (document text, record blocks, token stack;
 // pugixml: its buffer copy and nodes) divided by the input size.
 #include <benchmark/benchmark.h>
-#include <pugixml.hpp>
-
 #include <malloc.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <new>
+#include <pugixml.hpp>
 #include <string>
 #include <vector>
 
 #include "engine/xml_document.h"
 #include "support/document_generators.h"
 #include "support/heap_mode.h"
+#include "support/run_benchmarks.h"
 
 namespace {
 
@@ -74,7 +74,8 @@ struct Input {
 };
 
 void SetCommon(benchmark::State& state, const Input& in, double peak) {
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(in.bytes.size()));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                          static_cast<std::int64_t>(in.bytes.size()));
   state.counters["mem_per_byte"] = peak / static_cast<double>(in.bytes.size());
 }
 
@@ -192,9 +193,5 @@ int main(int argc, char** argv) {
     }
   for (const Input& in : ReindentInputs())
     benchmark::RegisterBenchmark(("ReindentDocument/" + in.name).c_str(), ReindentBench, &in);
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return orvel::bench::RunBenchmarks(argc, argv);
 }

@@ -10,6 +10,7 @@
 #include "orvel/orvel.h"
 #include "support/document_generators.h"
 #include "support/heap_mode.h"
+#include "support/run_benchmarks.h"
 
 namespace {
 
@@ -83,61 +84,49 @@ void WalkPugi(const pugi::xml_document& doc, Tally& tally) {
 
 constexpr unsigned kPugiFlags = pugi::parse_default;
 
-// Times walk(doc, tally) over an already parsed document; both peers report
-// the same counters so their rows compare directly.
-template <class Doc, class Walk>
-void MeasureWalk(benchmark::State& state, Doc& doc, Walk walk) {
+// Times step(tally), a walk or a parse and a walk; both peers report the
+// same counters so their rows compare directly.
+template <class Step>
+void Measure(benchmark::State& state, const std::string& text, Step step) {
   Tally tally;
   for (auto _ : state) {
     tally = Tally();
-    walk(doc, tally);
+    step(tally);
     benchmark::DoNotOptimize(tally.bytes);
   }
   state.counters["elements"] = static_cast<double>(tally.elements);
   state.counters["bytes_read"] = static_cast<double>(tally.bytes);
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
-                          static_cast<std::int64_t>(Document().size()));
+                          static_cast<std::int64_t>(text.size()));
 }
 
 void BM_WalkEngine(benchmark::State& state) {
   XmlDocument doc;
   doc.ParseText(Document().c_str());
-  MeasureWalk(state, doc, WalkEngine);
+  Measure(state, Document(), [&](Tally& tally) { WalkEngine(doc, tally); });
 }
 
 void BM_WalkPugixml(benchmark::State& state) {
   pugi::xml_document doc;
   doc.load_buffer(Document().data(), Document().size(), kPugiFlags);
-  MeasureWalk(state, doc, WalkPugi);
+  Measure(state, Document(), [&](Tally& tally) { WalkPugi(doc, tally); });
 }
 
 // Parse and walk together: this engine decodes on read, pugixml while parsing.
 void BM_ParseWalkEngine(benchmark::State& state) {
-  Tally tally;
-  for (auto _ : state) {
+  Measure(state, Document(), [](Tally& tally) {
     XmlDocument doc;
     doc.ParseText(Document().c_str());
-    tally = Tally();
     WalkEngine(doc, tally);
-    benchmark::DoNotOptimize(tally.bytes);
-  }
-  state.counters["elements"] = static_cast<double>(tally.elements);
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
-                          static_cast<std::int64_t>(Document().size()));
+  });
 }
 
 void BM_ParseWalkPugixml(benchmark::State& state) {
-  Tally tally;
-  for (auto _ : state) {
+  Measure(state, Document(), [](Tally& tally) {
     pugi::xml_document doc;
     doc.load_buffer(Document().data(), Document().size(), kPugiFlags);
-    tally = Tally();
     WalkPugi(doc, tally);
-    benchmark::DoNotOptimize(tally.bytes);
-  }
-  state.counters["elements"] = static_cast<double>(tally.elements);
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
-                          static_cast<std::int64_t>(Document().size()));
+  });
 }
 
 // ---- the same walk as a host makes it, through the component's slots --------
@@ -184,60 +173,30 @@ struct HostComponent {
 void BM_HostWalk(benchmark::State& state) {
   HostComponent c;
   c.x->ParseText(HostDocument().c_str());
-  Tally tally;
-  for (auto _ : state) {
-    tally = Tally();
-    WalkHost(c.x, tally);
-    benchmark::DoNotOptimize(tally.bytes);
-  }
-  state.counters["elements"] = static_cast<double>(tally.elements);
-  state.counters["bytes_read"] = static_cast<double>(tally.bytes);
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
-                          static_cast<std::int64_t>(HostDocument().size()));
+  Measure(state, HostDocument(), [&](Tally& tally) { WalkHost(c.x, tally); });
 }
 
 void BM_HostWalkPugixml(benchmark::State& state) {
   pugi::xml_document doc;
   doc.load_buffer(HostDocument().data(), HostDocument().size(), kPugiFlags);
-  Tally tally;
-  for (auto _ : state) {
-    tally = Tally();
-    WalkPugi(doc, tally);
-    benchmark::DoNotOptimize(tally.bytes);
-  }
-  state.counters["elements"] = static_cast<double>(tally.elements);
-  state.counters["bytes_read"] = static_cast<double>(tally.bytes);
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
-                          static_cast<std::int64_t>(HostDocument().size()));
+  Measure(state, HostDocument(), [&](Tally& tally) { WalkPugi(doc, tally); });
 }
 
 // Parse and walk: the component's steady heap against a reused pugixml document.
 void BM_HostParseWalk(benchmark::State& state) {
   HostComponent c;
-  Tally tally;
-  for (auto _ : state) {
+  Measure(state, HostDocument(), [&](Tally& tally) {
     c.x->ParseText(HostDocument().c_str());
-    tally = Tally();
     WalkHost(c.x, tally);
-    benchmark::DoNotOptimize(tally.bytes);
-  }
-  state.counters["elements"] = static_cast<double>(tally.elements);
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
-                          static_cast<std::int64_t>(HostDocument().size()));
+  });
 }
 
 void BM_HostParseWalkPugixml(benchmark::State& state) {
   pugi::xml_document doc;
-  Tally tally;
-  for (auto _ : state) {
+  Measure(state, HostDocument(), [&](Tally& tally) {
     doc.load_buffer(HostDocument().data(), HostDocument().size(), kPugiFlags);
-    tally = Tally();
     WalkPugi(doc, tally);
-    benchmark::DoNotOptimize(tally.bytes);
-  }
-  state.counters["elements"] = static_cast<double>(tally.elements);
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
-                          static_cast<std::int64_t>(HostDocument().size()));
+  });
 }
 
 BENCHMARK(BM_HostWalk)->Unit(benchmark::kMillisecond);
@@ -254,9 +213,5 @@ BENCHMARK(BM_ParseWalkPugixml)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
   orvel::bench::ApplyHeapModeFromEnvironment();
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return orvel::bench::RunBenchmarks(argc, argv);
 }
