@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "engine/byte_classes.h"
 #include "engine/edit_checks.h"
 #include "engine/encoding.h"
 #include "engine/read_guards.h"
@@ -33,6 +34,11 @@ bool FindTarget(const XmlDocument& d, std::int32_t index, AttributeTarget& targe
     return false;
   }
   return IsScanStart(d.text, static_cast<std::int64_t>(target.start) + target.length);
+}
+
+// The length of the tag name at name as the parser reads it.
+std::size_t ParsedNameLength(const char* name) {
+  return static_cast<std::size_t>(bytes::SkipUntil(name, bytes::kNameEnd) - name);
 }
 
 }  // namespace
@@ -75,6 +81,9 @@ bool XmlDocument::SetAttribute(std::int32_t index, const char* name, const char*
     const ElementRecord& r = Rec(index);
     const bool emptyTag = r.IsBareTag() && !r.Has(ElemOpen);
     if (((tokenFlags & TokenEmptyTag) != 0) != emptyTag) return false;
+    // Nor may it change the name the parser reads (the reads may end a name
+    // sooner, as in "<a?b>", and put a new attribute inside it).
+    if (ParsedNameLength(tag.c_str() + 1) != ParsedNameLength(text.c_str() + target.start + 1)) return false;
     if (static_cast<std::int64_t>(target.length) + change > kMaxStartTagLength) return false;
   }
   if (!FitsTextLimit(static_cast<std::int64_t>(text.size()) + change)) return false;

@@ -2,12 +2,14 @@
 // node's content, or an element's whole inner markup.
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "engine/edit_checks.h"
 #include "engine/encoding.h"
 #include "engine/fragment_parse.h"
 #include "engine/read_guards.h"
+#include "engine/table_rebuild.h"
 #include "engine/xml_document.h"
 #include "orvel/constants.h"
 
@@ -26,6 +28,9 @@ bool RewriteCurrentNode(XmlDocument& d, const char* content) {
   const std::int64_t size =
       static_cast<std::int64_t>(d.text.size()) - d.nodeLength + static_cast<std::int64_t>(markup.size());
   if (!FitsTextLimit(size)) return false;
+  std::optional<TableRebuild> rebuild;
+  if (d.NeedsWholeParse() || (markup.empty() && ExposesOpenInstruction(d.text, d.nodeOffset, d.nodeLength)))
+    rebuild.emplace(d);
   const std::int32_t change = static_cast<std::int32_t>(markup.size()) - d.nodeLength;
   d.ReplaceText(d.nodeOffset, d.nodeLength, markup);
   d.ShiftAfterNode(d.parentPos, d.mainPos, change);
@@ -34,7 +39,10 @@ bool RewriteCurrentNode(XmlDocument& d, const char* content) {
   } else {
     d.nodeLength = static_cast<std::int32_t>(markup.size());
     d.nodeType = scanned;
+    // Text that no longer ends in '>' runs on into text after it.
+    if (!rebuild && MayJoinNeighbours(d.text, d.nodeOffset, d.nodeLength)) d.SeekNodeCovering(d.nodeOffset);
   }
+  RebuildAndKeep(rebuild);
   return true;
 }
 
@@ -47,17 +55,17 @@ bool XmlDocument::SetContent(std::int32_t index, const char* content, int flags)
   InsertSpec insertion;
   insertion.flags = EditReplaceContent | EditNoBreak;
   insertion.markup = (flags & EditCData) ? WrapCData(content) : EscapeText(content, flags);
+  // Content that held an error, or an end tag given to an element without
+  // one, may leave the document well formed again: the parse tells.
+  std::optional<TableRebuild> rebuild;
+  if (NeedsWholeParse()) rebuild.emplace(*this);
   std::int32_t after = 0;
   const std::int32_t replaced = SpliceMarkup(index, after, insertion);
   if (replaced < 0) return false;
   const std::int32_t change = static_cast<std::int32_t>(insertion.markup.size()) - replaced;
   ShiftFollowing(index, change, false);
-  ElementRecord& r = Rec(index);
-  r.length += change;
-  if (r.Has(ElemInnerError)) {
-    r.Clear(ElemInnerError);
-    ClearParseErrorWhenClean();
-  }
+  Rec(index).length += change;
+  RebuildAndKeep(rebuild);
   return true;
 }
 
@@ -83,17 +91,16 @@ bool XmlDocument::SetInnerMarkup(const char* markup) {
 
   FragmentUndo undo(*this, markup);
   const ParsedFragment f = ParseFragment(*this, markup, ChildLevel(*this, main));
+  if (f.exceedsLimit) return false;
+  std::optional<TableRebuild> rebuild;
+  if (f.parseError || NeedsWholeParse()) rebuild.emplace(*this);
   InsertSpec insertion;
   insertion.flags = EditReplaceContent | EditNoBreak;
   insertion.markup = markup;
   std::int32_t after = 0;
   const std::int32_t replaced = SpliceMarkup(main, after, insertion);  // fits: checked above
-  undo.Keep();
 
   const bool hadChildren = Rec(main).firstChild != 0;
-  bool heldError = Rec(main).Has(ElemInnerError);
-  for (std::int32_t c = Rec(main).firstChild; c != 0 && !heldError; c = Rec(c).nextSibling)
-    heldError = SubtreeHoldsError(c);
   for (std::int32_t c = Rec(main).firstChild; c != 0;) c = ReleaseSubtree(c);
   if (hadChildren) PurgeMarks();
   PlaceFragment(*this, f, insertion.offset);
@@ -102,20 +109,13 @@ bool XmlDocument::SetInnerMarkup(const char* markup) {
   ReleaseRecord(f.holder);
   const std::int32_t change = static_cast<std::int32_t>(insertion.markup.size()) - replaced;
   ShiftFollowing(main, change, true);
-  ElementRecord& r = Rec(main);
-  r.length += change;
-  if (f.innerError)
-    r.Set(ElemInnerError);
-  else
-    r.Clear(ElemInnerError);
-  if (f.parseError)
-    Rec(0).Set(ElemParseError);
-  else if (heldError)
-    ClearParseErrorWhenClean();
+  Rec(main).length += change;
 
   childPos = 0;
   nodeOffset = nodeLength = 0;
   nodeType = NodeElement;
+  RebuildAndKeep(rebuild);
+  undo.Keep();
   return !f.parseError;
 }
 

@@ -105,30 +105,4 @@ bool XmlDocument::IsDocumentValid() const {
   return Rec(document.firstChild).nextSibling == 0;
 }
 
-bool XmlDocument::SubtreeHoldsError(std::int32_t index) const {
-  if (!Rec(0).Has(ElemParseError)) return false;  // nothing anywhere, nothing to look for
-  std::int32_t cur = index;
-  for (;;) {
-    const ElementRecord& r = Rec(cur);
-    if (r.levelFlags & (ElemInnerError | ElemOpen)) return true;
-    if (r.firstChild != 0) {
-      cur = r.firstChild;
-      continue;
-    }
-    while (cur != index && Rec(cur).nextSibling == 0) cur = Rec(cur).parent;
-    if (cur == index) return false;
-    cur = Rec(cur).nextSibling;
-  }
-}
-
-void XmlDocument::ClearParseErrorWhenClean() {
-  ElementRecord& document = Rec(0);
-  if (!document.Has(ElemParseError) || document.Has(ElemInnerError)) return;
-  for (std::int32_t i = 1; i < recordCount; ++i) {
-    const std::uint32_t flags = Rec(i).levelFlags;
-    if (flags != ElemFreed && (flags & (ElemInnerError | ElemOpen)) != 0) return;
-  }
-  document.Clear(ElemParseError);
-}
-
 }  // namespace orvel

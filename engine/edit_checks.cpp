@@ -15,7 +15,10 @@ bool HoldsAnyOf(const char* text, const char* set) { return std::strpbrk(text, s
 }  // namespace
 
 bool IsWritableElementName(const char* name) {
-  return name != nullptr && bytes::Is(name[0], bytes::kNameStart) && !HoldsAnyOf(name, " \t\n\r<>/='\"");
+  if (name == nullptr || !bytes::Is(name[0], bytes::kNameStart)) return false;
+  for (const char* p = name; *p != '\0'; ++p)
+    if (bytes::Is(*p, bytes::kDelimiter) || *p == '"' || *p == '\'') return false;
+  return true;
 }
 
 bool IsWritableAttributeName(const char* name) {
@@ -43,6 +46,19 @@ bool ReadsBackAsNode(int type, const std::string& markup, int* scanned) {
   *scanned = ScanWholeToken(markup);
   if (type == NodeText || type == NodeSpace) return *scanned == NodeText || *scanned == NodeSpace;
   return *scanned == type;
+}
+
+bool MayJoinNeighbours(const std::string& text, std::int32_t offset, std::int32_t length) {
+  if (length <= 0) return false;
+  const std::size_t end = static_cast<std::size_t>(offset) + static_cast<std::size_t>(length);
+  const bool joinsBefore = offset > 0 && text[static_cast<std::size_t>(offset)] != '<' &&
+                           text[static_cast<std::size_t>(offset) - 1] != '>';
+  const bool joinsAfter = text[end - 1] != '>' && end < text.size() && text[end] != '<' && text[end] != '\0';
+  return joinsBefore || joinsAfter;
+}
+
+bool ExposesOpenInstruction(const std::string& text, std::int32_t position, std::int32_t count) {
+  return position == 0 && text.compare(static_cast<std::size_t>(count), 3, "<?>") == 0;
 }
 
 int ScanWholeToken(const std::string& markup, std::uint32_t* flags) {

@@ -20,9 +20,11 @@ inline bool FitsTextLimitWithMarkup(std::int64_t size, std::size_t n) {
   return FitsTextLimit(size + static_cast<std::int64_t>(n) + kMostAdded);
 }
 
-// True when name, written after '<', reads back as exactly this tag name: not
-// empty, a name-start first byte, and no byte that ends a name or a tag
-// (white space, '<', '>', '/', '=', quotes).
+// True when name, written after '<', reads back as exactly this tag name
+// wherever names are read (the parser, which ends a name at white space, '/'
+// or '>', and the reads and searches, which end it also at '<', '=', '\\',
+// '?' and '!'): not empty, a name-start first byte, none of those bytes and
+// no quote.
 bool IsWritableElementName(const char* name);
 
 // True when name, written as an attribute, reads back as one attribute name:
@@ -41,6 +43,17 @@ bool IsWritableNodeType(int type);
 // leave markup the table does not describe. Text and white space may read
 // as either. *scanned receives the type the markup reads as (0 when empty).
 bool ReadsBackAsNode(int type, const std::string& markup, int* scanned);
+
+// True when the node at [offset, offset + length) of text may not be a whole
+// node of the walk: text or white space that a neighbouring run of text (or
+// a construct cut short before it) continues, as when two runs meet after an
+// edit. The walk then tells where the node begins and ends.
+bool MayJoinNeighbours(const std::string& text, std::int32_t offset, std::int32_t length);
+
+// True when removing count bytes at position (nothing written in their place)
+// would bring "<?>" to the start of the text, where it no longer ends (the
+// '>' must lie beyond the terminator's length): it would swallow the rest.
+bool ExposesOpenInstruction(const std::string& text, std::int32_t position, std::int32_t count);
 
 // Scans markup as it will stand in a text, after at least four other bytes
 // (a terminator counts only past the first few offsets of a text: this

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "engine/markup_parser.h"
+
 namespace orvel {
 
 FragmentUndo::FragmentUndo(XmlDocument& doc, const char* markup)
@@ -38,7 +40,10 @@ ParsedFragment ParseFragment(XmlDocument& doc, const char* markup, std::int32_t 
   holder = ElementRecord{};
   holder.SetLevel(level);
   ScanCursor cursor(markup, doc.docFlags);
-  f.first = doc.ParseMarkup(f.holder, cursor);
+  NoSpaceHook hook;
+  MarkupParser<NoSpaceHook> parser(doc, f.holder, cursor, hook);
+  f.first = parser.Run();
+  f.exceedsLimit = parser.HitLimit();
   const ElementRecord& parsed = doc.Rec(f.holder);
   f.last = f.first != 0 ? doc.Rec(f.first).prevSibling : 0;
   f.parseError = parsed.Has(ElemParseError);

@@ -12,11 +12,12 @@
 namespace orvel {
 
 struct ParsedFragment {
-  std::int32_t holder = 0;  // the placeholder: zeroed, no start tag, so fix-up walks end at it
-  std::int32_t first = 0;   // first top-level element, 0 when the fragment holds none
-  std::int32_t last = 0;    // last top-level element
-  bool parseError = false;  // the fragment is not well formed
-  bool innerError = false;  // an error lay outside every element of the fragment
+  std::int32_t holder = 0;    // the placeholder: zeroed, no start tag, so fix-up walks end at it
+  std::int32_t first = 0;     // first top-level element, 0 when the fragment holds none
+  std::int32_t last = 0;      // last top-level element
+  bool parseError = false;    // the fragment is not well formed
+  bool innerError = false;    // an error lay outside every element of the fragment
+  bool exceedsLimit = false;  // a tag beyond what a record can hold: the fragment is refused
 };
 
 // The level its children take under parent: 0 at document level.

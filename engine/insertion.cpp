@@ -5,12 +5,14 @@
 // change, so a refused addition leaves the document as it was.
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "engine/edit_checks.h"
 #include "engine/encoding.h"
 #include "engine/fragment_parse.h"
 #include "engine/read_guards.h"
+#include "engine/table_rebuild.h"
 #include "engine/xml_document.h"
 #include "orvel/constants.h"
 
@@ -47,6 +49,16 @@ bool PlaceAddition(const XmlDocument& d, int flags, Placement& place) {
 
 // True when an element under parent still has a level the record can hold.
 bool ChildLevelFits(const XmlDocument& d, std::int32_t parent) { return ChildLevel(d, parent) <= kMaxLevel; }
+
+// Builds the table of the new text; the addition stands when the element
+// written at start is an element there (else it is refused: false, and the
+// rebuild puts everything back).
+bool KeepRebuildWithElementAt(TableRebuild& rebuild, std::int32_t start) {
+  rebuild.Rebuild();
+  if (!rebuild.HoldsElementAt(start)) return false;
+  rebuild.Keep();
+  return true;
+}
 
 }  // namespace
 
@@ -88,6 +100,10 @@ bool XmlDocument::AddElement(const char* name, const char* content, int flags) {
   if (startTag > kMaxStartTagLength || endTag > kMaxEndTagLength) return false;
   const std::int32_t length = static_cast<std::int32_t>(markup.size());
 
+  // A start tag without end tag takes what follows it in its parent's content
+  // as a parse of the text would: only the parse can say where.
+  std::optional<TableRebuild> rebuild;
+  if (noEndTag || NeedsWholeParse()) rebuild.emplace(*this);
   ReserveOneRecord();
   const std::int32_t replaced = SpliceMarkup(place.parent, place.after, place.insertion);
   if (replaced < 0) return false;
@@ -108,7 +124,7 @@ bool XmlDocument::AddElement(const char* name, const char* content, int flags) {
   } else {
     SetPositions(place.parent, n, 0);
   }
-  return true;
+  return !rebuild || KeepRebuildWithElementAt(*rebuild, r.start);
 }
 
 bool XmlDocument::AddElementNumber(const char* name, int value, int flags) {
@@ -128,6 +144,10 @@ bool XmlDocument::AddMarkup(const char* markup, int flags) {
 
   FragmentUndo undo(*this, markup);
   const ParsedFragment f = ParseFragment(*this, markup, ChildLevel(*this, place.parent));
+  if (f.exceedsLimit) return false;
+  // Markup that does not parse cleanly pairs its tags with the text around it.
+  std::optional<TableRebuild> rebuild;
+  if (f.parseError || NeedsWholeParse()) rebuild.emplace(*this);
   bool ok = f.first != 0 && !f.parseError;
   std::int32_t base = 0;
   if (ok) {
@@ -143,7 +163,6 @@ bool XmlDocument::AddMarkup(const char* markup, int flags) {
 
   const std::int32_t replaced =
       SpliceMarkup(place.parent, place.after, place.insertion);  // fits: checked above
-  undo.Keep();
   PlaceFragment(*this, f, place.insertion.offset - base);
   std::int32_t after = place.after;
   for (std::int32_t e = f.first; e != 0;) {
@@ -158,14 +177,16 @@ bool XmlDocument::AddMarkup(const char* markup, int flags) {
     ShiftFollowing(f.last, change, true);
   else
     ShiftAfterNode(place.parent, place.after, change);
-  if (f.innerError) Rec(place.parent).Set(ElemInnerError);
-  // The text no longer parses cleanly: the document says so, as a parse would.
-  if (f.parseError) Rec(0).Set(ElemParseError);
 
   if (flags & AddAsChild)
     SetPositions(parentPos, place.parent, f.first);
   else
     SetPositions(parentPos, f.first, 0);
+  if (rebuild) {
+    rebuild->Rebuild();
+    rebuild->Keep();
+  }
+  undo.Keep();
   return ok;
 }
 
@@ -190,6 +211,8 @@ bool XmlDocument::AddNode(int type, const char* content, int flags) {
     return false;
   }
 
+  std::optional<TableRebuild> rebuild;
+  if (NeedsWholeParse()) rebuild.emplace(*this);
   const std::int32_t replaced = SpliceMarkup(place.parent, place.after, place.insertion);
   if (replaced < 0) return false;
   std::int32_t reference = place.after;
@@ -214,7 +237,19 @@ bool XmlDocument::AddNode(int type, const char* content, int flags) {
     nodeType = scanned;
     nodeOffset = offset;
     nodeLength = length;
+    // Text written next to text reads as one node with it.
+    if (!rebuild && MayJoinNeighbours(text, offset, length)) SeekNodeCovering(offset);
   }
+  if (!rebuild) return true;
+  if (type == NodeElement) return KeepRebuildWithElementAt(*rebuild, offset);
+  rebuild->Rebuild();
+  // The new node must read back as what was written (an unterminated
+  // construct before it would have swallowed it).
+  const bool sameKind = nodeType == scanned || ((nodeType | scanned) & ~(NodeText | NodeSpace)) == 0;
+  if (nodeLength == 0 || !sameKind || nodeOffset > offset ||
+      static_cast<std::int64_t>(nodeOffset) + nodeLength < static_cast<std::int64_t>(offset) + length)
+    return false;
+  rebuild->Keep();
   return true;
 }
 

@@ -106,7 +106,9 @@ bool XmlDocument::ReturnToMark(const char* name) {
   const MarkEntry& entry = marks->buckets[key.bucket][found];
   if (!IsLiveRecord(*this, entry.saved)) return false;
   const std::int32_t saved = entry.saved;
-  if (entry.flags & MarkChild) {
+  // A child whose element became a top-level one (a table rebuilt after an
+  // edit may move elements) is returned to as a main element.
+  if ((entry.flags & MarkChild) && Rec(saved).parent != 0) {
     childPos = saved;
     mainPos = Rec(saved).parent;
     parentPos = IsLiveRecord(*this, mainPos) ? Rec(mainPos).parent : 0;
@@ -125,11 +127,16 @@ bool XmlDocument::ReturnToMark(const char* name) {
   return true;
 }
 
+void XmlDocument::PurgeMarks() {
+  if (!marksHeld) CompactMarks(nullptr);
+}
+
 // Keeps each bucket's marks in use together at its front, as the lookups
 // expect; the last-slot marker stays on the final slot. Runs after an edit
 // changed the text: it allocates nothing (the index keeps its room).
-void XmlDocument::PurgeMarks() {
+void XmlDocument::CompactMarks(const std::vector<std::int32_t>* retarget) {
   if (!marks) return;
+  std::size_t k = 0;  // the mark's number in table order
   for (int b = 0; b < 7; ++b) {
     MarkEntry* bucket = marks->buckets[b].get();
     if (bucket == nullptr) continue;
@@ -137,7 +144,9 @@ void XmlDocument::PurgeMarks() {
     int kept = 0;
     for (int i = 0; i < inUse; ++i) {
       MarkEntry& entry = bucket[i];
-      if (IsReleasedRecord(*this, entry.saved)) continue;
+      const std::int32_t saved = retarget != nullptr ? (*retarget)[k++] : entry.saved;
+      if (saved < 0 || IsReleasedRecord(*this, saved)) continue;
+      entry.saved = saved;
       if (kept != i) {
         MarkEntry& to = bucket[kept];
         to.name = std::move(entry.name);
@@ -147,9 +156,9 @@ void XmlDocument::PurgeMarks() {
       ++kept;
     }
     if (kept == inUse) continue;
-    for (int k = kept; k < marks->sizes[b]; ++k) {
-      bucket[k].flags &= MarkLast;
-      bucket[k].name.clear();
+    for (int j = kept; j < marks->sizes[b]; ++j) {
+      bucket[j].flags &= MarkLast;
+      bucket[j].name.clear();
     }
     marks->inUse[b] = kept;
     if (marks->sizes[b] < kIndexedFrom) continue;

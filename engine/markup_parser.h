@@ -38,11 +38,11 @@ struct ChildChain {
 // parse root for k = 0, else under the element of slot k - 1). Fields are
 // written before they are read; slots are copied as bytes when the stack grows.
 struct OpenSlot {
-  std::int32_t nameAt;      // offset of the name in the name store
+  std::int32_t nameAt;  // offset of the name in the name store
   std::int32_t nameLength;
-  std::int32_t record;      // the open element's record, its start and start-tag length:
-  std::int32_t start;       // kept here so that closing it reads no record, and the
-  std::int32_t startTag;    // next element out is known without a load from the table
+  std::int32_t record;    // the open element's record, its start and start-tag length:
+  std::int32_t start;     // kept here so that closing it reads no record, and the
+  std::int32_t startTag;  // next element out is known without a load from the table
   ChildChain children;
 };
 
@@ -92,6 +92,15 @@ class TokenStack {
   std::string names_;
 };
 
+// The hook of a parse that only builds the table.
+struct NoSpaceHook {
+  static constexpr bool kSeesContent = false;
+  static constexpr bool kEditsText = false;
+  static constexpr bool kBuildsTable = true;
+  template <class Parser>
+  void AfterSpace(ScanCursor&, Parser&) {}
+};
+
 // Writes a formatted message into status unless it already holds one.
 void SetFirstError(std::string& status, const char* format, ...)
 #if defined(__GNUC__)
@@ -100,8 +109,14 @@ void SetFirstError(std::string& status, const char* format, ...)
     ;
 
 // Step one of every full parse: positions, marks, record count, free chain
-// and the document record reset; room reserved for text length / 64 + 8 records.
-void ResetForFullParse(XmlDocument& doc);
+// and the document record reset; room reserved for textLength / 64 + 8 records.
+void ResetForFullParse(XmlDocument& doc, std::size_t textLength);
+inline void ResetForFullParse(XmlDocument& doc) { ResetForFullParse(doc, doc.text.size()); }
+
+// Builds table's records and status from a parse of text, which need not be
+// table's own text, with the document-level checks; positions, marks and the
+// free chain start empty.
+void BuildTable(XmlDocument& table, const std::string& text);
 
 // What a full parse that ran out of memory leaves: the empty document, with
 // the status "Out of memory". Allocates nothing.
@@ -168,12 +183,15 @@ class MarkupParser {
         case ScanAtEnd:
           CloseNotEndedDownTo(0, false);
           return first_;
-        default: break;  // text, CDATA, instructions, comments, declarations stay in the text
+        default:
+          break;  // text, CDATA, instructions, comments, declarations stay in the text
       }
     }
   }
 
   std::int32_t Depth() const { return depth_; }
+  // True when a tag was beyond the limits of a record (too long, too deep).
+  bool HitLimit() const { return limitHit_; }
 
   // The depth of the outermost open element named exactly name[0..n), or -1.
   std::int32_t OutermostOpenNamed(const char* name, std::int32_t n) {
@@ -280,12 +298,14 @@ class MarkupParser {
     }
     if (token.length > kMaxStartTagLength) {
       MarkError();
+      limitHit_ = true;
       SetFirstError(Status(), "Element tag at offset %d too long", token.start);
       return;
     }
     if (baseLevel_ + depth_ > kMaxLevel) {
       // Kept as opaque content of its parent, with everything inside it.
       MarkError();
+      limitHit_ = true;
       SetFirstError(Status(), "Element at offset %d nested too deeply", token.start);
       if (!empty) skipDepth_ = 1;
       return;
@@ -345,6 +365,7 @@ class MarkupParser {
     }
     if (token.length > kMaxEndTagLength) {
       MarkError();
+      limitHit_ = true;
       SetFirstError(Status(), "Element end tag at offset %d too long", token.start);
       return;
     }
@@ -405,7 +426,8 @@ class MarkupParser {
 #if defined(__GNUC__)
   __attribute__((noinline, cold))  // error recovery: kept out of the token loop
 #endif
-  void CloseNotEndedDownTo(std::int32_t keep, bool byEndTag) {
+  void
+  CloseNotEndedDownTo(std::int32_t keep, bool byEndTag) {
     std::int32_t outermost = 0;
     while (depth_ > keep) {
       outermost = current_;
@@ -466,12 +488,13 @@ class MarkupParser {
   SpaceHook& hook_;
   const std::int32_t baseLevel_;
   TokenStack stack_;
-  MarkupToken token_;  // the token being read; start-tag names stay in the text
+  MarkupToken token_;     // the token being read; start-tag names stay in the text
   std::string nameCopy_;  // OpenName's result when names are read from the text
   std::int32_t depth_ = 0;
   std::int32_t current_;
   std::int32_t first_ = 0;
-  std::int32_t skipDepth_ = 0;                  // open elements inside one too deep to record
+  std::int32_t skipDepth_ = 0;  // open elements inside one too deep to record
+  bool limitHit_ = false;
   std::unique_ptr<OpenNameIndex> endTagNames_;  // by the names end tags close them with
   std::unique_ptr<OpenNameIndex> exactNames_;   // by their exact names (re-indentation)
   std::int32_t indexed_ = 0;                    // depths below this may be in an index

@@ -140,6 +140,7 @@ int XmlDocument::SeekNode(int typeMask) {
   std::int32_t element = mainPos;
   ScanCursor cursor(text.c_str(), docFlags);
   MarkupToken token;
+  token.quiet = true;  // the walk needs no names: it allocates nothing
   for (;;) {
     if (!IsScanStart(text, offset)) return 0;
     const std::int32_t nodeStart = static_cast<std::int32_t>(offset);
@@ -184,6 +185,28 @@ int XmlDocument::SeekNode(int typeMask) {
     nodeType = type;
     return type;
   }
+}
+
+// The walk is the one SeekNode makes, so the node found is one that a host
+// walking the content meets.
+bool XmlDocument::SeekNodeCovering(std::int32_t offset) {
+  const std::int32_t parent = parentPos, main = mainPos;
+  SetPositions(parent, main, 0);
+  for (;;) {
+    const int type = SeekNode(0);
+    if (type == 0) break;
+    if (type == NodeElement) {
+      const ElementRecord& e = Rec(mainPos);
+      if (static_cast<std::int64_t>(e.start) + e.length > offset) break;
+      continue;
+    }
+    if (static_cast<std::int64_t>(nodeOffset) + nodeLength > offset) {
+      if (nodeOffset <= offset) return true;
+      break;
+    }
+  }
+  SetPositions(parent, main, 0);
+  return false;
 }
 
 }  // namespace orvel

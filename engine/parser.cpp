@@ -23,14 +23,6 @@ namespace {
 constexpr std::size_t kMaxTextLength = static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max());
 const char kTextTooLong[] = "Document text too long";
 
-struct NoSpaceHook {
-  static constexpr bool kSeesContent = false;
-  static constexpr bool kEditsText = false;
-  static constexpr bool kBuildsTable = true;
-  template <class Parser>
-  void AfterSpace(ScanCursor&, Parser&) {}
-};
-
 // Stores bypass the caches only in copies far larger than them: the lines
 // written are then not read from memory first.
 constexpr std::size_t kStreamedCopy = std::size_t{8} << 20;
@@ -148,14 +140,34 @@ void SetFirstError(std::string& status, const char* format, ...) {
   va_end(again);
 }
 
-void ResetForFullParse(XmlDocument& doc) {
+void ResetForFullParse(XmlDocument& doc, std::size_t textLength) {
   doc.attributeCache.Forget();  // the text is new or about to change
   doc.SetPositions(0, 0, 0);
   doc.marks.reset();
   doc.recordCount = 1;
-  doc.ReserveRecords(static_cast<std::int32_t>(doc.text.size() / 64) + 8);
+  doc.ReserveRecords(static_cast<std::int32_t>(textLength / 64) + 8);
   doc.freeHead = 0;
   doc.Rec(0) = ElementRecord{};
+  doc.tableFlags = doc.docFlags;
+}
+
+void BuildTable(XmlDocument& table, const std::string& text) {
+  ResetForFullParse(table, text.size());
+  table.status.clear();
+  if (text.empty()) {
+    table.status = "Empty document";
+    return;
+  }
+  ScanCursor cursor(text.c_str(), table.docFlags);
+  const std::int32_t first = table.ParseMarkup(0, cursor);
+  ElementRecord& document = table.Rec(0);
+  document.length = static_cast<std::int32_t>(text.size());
+  if (first > 0) {
+    document.firstChild = first;
+    if (table.Rec(first).nextSibling != 0) table.status = "Root element has sibling";
+  } else {
+    table.status = "No root element";
+  }
 }
 
 void LeaveEmptyDocument(XmlDocument& doc) noexcept {
@@ -207,22 +219,7 @@ bool XmlDocument::ParseDocument() {
     return false;
   }
   try {
-    ResetForFullParse(*this);
-    status.clear();
-    if (text.empty()) {
-      status = "Empty document";
-    } else {
-      ScanCursor cursor(text.c_str(), docFlags);
-      const std::int32_t first = ParseMarkup(0, cursor);
-      ElementRecord& document = Rec(0);
-      document.length = static_cast<std::int32_t>(text.size());
-      if (first > 0) {
-        document.firstChild = first;
-        if (Rec(first).nextSibling != 0) status = "Root element has sibling";
-      } else {
-        status = "No root element";
-      }
-    }
+    BuildTable(*this, text);
   } catch (...) {
     LeaveEmptyDocument(*this);  // a table half built describes no text
     throw;

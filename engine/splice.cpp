@@ -3,6 +3,7 @@
 // written as a bare tag needs once it has content.
 #include <cstring>
 
+#include "engine/byte_classes.h"
 #include "engine/edit_checks.h"
 #include "engine/xml_document.h"
 #include "orvel/constants.h"
@@ -14,21 +15,44 @@ namespace {
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
 // The end of the document's content: the end of the text, or its first NUL
-// byte (a file may hold one), where every scan stops. Markup written after
-// that NUL would be described by records that no parse of the text finds.
+// byte (a file may hold one), where every scan stops; or, in a document that
+// does not parse cleanly, the start of a construct left open at its end (a
+// comment, an instruction, a lone '<'), which would swallow what came after.
+// Markup written there would be described by records that no parse finds.
 std::int32_t DocumentContentEnd(const XmlDocument& d) {
   const std::int32_t first = d.Rec(0).firstChild;
   const std::int32_t from =
       first != 0 ? d.Rec(d.Rec(first).prevSibling).start + d.Rec(d.Rec(first).prevSibling).length : 0;
   const void* nul = std::memchr(d.text.data() + from, '\0', d.text.size() - static_cast<std::size_t>(from));
-  return nul != nullptr ? static_cast<std::int32_t>(static_cast<const char*>(nul) - d.text.data())
-                        : static_cast<std::int32_t>(d.text.size());
+  const std::int32_t end = nul != nullptr
+                               ? static_cast<std::int32_t>(static_cast<const char*>(nul) - d.text.data())
+                               : static_cast<std::int32_t>(d.text.size());
+  if (!d.Rec(0).Has(ElemParseError)) return end;
+  ScanCursor cursor(d.text.c_str(), d.docFlags);
+  cursor.pos = from;
+  MarkupToken token;
+  token.quiet = true;
+  for (;;) {
+    const std::int32_t at = cursor.pos;
+    const int scanned = ScanToken(cursor, token);
+    if (scanned == ScanAtEnd) return end;
+    if (scanned == ScanBadMarkup && cursor.pos == end) return at;
+  }
+}
+
+// The name of element x as the parser reads it (up to white space, '/' or
+// '>'): the end tag written for it must close it for the parser.
+std::string ParsedName(const XmlDocument& d, std::int32_t x) {
+  const char* name = d.text.c_str() + d.Rec(x).start + 1;
+  return std::string(name, static_cast<std::size_t>(bytes::SkipUntil(name, bytes::kNameEnd) - name));
 }
 
 }  // namespace
 
 void XmlDocument::ReplaceText(std::int32_t offset, std::int32_t count, const std::string& markup) {
+  if (count == 0 && markup.empty()) return;
   attributeCache.Forget();
+  ++textRevision;
   const std::size_t n = text.size() - static_cast<std::size_t>(count) + markup.size();
   if (n > text.capacity()) {
     // Growth by half again keeps a run of small insertions amortised.
@@ -41,7 +65,7 @@ void XmlDocument::ReplaceText(std::int32_t offset, std::int32_t count, const std
 
 bool XmlDocument::CanTakeContent(std::int32_t parent) const {
   if (parent == 0 || !Rec(parent).IsBareTag()) return true;
-  return static_cast<std::int32_t>(TagName(parent).size()) + 3 <= kMaxEndTagLength;
+  return static_cast<std::int32_t>(ParsedName(*this, parent).size()) + 3 <= kMaxEndTagLength;
 }
 
 std::int32_t XmlDocument::SpliceMarkup(std::int32_t parent, std::int32_t& after, InsertSpec& insertion) {
@@ -92,7 +116,7 @@ std::int32_t XmlDocument::SpliceMarkup(std::int32_t parent, std::int32_t& after,
   }
   std::int32_t position = offset, count = 0, endTag = 0;
   if (bare) {
-    const std::string name = TagName(parent);
+    const std::string name = ParsedName(*this, parent);
     written = (noBreak ? ">" : ">\r\n") + written + "</" + name;
     endTag = static_cast<std::int32_t>(name.size()) + 3;
     const bool open = p.Has(ElemOpen);

@@ -11,6 +11,7 @@
 #include "engine/element_record.h"
 #include "engine/mark_index.h"
 #include "engine/scanner.h"
+#include "orvel/constants.h"
 
 namespace orvel {
 
@@ -86,14 +87,15 @@ class XmlDocument {
   bool ReserveRecords(std::int32_t wanted);
   void SetPositions(std::int32_t parent, std::int32_t main, std::int32_t child);
   bool IsDocumentValid() const;
-  // After an edit took an error out of the text: the document is well formed
-  // again when no record still carries one (an error inside an element, or
-  // an element without end tag), as a parse of the new text would find. It
-  // reads every record, so edits call it only when they removed an error.
-  void ClearParseErrorWhenClean();
-  // True when the document is not well formed and index or a descendant
-  // carries an error (ElemInnerError) or has no end tag (ElemOpen).
-  bool SubtreeHoldsError(std::int32_t index) const;
+  // True when an edit cannot be followed record by record and the table must
+  // be built again from the whole new text (TableRebuild): the document holds
+  // a parse error, whose recovery pairs tags by all of the text around it;
+  // names now compare other than when the table was built; or the text opens
+  // with "<?>", which reads otherwise once anything comes in front of it.
+  bool NeedsWholeParse() const {
+    return Rec(0).Has(ElemParseError) || ((docFlags ^ tableFlags) & DocNoCase) != 0 ||
+           text.compare(0, 3, "<?>") == 0;
+  }
   // Number of block pointers in use for the current capacity.
   std::int32_t BlockCount() const { return capacity == 0 ? 0 : ((capacity - 1) >> kBlockShift) + 1; }
 
@@ -126,6 +128,12 @@ class XmlDocument {
   bool EnterElement();
   bool LeaveElement();
   int SeekNode(int typeMask);
+  // From the main element (or the start of the parent's content) with no
+  // current node, walks on to the node that covers offset and makes it
+  // current; false, positions as they were, when an element or the end of the
+  // content comes first. An edit that wrote or removed text next to text
+  // uses it: the walk reads one node where the two runs meet.
+  bool SeekNodeCovering(std::int32_t offset);
   void RewindChildren();
   void RewindSiblings();
   void RewindDocument();
@@ -198,8 +206,13 @@ class XmlDocument {
   // Release index and its descendants (or one record); return its nextSibling.
   std::int32_t ReleaseSubtree(std::int32_t index);
   std::int32_t ReleaseRecord(std::int32_t index);
-  // Drops the marks that name released records.
+  // Drops the marks that name released records (none while marksHeld: a
+  // table rebuild carries the marks over itself).
   void PurgeMarks();
+  // Drops the marks that name released records; with retarget, the k-th mark
+  // in use (buckets in order, each from its front) names (*retarget)[k]
+  // instead, or is dropped where that is negative.
+  void CompactMarks(const std::vector<std::int32_t>* retarget);
 
   // ---- insertion and removal ---------------------------------------------
   bool AddElement(const char* name, const char* content, int flags);
@@ -207,8 +220,9 @@ class XmlDocument {
   bool AddMarkup(const char* markup, int flags);
   bool AddNode(int type, const char* content, int flags);
   std::int32_t RemoveElement(std::int32_t index);
-  void RemoveNode(std::int32_t parent, std::int32_t& main, std::int32_t& type, std::int32_t& offset,
-                  std::int32_t& length);
+  // Removes the current node (the main element when there is none) and makes
+  // the node before it current: the one a walk of the new text finds there.
+  void RemoveNode();
   bool DeleteElement();
   bool DeleteChildElement();
   bool DeleteNode();
@@ -245,6 +259,9 @@ class XmlDocument {
 
   mutable AttributeCache attributeCache;  // behind the attribute reads only
   mutable std::string readScratch;        // decoded read results, reused
+  std::uint32_t textRevision = 0;         // counts the changes of the text by edits
+  std::int32_t tableFlags = 0;            // docFlags when the table was last built whole
+  bool marksHeld = false;                 // a table rebuild is under way: PurgeMarks waits
 };
 
 }  // namespace orvel

@@ -9,30 +9,32 @@ namespace orvel {
 namespace test {
 namespace {
 
-bool Add(XmlDocument& d, const char* name, const char* content, int flags) { return d.AddElement(name, content, flags); }
+bool Add(XmlDocument& d, const char* name, const char* content, int flags) {
+  return d.AddElement(name, content, flags);
+}
 
 TEST(AddElement, WritesTheElementWithItsLineBreaks) {
   const EditCase cases[] = {
       {"after main, before the parent's end tag", "<r><a/></r>", "ses",
        [](XmlDocument& d) { return Add(d, "b", "x<y", 0); }, true, "<r><a/><b>x&lt;y</b>\r\n</r>"},
-      {"child of an empty-element tag", "<a/>", "s", [](XmlDocument& d) { return Add(d, "b", "", AddAsChild); },
-       true, "<a>\r\n<b/>\r\n</a>"},
+      {"child of an empty-element tag", "<a/>", "s",
+       [](XmlDocument& d) { return Add(d, "b", "", AddAsChild); }, true, "<a>\r\n<b/>\r\n</a>"},
       {"child of an element without content", "<a></a>", "s",
        [](XmlDocument& d) { return Add(d, "b", "", AddAsChild); }, true, "<a>\r\n<b/>\r\n</a>"},
       {"child without line breaks", "<a></a>", "s",
        [](XmlDocument& d) { return Add(d, "b", "", AddAsChild | EditNoBreak); }, true, "<a><b/></a>"},
       {"takes the indentation that stood before the next tag", "<r><a/>\r\n  <c/></r>", "ses",
        [](XmlDocument& d) { return Add(d, "b", "", 0); }, true, "<r><a/>\r\n  <b/>\r\n<c/></r>"},
-      {"before main", "<r><a/><c/></r>", "sess", [](XmlDocument& d) { return Add(d, "b", "", AddBefore); }, true,
-       "<r><a/><b/>\r\n<c/></r>"},
+      {"before main", "<r><a/><c/></r>", "sess", [](XmlDocument& d) { return Add(d, "b", "", AddBefore); },
+       true, "<r><a/><b/>\r\n<c/></r>"},
       {"first child, in front of text", "<r>t</r>", "s",
        [](XmlDocument& d) { return Add(d, "b", "", AddAsChild | AddBefore); }, true, "<r><b/>\r\nt</r>"},
       {"last child when there is no child position", "<r><a/><b/></r>", "s",
        [](XmlDocument& d) { return Add(d, "c", "1", AddAsChild); }, true, "<r><a/><b/><c>1</c>\r\n</r>"},
       {"after the current node", "<r><a/><!--c--><b/></r>", "sesn",
        [](XmlDocument& d) { return Add(d, "x", "", 0); }, true, "<r><a/><!--c--><x/>\r\n<b/></r>"},
-      {"after the root, at the end of the text", "<r/>", "s", [](XmlDocument& d) { return Add(d, "s", "", 0); },
-       true, "<r/><s/>\r\n"},
+      {"after the root, at the end of the text", "<r/>", "s",
+       [](XmlDocument& d) { return Add(d, "s", "", 0); }, true, "<r/><s/>\r\n"},
       {"number content", "<r/>", "s", [](XmlDocument& d) { return d.AddElementNumber("n", -5, AddAsChild); },
        true, "<r>\r\n<n>-5</n>\r\n</r>"},
       {"CDATA content is split at its terminator", "<r/>", "s",
@@ -46,15 +48,16 @@ TEST(AddElement, WritesTheElementWithItsLineBreaks) {
          return Add(d, "a", "", AddAsChild | EditNoEndTag) && d.EnterElement() && Add(d, "b", "", AddAsChild);
        },
        true, "<r>\r\n<a>\r\n<b/>\r\n</a>\r\n</r>"},
-      {"references kept", "<r/>", "s", [](XmlDocument& d) { return Add(d, "t", "&amp; & <", AddAsChild | EditKeepRefs); },
-       true, "<r>\r\n<t>&amp; &amp; &lt;</t>\r\n</r>"},
+      {"references kept", "<r/>", "s",
+       [](XmlDocument& d) { return Add(d, "t", "&amp; & <", AddAsChild | EditKeepRefs); }, true,
+       "<r>\r\n<t>&amp; &amp; &lt;</t>\r\n</r>"},
       {"replace-content flag is ignored", "<r>old</r>", "s",
        [](XmlDocument& d) { return Add(d, "b", "", AddAsChild | EditReplaceContent); }, true,
        "<r>old<b/>\r\n</r>"},
       {"start tag only with content", "<r/>", "s",
        [](XmlDocument& d) { return Add(d, "a", "x", AddAsChild | EditNoEndTag); }, false, nullptr},
-      {"as child without a main element", "<r/>", "", [](XmlDocument& d) { return Add(d, "a", "", AddAsChild); },
-       false, nullptr},
+      {"as child without a main element", "<r/>", "",
+       [](XmlDocument& d) { return Add(d, "a", "", AddAsChild); }, false, nullptr},
   };
   RunEditCases(cases, sizeof cases / sizeof cases[0]);
 }
@@ -98,14 +101,14 @@ TEST(AddMarkup, InsertsParsedMarkupAndEntersItsElements) {
        [](XmlDocument& d) { return d.AddMarkup("hello", 0); }, false, "<r><a/>hello</r>"},
       {"an element not ended: the whole text, false", "<r></r>", "s",
        [](XmlDocument& d) { return d.AddMarkup("<x>", AddAsChild); }, false, "<r><x></r>"},
-      {"before main", "<r><a/></r>", "ses", [](XmlDocument& d) { return d.AddMarkup("<b/>", AddBefore); }, true,
-       "<r><b/>\r\n<a/></r>"},
+      {"before main", "<r><a/></r>", "ses", [](XmlDocument& d) { return d.AddMarkup("<b/>", AddBefore); },
+       true, "<r><b/>\r\n<a/></r>"},
       {"at document level, after the root", "<r/>", "s",
        [](XmlDocument& d) { return d.AddMarkup("<x><y/></x>", 0); }, true, "<r/><x><y/></x>\r\n"},
-      {"into an empty-element tag", "<a/>", "s", [](XmlDocument& d) { return d.AddMarkup("<b>t</b>", AddAsChild); },
-       true, "<a>\r\n<b>t</b>\r\n</a>"},
-      {"as child without a main element", "<r/>", "", [](XmlDocument& d) { return d.AddMarkup("<b/>", AddAsChild); },
-       false, nullptr},
+      {"into an empty-element tag", "<a/>", "s",
+       [](XmlDocument& d) { return d.AddMarkup("<b>t</b>", AddAsChild); }, true, "<a>\r\n<b>t</b>\r\n</a>"},
+      {"as child without a main element", "<r/>", "",
+       [](XmlDocument& d) { return d.AddMarkup("<b/>", AddAsChild); }, false, nullptr},
   };
   RunEditCases(cases, sizeof cases / sizeof cases[0]);
 }
@@ -126,23 +129,26 @@ TEST(AddMarkup, AFragmentThatDoesNotParseLeavesTheDocumentInvalid) {
 
 TEST(AddNode, WritesOneNodeAndMakesItCurrent) {
   const EditCase cases[] = {
-      {"comment with a line break", "<r><a/></r>", "ses", [](XmlDocument& d) { return d.AddNode(NodeComment, "note", 0); },
-       true, "<r><a/><!--note-->\r\n</r>"},
+      {"comment with a line break", "<r><a/></r>", "ses",
+       [](XmlDocument& d) { return d.AddNode(NodeComment, "note", 0); }, true, "<r><a/><!--note-->\r\n</r>"},
       {"text, escaped, no line break", "<r><a/></r>", "ses",
        [](XmlDocument& d) { return d.AddNode(NodeText, "a<b&c", 0); }, true, "<r><a/>a&lt;b&amp;c</r>"},
       {"instruction before main", "<r><a/></r>", "ses",
-       [](XmlDocument& d) { return d.AddNode(NodeInstruction, "pi x", AddBefore); }, true, "<r><?pi x?>\r\n<a/></r>"},
-      {"empty element", "<r><a/></r>", "ses", [](XmlDocument& d) { return d.AddNode(NodeElement, "e", 0); }, true,
-       "<r><a/><e/></r>"},
+       [](XmlDocument& d) { return d.AddNode(NodeInstruction, "pi x", AddBefore); }, true,
+       "<r><?pi x?>\r\n<a/></r>"},
+      {"empty element", "<r><a/></r>", "ses", [](XmlDocument& d) { return d.AddNode(NodeElement, "e", 0); },
+       true, "<r><a/><e/></r>"},
       {"CDATA", "<r><a/></r>", "ses", [](XmlDocument& d) { return d.AddNode(NodeCData, "<x>", 0); }, true,
        "<r><a/><![CDATA[<x>]]></r>"},
       {"declaration in front of the root", "<r/>", "",
-       [](XmlDocument& d) { return d.AddNode(NodeDoctype, "<!DOCTYPE r>", AddBefore); }, true, "<!DOCTYPE r>\r\n<r/>"},
-      {"into an empty-element parent", "<r/>", "se", [](XmlDocument& d) { return d.AddNode(NodeComment, "c", 0); },
-       true, "<r>\r\n<!--c-->\r\n</r>"},
+       [](XmlDocument& d) { return d.AddNode(NodeDoctype, "<!DOCTYPE r>", AddBefore); }, true,
+       "<!DOCTYPE r>\r\n<r/>"},
+      {"into an empty-element parent", "<r/>", "se",
+       [](XmlDocument& d) { return d.AddNode(NodeComment, "c", 0); }, true, "<r>\r\n<!--c-->\r\n</r>"},
       {"CDATA holding its terminator", "<r><a/></r>", "ses",
        [](XmlDocument& d) { return d.AddNode(NodeCData, "x]]>y", 0); }, false, nullptr},
-      {"end tag", "<r><a/></r>", "ses", [](XmlDocument& d) { return d.AddNode(NodeEndTag, "a", 0); }, false, nullptr},
+      {"end tag", "<r><a/></r>", "ses", [](XmlDocument& d) { return d.AddNode(NodeEndTag, "a", 0); }, false,
+       nullptr},
       {"comment holding its terminator", "<r><a/></r>", "ses",
        [](XmlDocument& d) { return d.AddNode(NodeComment, "x--><b>", 0); }, false, nullptr},
       {"comment that would close at once", "<r><a/></r>", "ses",
@@ -151,9 +157,10 @@ TEST(AddNode, WritesOneNodeAndMakesItCurrent) {
        [](XmlDocument& d) { return d.AddNode(NodeInstruction, "a?><b/>", 0); }, false, nullptr},
       {"declaration that is an element", "<r><a/></r>", "ses",
        [](XmlDocument& d) { return d.AddNode(NodeDoctype, "<b/>", 0); }, false, nullptr},
-      {"no node code: nothing written", "<r><a/></r>", "ses", [](XmlDocument& d) { return d.AddNode(3, "x", 0); },
-       true, nullptr},
-      {"type 0: nothing written", "<r/>", "se", [](XmlDocument& d) { return d.AddNode(0, "x", 0); }, true, nullptr},
+      {"no node code: nothing written", "<r><a/></r>", "ses",
+       [](XmlDocument& d) { return d.AddNode(3, "x", 0); }, true, nullptr},
+      {"type 0: nothing written", "<r/>", "se", [](XmlDocument& d) { return d.AddNode(0, "x", 0); }, true,
+       nullptr},
       {"empty text: nothing written, no current node", "<r><a/></r>", "ses",
        [](XmlDocument& d) { return d.AddNode(NodeText, "", 0); }, true, nullptr},
   };
@@ -166,12 +173,35 @@ TEST(AddNode, TheNewNodeIsCurrentWithTheTypeItReadsAs) {
   EXPECT_EQ(d->nodeType, NodeComment);
   EXPECT_EQ(d->Content(d->mainPos), "note");
   EXPECT_EQ(d->TagName(d->mainPos), "a");
-  ASSERT_TRUE(d->AddNode(NodeSpace, "x", 0));  // not white space: it is text
+  // Not white space: text, which runs on over the line break after the
+  // comment, as a walk reads it.
+  ASSERT_TRUE(d->AddNode(NodeSpace, "x", 0));
   EXPECT_EQ(d->nodeType, NodeText);
-  ASSERT_TRUE(d->AddNode(NodeText, "  ", 0));
-  EXPECT_EQ(d->nodeType, NodeSpace);
-  EXPECT_EQ(d->text, "<r><a/><!--note-->x  \r\n</r>");  // text goes right after the node before it
+  EXPECT_EQ(d->Content(d->mainPos), "x\r\n");
   EXPECT_TRUE(CheckTable(*d));
+  ASSERT_TRUE(d->AddNode(NodeText, "  ", AddBefore));  // joins the text it is written into
+  EXPECT_EQ(d->text, "<r><a/><!--note-->  x\r\n</r>");
+  EXPECT_EQ(d->nodeType, NodeText);
+  EXPECT_EQ(d->Content(d->mainPos), "  x\r\n");
+  EXPECT_TRUE(CheckTable(*d));
+}
+
+TEST(TextRuns, TheCurrentNodeIsTheRunAWalkReads) {
+  // A comment between two runs of text taken out: one run, "xy".
+  auto joined = Prepared("<r><a/>x<!--c-->y</r>", "se");
+  ASSERT_EQ(joined->SeekNode(NodeComment), NodeComment);
+  ASSERT_TRUE(joined->DeleteNode());
+  EXPECT_EQ(joined->nodeType, NodeText);
+  EXPECT_EQ(joined->Content(joined->mainPos), "xy");
+  EXPECT_EQ(joined->SeekNode(0), 0);  // nothing after it
+  EXPECT_TRUE(CheckTable(*joined));
+  // Text after text that ends in '>' stays a node of its own.
+  auto apart = Prepared("<r>a><!--c--></r>", "se");
+  ASSERT_EQ(apart->SeekNode(NodeText), NodeText);
+  ASSERT_TRUE(apart->AddNode(NodeText, "b", 0));
+  EXPECT_EQ(apart->nodeOffset, 5);
+  EXPECT_EQ(apart->Content(apart->mainPos), "b");
+  EXPECT_TRUE(CheckTable(*apart));
 }
 
 }  // namespace

@@ -140,7 +140,8 @@ std::vector<Case> Cases() {
       {"AppendElement", OnY,
        [](IXmlComponent* x) { return x->AppendElement("new_element_name", "a<b>&c", 0); }, After::Unchanged},
       {"InsertElement", OnY,
-       [](IXmlComponent* x) { return x->InsertElement("element_before_y", "", EditSpaceSlash); }, After::Unchanged},
+       [](IXmlComponent* x) { return x->InsertElement("element_before_y", "", EditSpaceSlash); },
+       After::Unchanged},
       {"InsertChildElementNumber", OnRoot,
        [](IXmlComponent* x) { return x->InsertChildElementNumber("n", -5, 0); }, After::Unchanged},
       {"AppendChildElement CDATA", OnRoot,
@@ -174,6 +175,13 @@ std::vector<Case> Cases() {
        After::Unchanged},
       {"InsertMarkup not well formed", OnY, [](IXmlComponent* x) { return x->InsertMarkup("<p><q></p>"); },
        After::Unchanged},
+      {"AppendChildMarkup not well formed, many released records",
+       [](IXmlComponent* x) {
+         OnRoot(x);
+         x->RewindChildren();
+         while (x->SeekChildElement("i")) x->DeleteChildElement();  // 19 records on the free chain
+       },
+       [](IXmlComponent* x) { return x->AppendChildMarkup("<m><n></m>"); }, After::Unchanged},
       {"InsertChildMarkup", OnRoot,
        [](IXmlComponent* x) { return x->InsertChildMarkup("<first_child_name k='v'/>"); }, After::Unchanged},
       {"AppendNode text", OnComment,

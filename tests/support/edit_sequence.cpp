@@ -14,16 +14,39 @@ const T& Pick(const T (&table)[N], std::uint8_t byte) {
   return table[byte % N];
 }
 
-const char* const kNames[] = {nullptr, "a", "b", "item", "Item", "x:y", "\xC3\xA9l", "n-1", "ab"};
+// Plain names, an ancestor's name, and names holding each byte that ends a
+// name where names are read (they must be refused).
+const char* const kNames[] = {nullptr, "a",   "b",   "item", "Item", "x:y",  "\xC3\xA9l", "n-1", "ab",
+                              "r",     "a!b", "a?b", "a\\b", "a\nb", "a\rb", "a b",       "a/b", "a>b"};
 const char* const kTexts[] = {"",    "t",  "a<b&c", "]]>x",  "&amp; &x", "  ",           "\r\n",
                               "-->", "?>", ">x",    "x\"'y", "42",       "\xE2\x82\xAC", "a b"};
-// Fragments that parse cleanly: what they add can be described by records.
-const char* const kFragments[] = {
-    "<x/>", "<x a='1'>t<y/></x>", "<p/><q/>",     "text",
-    "",     "  <z k=\"v\"/>  ",   "<!--c--><w/>", "<m>&amp;<![CDATA[<c>]]></m>"};
+// Fragments that parse cleanly, and every kind that does not: an end tag of
+// an ancestor, unended start tags, unterminated constructs, an open value.
+const char* const kFragments[] = {"<x/>",
+                                  "<x a='1'>t<y/></x>",
+                                  "<p/><q/>",
+                                  "text",
+                                  "",
+                                  "  <z k=\"v\"/>  ",
+                                  "<!--c--><w/>",
+                                  "<m>&amp;<![CDATA[<c>]]></m>",
+                                  "</r>",
+                                  "<x",
+                                  "<m b/>",
+                                  "<!-- open",
+                                  "<![CDATA[ open",
+                                  "<?pi open",
+                                  "<x y='",
+                                  "<a>",
+                                  "</a>",
+                                  "<x></y>",
+                                  "<r>t",
+                                  "</x>tail",
+                                  "<",
+                                  "<b><c></b>"};
 const char* const kMarks[] = {"m", "n", "\xFF\x80", "item[2]", ""};
-// The adding flags; EditNoEndTag is left out, since a start tag without end
-// tag is not what a parse of the text would record for what follows it.
+// The adding flags, one bit of a step's byte each; EditNoEndTag comes from
+// another byte (Flags, below).
 const int kFlagBits[] = {EditCData,     EditNoBreak,        EditSpaceSlash, EditKeepRefs,
                          EditAttribute, EditReplaceContent, AddBefore,      AddAsChild};
 const int kNodeTypes[] = {NodeElement, NodeText,    NodeSpace, NodeCData, NodeInstruction,
@@ -33,8 +56,8 @@ const int kMasks[] = {0,         NodeElement, NodeText | NodeSpace, NodeComment 
 const int kNumbers[] = {0, -5, 42, 2147483647, -2147483647 - 1};
 // Whole documents, taken as a file load takes its bytes (NUL bytes kept) and
 // parsed with or without DocNoCase; the first is well formed with it only.
-// (Edits next to an element without end tag leave levels that a parse of the
-// text would not give: no document holds one, as no fragment does.)
+// The rest hold what a parse recovers from: unended elements, stray end tags,
+// unterminated tails, names that end where the parser and the reads disagree.
 const std::string kDocuments[] = {
     "<R><a></A><b x=\"1\"/></r>",
     "<r><a k='v'>t</a><b/></r>",
@@ -43,6 +66,20 @@ const std::string kDocuments[] = {
     "",
     "<r/>",
     std::string("<r/></x>\0tail", 13),
+    "<r><a></r>",
+    "<r><a><x/><y k='1'/></r>",
+    "<r><a>x</q></a></r>",
+    "<a><b><c/></b>",
+    "<r></r></r>",
+    "<r/><!-- tail",
+    "<r/><",
+    "<r/>\r\n<?pi tail",
+    "<r><![CDATA[ tail",
+    "<?><r/>",
+    "<x\\y a='1'/>",
+    "<a?b><c/></a?b>",
+    "<r><r><a/></r>",
+    "<r/>\r\n",
 };
 
 // The document flags a load step parses with.
@@ -56,6 +93,11 @@ int Flags(std::uint8_t byte) {
     if (byte & (1 << i)) flags |= kFlagBits[i];
   return flags;
 }
+
+// With the top bit of the step's text byte: a start tag without end tag, and
+// most often the empty content that it takes.
+int Flags(const EditStep& s) { return Flags(s.c) | ((s.b & 0x80) ? EditNoEndTag : 0); }
+const char* ElementContent(const EditStep& s) { return (s.b & 0xC0) == 0xC0 ? "" : Pick(kTexts, s.b); }
 
 enum Op {
   kSeekSibling,
@@ -156,13 +198,13 @@ void ApplyStep(XmlDocument& d, const EditStep& s) {
       d.ElementMarkup(d.childPos);
       break;
     case kAddElement:
-      d.AddElement(Pick(kNames, s.a), Pick(kTexts, s.b), Flags(s.c));
+      d.AddElement(Pick(kNames, s.a), ElementContent(s), Flags(s));
       break;
     case kAddMarkup:
-      d.AddMarkup(Pick(kFragments, s.a), Flags(s.c) & (AddBefore | AddAsChild));
+      d.AddMarkup(Pick(kFragments, s.a), Flags(s));
       break;
     case kAddNode:
-      d.AddNode(Pick(kNodeTypes, s.a), Pick(kTexts, s.b), Flags(s.c) & AddBefore);
+      d.AddNode(Pick(kNodeTypes, s.a), Pick(kTexts, s.b), Flags(s));
       break;
     case kDeleteElement:
       d.DeleteElement();
@@ -190,7 +232,7 @@ void ApplyStep(XmlDocument& d, const EditStep& s) {
       break;
     case kNumberForm:
       if (s.c % 3 == 0)
-        d.AddElementNumber(Pick(kNames, s.a), Pick(kNumbers, s.b), Flags(s.c) & (AddBefore | AddAsChild));
+        d.AddElementNumber(Pick(kNames, s.a), Pick(kNumbers, s.b), Flags(s));
       else if (s.c % 3 == 1)
         d.SetAttributeNumber(s.c & 4 ? d.childPos : d.mainPos, Pick(kNames, s.a), Pick(kNumbers, s.b));
       else
@@ -210,7 +252,7 @@ void ApplyStep(XmlDocument& d, const EditStep& s) {
 
 std::string DescribeStep(const EditStep& s) {
   char flags[16];
-  std::snprintf(flags, sizeof flags, "0x%X", static_cast<unsigned>(Flags(s.c)));
+  std::snprintf(flags, sizeof flags, "0x%X", static_cast<unsigned>(Flags(s)));
   switch (s.op % kOpCount) {
     case kSeekSibling:
       return "SeekSiblingElement(" + Quote(Pick(kNames, s.a)) + ")";
@@ -231,13 +273,12 @@ std::string DescribeStep(const EditStep& s) {
     case kRead:
       return "reads";
     case kAddElement:
-      return "AddElement(" + Quote(Pick(kNames, s.a)) + ", " + Quote(Pick(kTexts, s.b)) + ", " + flags + ")";
+      return "AddElement(" + Quote(Pick(kNames, s.a)) + ", " + Quote(ElementContent(s)) + ", " + flags + ")";
     case kAddMarkup:
-      return "AddMarkup(" + Quote(Pick(kFragments, s.a)) + ", " +
-             std::to_string(Flags(s.c) & (AddBefore | AddAsChild)) + ")";
+      return "AddMarkup(" + Quote(Pick(kFragments, s.a)) + ", " + flags + ")";
     case kAddNode:
       return "AddNode(" + std::to_string(Pick(kNodeTypes, s.a)) + ", " + Quote(Pick(kTexts, s.b)) + ", " +
-             std::to_string(Flags(s.c) & AddBefore) + ")";
+             flags + ")";
     case kDeleteElement:
       return "DeleteElement()";
     case kDeleteChildElement:
@@ -258,8 +299,7 @@ std::string DescribeStep(const EditStep& s) {
       const std::string value = std::to_string(Pick(kNumbers, s.b));
       const char* at = s.c & 4 ? "child" : "main";
       if (s.c % 3 == 0)
-        return "AddElementNumber(" + Quote(Pick(kNames, s.a)) + ", " + value + ", " +
-               std::to_string(Flags(s.c) & (AddBefore | AddAsChild)) + ")";
+        return "AddElementNumber(" + Quote(Pick(kNames, s.a)) + ", " + value + ", " + flags + ")";
       if (s.c % 3 == 1)
         return std::string("SetAttributeNumber(") + at + ", " + Quote(Pick(kNames, s.a)) + ", " + value + ")";
       return std::string("SetContentNumber(") + at + ", " + value + ")";

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/byte_classes.h"
+#include "orvel/constants.h"
 
 namespace orvel {
 namespace test {
@@ -18,10 +19,10 @@ using ::testing::AssertionSuccess;
 
 std::string Describe(const ElementRecord& r) {
   std::ostringstream o;
-  o << "{start " << r.start << ", length " << r.length << ", start tag " << r.StartTagLength()
-    << ", end tag " << r.EndTagLength() << ", level " << r.Level() << ", flags 0x" << std::hex
-    << r.Flags() << std::dec << ", parent " << r.parent << ", firstChild " << r.firstChild
-    << ", next " << r.nextSibling << ", prev " << r.prevSibling << "}";
+  o << "{start " << r.start << ", length " << r.length << ", start tag " << r.StartTagLength() << ", end tag "
+    << r.EndTagLength() << ", level " << r.Level() << ", flags 0x" << std::hex << r.Flags() << std::dec
+    << ", parent " << r.parent << ", firstChild " << r.firstChild << ", next " << r.nextSibling << ", prev "
+    << r.prevSibling << "}";
   return o.str();
 }
 
@@ -42,9 +43,11 @@ class Checker {
     seen_[0] = true;
     if (!failed_) WalkTree();
     if (!failed_) CheckFreeChain();
+    if (!failed_) CheckNoneLost();
     if (!failed_) CheckPositions();
     if (!failed_) CheckMarks();
     if (!failed_) CompareWithFreshParse();
+    if (!failed_) CheckCurrentNode();
     if (failed_) return failure_;
     return AssertionSuccess();
   }
@@ -91,8 +94,8 @@ class Checker {
           return;
         }
         if (r.Has(ElemFirstChild) != (c == first)) {
-          Fail() << "record " << c << " " << Describe(r) << ": ElemFirstChild wrong (first child of "
-                 << x << " is " << first << ")";
+          Fail() << "record " << c << " " << Describe(r) << ": ElemFirstChild wrong (first child of " << x
+                 << " is " << first << ")";
           return;
         }
         if (c != first && r.prevSibling != previous) {
@@ -132,7 +135,8 @@ class Checker {
       Fail() << "record " << i << " " << Describe(r) << " does not fit a text of " << size_ << " bytes";
       return false;
     }
-    if (t[r.start] != '<' || t[r.start + startTag - 1] != '>' || !bytes::Is(t[r.start + 1], bytes::kNameStart)) {
+    if (t[r.start] != '<' || t[r.start + startTag - 1] != '>' ||
+        !bytes::Is(t[r.start + 1], bytes::kNameStart)) {
       Fail() << "record " << i << " " << Describe(r) << ": no start tag at its offsets: '"
              << std::string(t + r.start, static_cast<std::size_t>(startTag)) << "'";
       return false;
@@ -156,11 +160,13 @@ class Checker {
     ScanCursor name(t, doc_.docFlags);
     name.nameStart = static_cast<std::int32_t>(close - t) + 2;
     name.nameEnd = static_cast<std::int32_t>(bytes::SkipUntil(close + 2, bytes::kNameEnd) - t) - 1;
-    const std::string startName(t + r.start + 1, static_cast<std::size_t>(
-        bytes::SkipUntil(t + r.start + 1, bytes::kNameEnd) - (t + r.start + 1)));
+    const std::string startName(
+        t + r.start + 1,
+        static_cast<std::size_t>(bytes::SkipUntil(t + r.start + 1, bytes::kNameEnd) - (t + r.start + 1)));
     if (close[0] != '<' || close[1] != '/' || t[end - 1] != '>' || !NameMatches(name, startName.c_str())) {
       Fail() << "record " << i << " " << Describe(r) << ": end tag '"
-             << std::string(close, static_cast<std::size_t>(endTag)) << "' does not close '" << startName << "'";
+             << std::string(close, static_cast<std::size_t>(endTag)) << "' does not close '" << startName
+             << "'";
       return false;
     }
     return true;
@@ -178,6 +184,56 @@ class Checker {
     }
   }
 
+  // Every record handed out is in the tree or on the free chain.
+  void CheckNoneLost() {
+    for (std::int32_t i = 1; i < doc_.recordCount; ++i)
+      if (!seen_[static_cast<std::size_t>(i)]) {
+        Fail() << "record " << i << " " << Describe(doc_.Rec(i))
+               << " is neither in the tree nor on the free chain";
+        return;
+      }
+  }
+
+  // The current node is one that a walk of the parent's content meets (the
+  // scanner's tokens, child elements stepped over whole), with its type and
+  // length, right after the main element.
+  void CheckCurrentNode() {
+    if (doc_.nodeLength == 0) return;
+    const std::int32_t parent = doc_.parentPos;
+    const ElementRecord& p = doc_.Rec(parent);
+    const std::int64_t endTag =
+        parent != 0 ? static_cast<std::int64_t>(p.start) + p.length - p.EndTagLength() : -1;
+    std::int32_t pos = parent != 0 ? p.start + p.StartTagLength() : 0;
+    std::int32_t child = p.firstChild, before = 0;
+    ScanCursor cursor(doc_.text.c_str(), doc_.docFlags);
+    MarkupToken token;
+    token.quiet = true;
+    while (pos <= doc_.nodeOffset) {
+      if (child != 0 && doc_.Rec(child).start == pos) {
+        before = child;
+        pos += doc_.Rec(child).length;
+        child = doc_.Rec(child).nextSibling;
+        continue;
+      }
+      cursor.pos = pos;
+      const int scanned = ScanToken(cursor, token);
+      if (scanned == ScanAtEnd || (scanned == ScanEndTag && pos == endTag)) break;
+      if (pos == doc_.nodeOffset) {
+        const int type = scanned == ScanEndTag                                ? NodeEndTag
+                         : scanned == ScanBadMarkup || scanned == NodeElement ? NodeBadMarkup
+                                                                              : scanned;
+        if (type != doc_.nodeType || cursor.pos - pos != doc_.nodeLength || before != doc_.mainPos)
+          Fail() << "current node type " << doc_.nodeType << " at " << pos << " length " << doc_.nodeLength
+                 << " after element " << doc_.mainPos << ": the walk reads type " << type << " length "
+                 << cursor.pos - pos << " after element " << before;
+        return;
+      }
+      pos = cursor.pos;
+    }
+    Fail() << "current node type " << doc_.nodeType << " at " << doc_.nodeOffset << " length "
+           << doc_.nodeLength << ": no node of the walk starts there";
+  }
+
   // A record in the tree (reached from 0), or 0.
   bool InTree(std::int32_t i) const {
     return i == 0 || (i > 0 && i < doc_.recordCount && seen_[static_cast<std::size_t>(i)] &&
@@ -192,8 +248,10 @@ class Checker {
       Fail() << "positions " << parent << "/" << main << "/" << child << " name no record of the tree";
       return;
     }
-    if ((main != 0 && doc_.Rec(main).parent != parent) || (child != 0 && (main == 0 || doc_.Rec(child).parent != main))) {
-      Fail() << "positions " << parent << "/" << main << "/" << child << " are not parent, child and grandchild";
+    if ((main != 0 && doc_.Rec(main).parent != parent) ||
+        (child != 0 && (main == 0 || doc_.Rec(child).parent != main))) {
+      Fail() << "positions " << parent << "/" << main << "/" << child
+             << " are not parent, child and grandchild";
       return;
     }
     if (doc_.nodeLength == 0) {
@@ -202,11 +260,13 @@ class Checker {
       return;
     }
     const ElementRecord& p = doc_.Rec(parent);
-    const std::int64_t begin = main != 0 ? static_cast<std::int64_t>(doc_.Rec(main).start) + doc_.Rec(main).length
-                                         : static_cast<std::int64_t>(p.start) + p.StartTagLength();
+    const std::int64_t begin = main != 0
+                                   ? static_cast<std::int64_t>(doc_.Rec(main).start) + doc_.Rec(main).length
+                                   : static_cast<std::int64_t>(p.start) + p.StartTagLength();
     const std::int64_t end = static_cast<std::int64_t>(p.start) + p.length - p.EndTagLength();
     const std::int64_t node = doc_.nodeOffset;
-    if (child != 0 || doc_.nodeLength < 0 || node < begin || node + doc_.nodeLength > end || doc_.nodeType < 2) {
+    if (child != 0 || doc_.nodeLength < 0 || node < begin || node + doc_.nodeLength > end ||
+        doc_.nodeType < 2) {
       Fail() << "current node type " << doc_.nodeType << " at [" << node << ", " << node + doc_.nodeLength
              << ") outside [" << begin << ", " << end << ") or beside a child position " << child;
     }
@@ -232,13 +292,18 @@ class Checker {
     }
   }
 
-  // The same text parsed afresh must give the same tree, record by record.
+  // The same text parsed afresh must give the same tree, record by record,
+  // and the same verdict.
   void CompareWithFreshParse() {
     XmlDocument fresh;
     fresh.docFlags = doc_.docFlags;
     fresh.text = doc_.text;
     fresh.status.clear();
-    fresh.ParseDocument();
+    if (fresh.ParseDocument() != doc_.IsDocumentValid()) {
+      Fail() << "IsDocumentValid is " << doc_.IsDocumentValid() << ", a fresh parse says "
+             << !doc_.IsDocumentValid() << " (" << fresh.status << ")";
+      return;
+    }
     std::vector<std::pair<std::int32_t, std::int32_t>> pending{{0, 0}};
     while (!pending.empty()) {
       const std::int32_t a = pending.back().first, b = pending.back().second;
