@@ -21,7 +21,8 @@ void ExpectRefused(XmlDocument& d, const Edit& edit) {
 TEST(EditLimits, StartTagsStayBelowOneMebibyte) {
   auto d = Prepared("<r><a/><b/></r>", "ses");
   const std::size_t fits = kMaxStartTagLength - 9;  // <a v="..."/>
-  ExpectRefused(*d, [&](XmlDocument& x) { return x.SetAttribute(x.mainPos, "v", std::string(fits + 1, 'x').c_str()); });
+  ExpectRefused(
+      *d, [&](XmlDocument& x) { return x.SetAttribute(x.mainPos, "v", std::string(fits + 1, 'x').c_str()); });
   EXPECT_TRUE(d->SetAttribute(d->mainPos, "v", std::string(fits, 'x').c_str()));
   EXPECT_EQ(d->Rec(d->mainPos).StartTagLength(), kMaxStartTagLength);
   ExpectRefused(*d, [](XmlDocument& x) { return x.SetAttribute(x.mainPos, "w", ""); });
@@ -66,6 +67,20 @@ TEST(EditLimits, LevelsStayBelow65536) {
   EXPECT_TRUE(d->AddNode(NodeComment, "deep", 0));
 }
 
+TEST(EditLimits, FragmentsPastALimitAreRefusedWhole) {
+  const std::string longTag = "<x v=\"" + std::string(kMaxStartTagLength, 'v') + "\"/>";
+  const std::string name(509, 'e'), longEnd = "<" + name + ">t</" + name + ">";
+  std::string deep;
+  for (int i = 0; i <= kMaxLevel; ++i) deep += "<b>";
+  for (int i = 0; i <= kMaxLevel; ++i) deep += "</b>";
+  for (const std::string* fragment : std::initializer_list<const std::string*>{&longTag, &longEnd, &deep}) {
+    auto d = Prepared("<r><a/></r>", "ses");
+    ExpectRefused(*d, [&](XmlDocument& x) { return x.AddMarkup(fragment->c_str(), 0); });
+    ExpectRefused(*d, [&](XmlDocument& x) { return x.SetInnerMarkup(fragment->c_str()); });
+    EXPECT_TRUE(CheckTable(*d));
+  }
+}
+
 TEST(DeepSubtrees, AreReleasedAndShiftedWithoutRecursion) {
   const int depth = 60000;
   std::string inner;
@@ -104,6 +119,19 @@ TEST(TableChecker, CatchesPositionsAndMarksThatNameReleasedRecords) {
   for (auto& bucket : m->marks->buckets)
     if (bucket) bucket[0].saved = m->recordCount;  // a record not in the tree
   EXPECT_FALSE(CheckTable(*m));
+}
+
+TEST(TableChecker, CatchesLostRecordsAndACurrentNodeNoWalkReads) {
+  auto lost = Prepared("<r><a/><b/></r>", "ses");
+  ASSERT_TRUE(lost->DeleteElement());
+  EXPECT_TRUE(CheckTable(*lost));
+  lost->freeHead = lost->Rec(lost->freeHead).nextSibling;  // dropped from the free chain
+  EXPECT_FALSE(CheckTable(*lost));
+  auto node = Prepared("<r><a/>xy<!--c--></r>", "se");
+  ASSERT_EQ(node->SeekNode(NodeText), NodeText);
+  EXPECT_TRUE(CheckTable(*node));
+  node->nodeLength = 1;  // "x" alone: the walk reads "xy"
+  EXPECT_FALSE(CheckTable(*node));
 }
 
 }  // namespace

@@ -250,6 +250,157 @@ void ApplyStep(XmlDocument& d, const EditStep& s) {
   }
 }
 
+namespace {
+
+std::string Read(IXmlComponent* x, int (IXmlComponent::*read)(char*, int)) {
+  static char buffer[1 << 16];
+  buffer[0] = '\0';
+  (x->*read)(buffer, sizeof buffer);
+  return buffer;
+}
+
+std::string Read(IXmlComponent* x, void (IXmlComponent::*read)(char*, int)) {
+  static char buffer[1 << 16];
+  buffer[0] = '\0';
+  (x->*read)(buffer, sizeof buffer);
+  return buffer;
+}
+
+// AddMarkup's and AddNode's flags as the slot that takes them.
+int (IXmlComponent::*MarkupSlot(int flags))(const char*) {
+  if (flags & AddAsChild)
+    return flags & AddBefore ? &IXmlComponent::InsertChildMarkup : &IXmlComponent::AppendChildMarkup;
+  return flags & AddBefore ? &IXmlComponent::InsertMarkup : &IXmlComponent::AppendMarkup;
+}
+
+}  // namespace
+
+void ApplyStepThroughSlots(IXmlComponent* x, const EditStep& s) {
+  char buffer[256];
+  switch (s.op % kOpCount) {
+    case kSeekSibling:
+      x->SeekSiblingElement(Pick(kNames, s.a));
+      break;
+    case kSeekChild:
+      x->SeekChildElement(Pick(kNames, s.a));
+      break;
+    case kEnter:
+      x->EnterElement();
+      break;
+    case kLeave:
+      x->LeaveElement();
+      break;
+    case kSeekNode:
+      x->SeekNode(Pick(kMasks, s.a));
+      break;
+    case kRewind:
+      if (s.a % 3 == 0)
+        x->RewindChildren();
+      else if (s.a % 3 == 1)
+        x->RewindSiblings();
+      else
+        x->RewindDocument();
+      break;
+    case kMark:
+      x->MarkPosition(Pick(kMarks, s.a));
+      break;
+    case kReturnToMark:
+      x->ReturnToMark(Pick(kMarks, s.a));
+      break;
+    case kRead:
+      x->ReadContent(buffer, sizeof buffer);
+      x->ReadChildAttribute(Pick(kNames, s.b), buffer, sizeof buffer);
+      x->ReadAttributeName(s.c % 4, buffer, sizeof buffer);
+      x->ReadElementMarkup(buffer, sizeof buffer);
+      break;
+    case kAddElement:
+      x->AppendElement(Pick(kNames, s.a), ElementContent(s), Flags(s));
+      break;
+    case kAddMarkup:
+      (x->*MarkupSlot(Flags(s)))(Pick(kFragments, s.a));
+      break;
+    case kAddNode:
+      if (Flags(s) & AddBefore)
+        x->InsertNode(Pick(kNodeTypes, s.a), Pick(kTexts, s.b));
+      else
+        x->AppendNode(Pick(kNodeTypes, s.a), Pick(kTexts, s.b));
+      break;
+    case kDeleteElement:
+      x->DeleteElement();
+      break;
+    case kDeleteChildElement:
+      x->DeleteChildElement();
+      break;
+    case kDeleteNode:
+      x->DeleteNode();
+      break;
+    case kSetAttribute:
+      x->WriteAttribute(Pick(kNames, s.a), Pick(kTexts, s.b));
+      break;
+    case kSetChildAttribute:
+      x->WriteChildAttribute(Pick(kNames, s.a), Pick(kTexts, s.b));
+      break;
+    case kSetContent:
+      x->WriteContent(Pick(kTexts, s.b), Flags(s.c));
+      break;
+    case kSetChildContent:
+      x->WriteChildContent(Pick(kTexts, s.b), Flags(s.c));
+      break;
+    case kSetInnerMarkup:
+      x->ReplaceInnerMarkup(Pick(kFragments, s.a));
+      break;
+    case kNumberForm:
+      if (s.c % 3 == 0)
+        x->AppendElementNumber(Pick(kNames, s.a), Pick(kNumbers, s.b), Flags(s));
+      else if (s.c % 3 == 1 && (s.c & 4))
+        x->WriteChildAttributeNumber(Pick(kNames, s.a), Pick(kNumbers, s.b));
+      else if (s.c % 3 == 1)
+        x->WriteAttributeNumber(Pick(kNames, s.a), Pick(kNumbers, s.b));
+      else if (s.c & 4)
+        x->WriteChildContentNumber(Pick(kNumbers, s.b));
+      else
+        x->WriteContentNumber(Pick(kNumbers, s.b));
+      break;
+    case kReindent:
+      x->ReindentDocument();
+      break;
+    case kLoad:
+      x->SetDocumentFlags(LoadFlags(s));
+      x->ParseText(Pick(kDocuments, s.a).c_str());
+      break;
+  }
+}
+
+std::string WalkThroughSlots(IXmlComponent* x) {
+  std::string out = x->IsDocumentValid() ? "valid\n" : "not valid\n";
+  x->RewindDocument();
+  int depth = 0;
+  for (;;) {
+    const int type = x->SeekNode(0);
+    if (type == 0) {
+      if (depth-- == 0) break;
+      x->LeaveElement();
+      out += "end\n";
+      continue;
+    }
+    out += std::to_string(type) + " " + Read(x, &IXmlComponent::ReadNodeName) + ": " +
+           Read(x, &IXmlComponent::ReadContent) + "\n";
+    if (type != NodeElement) continue;
+    out += "  " + Read(x, &IXmlComponent::ReadInnerMarkup) + "\n  " +
+           Read(x, &IXmlComponent::ReadElementMarkup) + "\n";
+    for (int i = 0;; ++i) {
+      char name[256] = "", value[1 << 12] = "";
+      x->ReadAttributeName(i, name, sizeof name);
+      if (name[0] == '\0') break;
+      x->ReadAttribute(name, value, sizeof value);
+      out += std::string("  ") + name + "=" + value + "\n";
+    }
+    x->EnterElement();
+    ++depth;
+  }
+  return out;
+}
+
 std::string DescribeStep(const EditStep& s) {
   char flags[16];
   std::snprintf(flags, sizeof flags, "0x%X", static_cast<unsigned>(Flags(s)));
