@@ -146,6 +146,45 @@ std::string Quote(const std::string& s) {
 
 std::string Quote(const char* s) { return s == nullptr ? "null" : Quote(std::string(s)); }
 
+// The moves and marks, which the document and the slots name alike; false
+// for the other operations.
+template <class Target>
+bool ApplyMove(Target& t, const EditStep& s) {
+  switch (s.op % kOpCount) {
+    case kSeekSibling:
+      t.SeekSiblingElement(Pick(kNames, s.a));
+      return true;
+    case kSeekChild:
+      t.SeekChildElement(Pick(kNames, s.a));
+      return true;
+    case kEnter:
+      t.EnterElement();
+      return true;
+    case kLeave:
+      t.LeaveElement();
+      return true;
+    case kSeekNode:
+      t.SeekNode(Pick(kMasks, s.a));
+      return true;
+    case kRewind:
+      if (s.a % 3 == 0)
+        t.RewindChildren();
+      else if (s.a % 3 == 1)
+        t.RewindSiblings();
+      else
+        t.RewindDocument();
+      return true;
+    case kMark:
+      t.MarkPosition(Pick(kMarks, s.a));
+      return true;
+    case kReturnToMark:
+      t.ReturnToMark(Pick(kMarks, s.a));
+      return true;
+    default:
+      return false;
+  }
+}
+
 }  // namespace
 
 std::vector<EditStep> StepsFromBytes(const std::uint8_t* data, std::size_t size) {
@@ -156,36 +195,8 @@ std::vector<EditStep> StepsFromBytes(const std::uint8_t* data, std::size_t size)
 }
 
 void ApplyStep(XmlDocument& d, const EditStep& s) {
+  if (ApplyMove(d, s)) return;
   switch (s.op % kOpCount) {
-    case kSeekSibling:
-      d.SeekSiblingElement(Pick(kNames, s.a));
-      break;
-    case kSeekChild:
-      d.SeekChildElement(Pick(kNames, s.a));
-      break;
-    case kEnter:
-      d.EnterElement();
-      break;
-    case kLeave:
-      d.LeaveElement();
-      break;
-    case kSeekNode:
-      d.SeekNode(Pick(kMasks, s.a));
-      break;
-    case kRewind:
-      if (s.a % 3 == 0)
-        d.RewindChildren();
-      else if (s.a % 3 == 1)
-        d.RewindSiblings();
-      else
-        d.RewindDocument();
-      break;
-    case kMark:
-      d.MarkPosition(Pick(kMarks, s.a));
-      break;
-    case kReturnToMark:
-      d.ReturnToMark(Pick(kMarks, s.a));
-      break;
     case kRead:
       // Reads change nothing, but they run over whatever the edits left.
       d.Content(d.mainPos);
@@ -276,37 +287,9 @@ int (IXmlComponent::*MarkupSlot(int flags))(const char*) {
 }  // namespace
 
 void ApplyStepThroughSlots(IXmlComponent* x, const EditStep& s) {
+  if (ApplyMove(*x, s)) return;
   char buffer[256];
   switch (s.op % kOpCount) {
-    case kSeekSibling:
-      x->SeekSiblingElement(Pick(kNames, s.a));
-      break;
-    case kSeekChild:
-      x->SeekChildElement(Pick(kNames, s.a));
-      break;
-    case kEnter:
-      x->EnterElement();
-      break;
-    case kLeave:
-      x->LeaveElement();
-      break;
-    case kSeekNode:
-      x->SeekNode(Pick(kMasks, s.a));
-      break;
-    case kRewind:
-      if (s.a % 3 == 0)
-        x->RewindChildren();
-      else if (s.a % 3 == 1)
-        x->RewindSiblings();
-      else
-        x->RewindDocument();
-      break;
-    case kMark:
-      x->MarkPosition(Pick(kMarks, s.a));
-      break;
-    case kReturnToMark:
-      x->ReturnToMark(Pick(kMarks, s.a));
-      break;
     case kRead:
       x->ReadContent(buffer, sizeof buffer);
       x->ReadChildAttribute(Pick(kNames, s.b), buffer, sizeof buffer);
