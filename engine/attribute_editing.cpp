@@ -2,12 +2,14 @@
 // processing instruction: the value is replaced in place, or a new attribute
 // is written after the last one.
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "engine/byte_classes.h"
 #include "engine/edit_checks.h"
 #include "engine/encoding.h"
 #include "engine/read_guards.h"
+#include "engine/table_rebuild.h"
 #include "engine/xml_document.h"
 #include "orvel/constants.h"
 
@@ -88,6 +90,11 @@ bool XmlDocument::SetAttribute(std::int32_t index, const char* name, const char*
   }
   if (!FitsTextLimit(static_cast<std::int64_t>(text.size()) + change)) return false;
 
+  // The tag keeps its name and kind, so a parse pairs the tags as before
+  // (even in a document that holds an error) unless the names now compare
+  // with other flags than when the table was built.
+  std::optional<TableRebuild> rebuild;
+  if (NamesCompareOtherwise()) rebuild.emplace(*this);
   ReplaceText(position, count, written);
   if (target.instruction) {
     ShiftAfterNode(parentPos, mainPos, change);
@@ -98,6 +105,7 @@ bool XmlDocument::SetAttribute(std::int32_t index, const char* name, const char*
     r.length += change;
     ShiftFollowing(index, change, false);
   }
+  RebuildAndKeep(rebuild);
   return true;
 }
 

@@ -93,9 +93,9 @@ class XmlDocument {
   // names now compare other than when the table was built; or the text opens
   // with "<?>", which reads otherwise once anything comes in front of it.
   bool NeedsWholeParse() const {
-    return Rec(0).Has(ElemParseError) || ((docFlags ^ tableFlags) & DocNoCase) != 0 ||
-           text.compare(0, 3, "<?>") == 0;
+    return Rec(0).Has(ElemParseError) || NamesCompareOtherwise() || text.compare(0, 3, "<?>") == 0;
   }
+  bool NamesCompareOtherwise() const { return ((docFlags ^ tableFlags) & DocNoCase) != 0; }
   // Number of block pointers in use for the current capacity.
   std::int32_t BlockCount() const { return capacity == 0 ? 0 : ((capacity - 1) >> kBlockShift) + 1; }
 

@@ -156,6 +156,15 @@ TEST(Validity, IsRestoredWhenAnEditMendsTheText) {
   }
 }
 
+TEST(Validity, FollowsTheFlagsTheNamesAreComparedWith) {
+  auto d = Prepared("<R><a></A></r>", "s");
+  ASSERT_FALSE(d->IsDocumentValid());
+  d->docFlags = DocNoCase;  // as SetDocumentFlags sets it: the table stays until the next edit
+  ASSERT_TRUE(d->SetAttribute(d->mainPos, "k", "v"));
+  EXPECT_TRUE(d->IsDocumentValid());
+  EXPECT_TRUE(CheckTable(*d));
+}
+
 TEST(LineBreaks, MarkupAddedAtTheEndFollowsTheLastLineBreak) {
   const EditCase cases[] = {
       {"after the root", "<r/>\r\n", "s", [](XmlDocument& d) { return d.AddElement("s", "", 0); }, true,
