@@ -182,10 +182,7 @@ bool XmlDocument::AddMarkup(const char* markup, int flags) {
     SetPositions(parentPos, place.parent, f.first);
   else
     SetPositions(parentPos, f.first, 0);
-  if (rebuild) {
-    rebuild->Rebuild();
-    rebuild->Keep();
-  }
+  RebuildAndKeep(rebuild);
   undo.Keep();
   return ok;
 }
@@ -243,6 +240,10 @@ bool XmlDocument::AddNode(int type, const char* content, int flags) {
   if (!rebuild) return true;
   if (type == NodeElement) return KeepRebuildWithElementAt(*rebuild, offset);
   rebuild->Rebuild();
+  if (length == 0) {  // nothing was written
+    rebuild->Keep();
+    return true;
+  }
   // The new node must read back as what was written (an unterminated
   // construct before it would have swallowed it).
   const bool sameKind = nodeType == scanned || ((nodeType | scanned) & ~(NodeText | NodeSpace)) == 0;
