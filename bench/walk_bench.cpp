@@ -131,10 +131,19 @@ void BM_ParseWalkPugixml(benchmark::State& state) {
 
 // ---- the same walk as a host makes it, through the component's slots --------
 
-const std::string& HostDocument() {
+// The record document (about 0.7 attributes per element) and a drawing with
+// about three per element, 10 MB each.
+const std::string& RecordDocument() {
   static const std::string text = orvel::bench::GenerateRecordDocument(10u << 20);
   return text;
 }
+
+const std::string& DenseDocument() {
+  static const std::string text = orvel::bench::GenerateAttributeDenseDocument(10u << 20);
+  return text;
+}
+
+using DocumentFn = const std::string& (*)();
 
 // Every text into the host's own buffer: names, each attribute by index and
 // then by name, leaf contents; moves by SeekSiblingElement, SeekChildElement,
@@ -170,39 +179,43 @@ struct HostComponent {
   ~HostComponent() { x->Release(0); }
 };
 
-void BM_HostWalk(benchmark::State& state) {
+void HostWalk(benchmark::State& state, DocumentFn document) {
   HostComponent c;
-  c.x->ParseText(HostDocument().c_str());
-  Measure(state, HostDocument(), [&](Tally& tally) { WalkHost(c.x, tally); });
+  c.x->ParseText(document().c_str());
+  Measure(state, document(), [&](Tally& tally) { WalkHost(c.x, tally); });
 }
 
-void BM_HostWalkPugixml(benchmark::State& state) {
+void HostWalkPugixml(benchmark::State& state, DocumentFn document) {
   pugi::xml_document doc;
-  doc.load_buffer(HostDocument().data(), HostDocument().size(), kPugiFlags);
-  Measure(state, HostDocument(), [&](Tally& tally) { WalkPugi(doc, tally); });
+  doc.load_buffer(document().data(), document().size(), kPugiFlags);
+  Measure(state, document(), [&](Tally& tally) { WalkPugi(doc, tally); });
 }
 
 // Parse and walk: the component's steady heap against a reused pugixml document.
-void BM_HostParseWalk(benchmark::State& state) {
+void HostParseWalk(benchmark::State& state, DocumentFn document) {
   HostComponent c;
-  Measure(state, HostDocument(), [&](Tally& tally) {
-    c.x->ParseText(HostDocument().c_str());
+  Measure(state, document(), [&](Tally& tally) {
+    c.x->ParseText(document().c_str());
     WalkHost(c.x, tally);
   });
 }
 
-void BM_HostParseWalkPugixml(benchmark::State& state) {
+void HostParseWalkPugixml(benchmark::State& state, DocumentFn document) {
   pugi::xml_document doc;
-  Measure(state, HostDocument(), [&](Tally& tally) {
-    doc.load_buffer(HostDocument().data(), HostDocument().size(), kPugiFlags);
+  Measure(state, document(), [&](Tally& tally) {
+    doc.load_buffer(document().data(), document().size(), kPugiFlags);
     WalkPugi(doc, tally);
   });
 }
 
-BENCHMARK(BM_HostWalk)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_HostWalkPugixml)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_HostParseWalk)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_HostParseWalkPugixml)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(HostWalk, Records, RecordDocument)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(HostWalkPugixml, Records, RecordDocument)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(HostParseWalk, Records, RecordDocument)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(HostParseWalkPugixml, Records, RecordDocument)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(HostWalk, Attributes, DenseDocument)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(HostWalkPugixml, Attributes, DenseDocument)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(HostParseWalk, Attributes, DenseDocument)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(HostParseWalkPugixml, Attributes, DenseDocument)->Unit(benchmark::kMillisecond);
 
 BENCHMARK(BM_WalkEngine)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WalkPugixml)->Unit(benchmark::kMillisecond);

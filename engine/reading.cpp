@@ -69,6 +69,25 @@ std::string_view ContentOfMixedSpan(const std::string& text, std::int32_t docFla
   return out;
 }
 
+// NameMatches of the attribute name range [range, range + n) against name
+// (which may go on after the compared bytes with NUL or one of " =/[]"),
+// inlined: it runs once per attribute read by name. The range holds no NUL,
+// so a shorter name differs at its NUL and is not read past it.
+#if defined(__GNUC__)
+__attribute__((always_inline))
+#endif
+inline bool
+AttributeNameIs(const char* range, std::int32_t n, const char* name, std::int32_t docFlags) {
+  if (docFlags & DocNoCase) {
+    for (std::int32_t i = 0; i < n; ++i)
+      if (bytes::Fold(range[i]) != bytes::Fold(name[i])) return false;
+  } else {
+    for (std::int32_t i = 0; i < n; ++i)
+      if (range[i] != name[i]) return false;
+  }
+  return bytes::Is(name[n > 0 ? n : 0], bytes::kNameFollow);
+}
+
 // The range the attribute scan of element x reads: from just after its '<'
 // (or, when x is the main position on a processing instruction, after the
 // "<?") to the end of its tag (for an instruction the "?>"); false when x has
@@ -203,14 +222,18 @@ std::string_view XmlDocument::ElementMarkupView(std::int32_t x) const {
 std::string_view XmlDocument::AttributeValueView(std::int32_t x, const char* name) const {
   std::int32_t pos = 0, limit = 0;
   if (name == nullptr || !AttributeRange(*this, x, pos, limit)) return std::string_view();
-  const bool anyCase = (docFlags & DocNoCase) != 0;
-  ScanCursor cursor(text.c_str(), docFlags);
-  for (const AttributeSpan& a : AttributesAt(pos, limit)) {
-    if (!anyCase && text[static_cast<std::size_t>(a.nameStart)] != name[0]) continue;
-    cursor.nameStart = a.nameStart;
-    cursor.nameEnd = a.nameEnd;
-    if (NameMatches(cursor, name))
-      return DecodeView(text.data() + a.valueStart, a.valueEnd - a.valueStart + 1, readScratch);
+  const std::vector<AttributeSpan>& spans = AttributesAt(pos, limit);
+  const std::size_t n = spans.size();
+  // A host reads a name by index and then its value by that name: the
+  // attribute named last is tried first.
+  std::size_t i = attributeCache.named < n ? attributeCache.named : 0;
+  for (std::size_t tried = 0; tried < n; ++tried, i = i + 1 < n ? i + 1 : 0) {
+    const AttributeSpan& a = spans[i];
+    if (!AttributeNameIs(text.data() + a.nameStart, a.nameEnd - a.nameStart + 1, name, docFlags)) continue;
+    const char* value = text.data() + a.valueStart;
+    const std::int32_t length = a.valueEnd - a.valueStart + 1;
+    return a.plain ? std::string_view(value, static_cast<std::size_t>(length))
+                   : DecodeView(value, length, readScratch);
   }
   return std::string_view();
 }
@@ -220,6 +243,7 @@ std::string_view XmlDocument::AttributeNameView(int index) const {
   if (!AttributeRange(*this, mainPos, pos, limit)) return std::string_view();
   const std::vector<AttributeSpan>& spans = AttributesAt(pos, limit);
   if (index < 0 || static_cast<std::size_t>(index) >= spans.size()) return std::string_view();
+  attributeCache.named = static_cast<std::size_t>(index);
   const AttributeSpan& a = spans[static_cast<std::size_t>(index)];
   return std::string_view(text.data() + a.nameStart, static_cast<std::size_t>(a.nameEnd - a.nameStart + 1));
 }

@@ -45,6 +45,7 @@ struct MarkTable {
 struct AttributeSpan {
   std::int32_t nameStart, nameEnd;
   std::int32_t valueStart, valueEnd;
+  bool plain = false;  // the value is known to hold no '&': it reads as it stands
 };
 
 // The attributes of the tag read last: reading all k attributes of a tag, by
@@ -54,6 +55,7 @@ struct AttributeCache {
   std::int32_t start = -1;  // where the scan began (after '<' or "<?"); -1: nothing kept
   std::int32_t limit = -1;  // where it had to stop
   std::vector<AttributeSpan> spans;
+  std::size_t named = 0;  // the attribute whose name was read last, tried first by name
   void Forget() { start = -1; }
 };
 

@@ -11,6 +11,11 @@ namespace bench {
 // CRLF line breaks and tab indentation, about targetBytes long.
 std::string GenerateRecordDocument(std::size_t targetBytes, unsigned seed = 1);
 
+// A drawing of layers, groups and shapes with about three attributes per
+// element (values of 5 to 30 bytes), some UTF-8 text, CRLF line breaks and
+// tab indentation, about targetBytes long.
+std::string GenerateAttributeDenseDocument(std::size_t targetBytes);
+
 // One root holding a flat list of short elements, about targetBytes long.
 std::string GenerateFlatDocument(std::size_t targetBytes);
 

@@ -173,18 +173,35 @@ TEST(ScanAttributes, KeepsTheDocumentFlagsBesideTheQuotedBit) {
 
 // The list read in one pass gives, for every index and every name, what a
 // scan for that index or name alone finds: random tags built from the bytes
-// that steer the scan (quotes, '=', '/', '?', '>', white space, names).
+// that steer the scan (quotes, '=', '/', '?', '>', white space, names), and
+// from whole attributes as most tags hold them (the list's quick path), with
+// values long and short, holding '&' or the other quote, and noise between.
 TEST(ListAttributes, AgreesWithTheScanForEveryIndexAndName) {
   const char pieces[] = "ab= '\"/?>\tx";
+  const char* const attributes[] = {" a=\"1\"",
+                                    " b='x&amp;y'",
+                                    "\tab=\"long value of 23 b\"",
+                                    " x='it\"s'",
+                                    "\r\na=\"\"",
+                                    " b=\"&#65;bcdefghij&\"",
+                                    " x",
+                                    "=",
+                                    "/",
+                                    " a= \"1\"",
+                                    " b=\"quote not closed"};
   const char* const names[] = {"a", "b", "ab", "x", "=", "a[1]", "A"};
   std::uint32_t state = 7;
-  for (int round = 0; round < 20000; ++round) {
+  for (int round = 0; round < 40000; ++round) {
     std::string tag = "<t";
     const int n = 1 + static_cast<int>(state % 24);
     for (int i = 0; i < n; ++i) {
       state = state * 1664525u + 1013904223u;
-      tag += pieces[(state >> 16) % (sizeof pieces - 1)];
+      if (round % 2 == 0)
+        tag += pieces[(state >> 16) % (sizeof pieces - 1)];
+      else if (i < 6)
+        tag += attributes[(state >> 16) % (sizeof attributes / sizeof attributes[0])];
     }
+    if (round % 2 == 1) tag += state % 5 == 0 ? "/>" : ">";
     const std::int32_t limit = static_cast<std::int32_t>(tag.size()) - static_cast<std::int32_t>(state % 3);
     std::vector<AttributeSpan> spans;
     XmlDocument::ListAttributes(tag.c_str(), 1, limit, spans);
@@ -217,6 +234,8 @@ TEST(ListAttributes, AgreesWithTheScanForEveryIndexAndName) {
         if (found) {
           ASSERT_EQ(scan.nameStart, match->valueStart) << tag << " name " << name;
           ASSERT_EQ(scan.nameEnd, match->valueEnd) << tag << " name " << name;
+          const std::string value = tag.substr(match->valueStart, match->valueEnd - match->valueStart + 1);
+          ASSERT_FALSE(match->plain && value.find('&') != std::string::npos) << tag << " name " << name;
         }
       }
     }
