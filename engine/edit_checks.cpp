@@ -14,11 +14,26 @@ bool HoldsAnyOf(const char* text, const char* set) { return std::strpbrk(text, s
 
 }  // namespace
 
+namespace {
+
+// The bytes no element name may hold: those that end a name where names are
+// read (NUL among them, which ends the loop below), and the quotes.
+struct NameRefusals {
+  bool of[256] = {};
+  constexpr NameRefusals() {
+    for (int b = 0; b < 256; ++b) of[b] = bytes::kClasses.bits[b] & bytes::kDelimiter;
+    of[static_cast<unsigned char>('"')] = of[static_cast<unsigned char>('\'')] = true;
+  }
+};
+constexpr NameRefusals kNameRefusals{};
+
+}  // namespace
+
 bool IsWritableElementName(const char* name) {
   if (name == nullptr || !bytes::Is(name[0], bytes::kNameStart)) return false;
-  for (const char* p = name; *p != '\0'; ++p)
-    if (bytes::Is(*p, bytes::kDelimiter) || *p == '"' || *p == '\'') return false;
-  return true;
+  const char* p = name + 1;
+  while (!kNameRefusals.of[static_cast<unsigned char>(*p)]) ++p;
+  return *p == '\0';
 }
 
 bool IsWritableAttributeName(const char* name) {

@@ -60,6 +60,19 @@ const EscapeRow* FindEscape(char c, int rows) {
   return nullptr;
 }
 
+// Which bytes are escaped: bit 1 in text and attribute mode ('<', '&', '>'),
+// bit 2 in attribute mode only (the quotes). NUL stops a run too.
+struct EscapeClasses {
+  unsigned char of[256] = {};
+  constexpr EscapeClasses() {
+    of[0] = 3;
+    of[static_cast<unsigned char>('<')] = of[static_cast<unsigned char>('&')] = 3;
+    of[static_cast<unsigned char>('>')] = 3;
+    of[static_cast<unsigned char>('\'')] = of[static_cast<unsigned char>('"')] = 2;
+  }
+};
+constexpr EscapeClasses kEscapeClasses{};
+
 // Appends code point v (1..0x10FFFF, no surrogate) as UTF-8.
 void AppendUtf8(std::string& out, unsigned v) {
   if (v < 0x80) {
@@ -139,11 +152,12 @@ void EscapeTextInto(const char* text, int flags, std::string& out) {
   const bool keepRefs = (flags & EditKeepRefs) != 0;
   const std::size_t n = std::strlen(text);
   out.reserve(out.size() + n + n / 10 + 7);
+  const unsigned char stops = rows == kTextModeRows ? 1 : 3;
   const char* p = text;
   while (*p != '\0') {
     // Copy the run of bytes that need no escaping in one piece.
     const char* run = p;
-    while (*p != '\0' && FindEscape(*p, rows) == nullptr) ++p;
+    while ((kEscapeClasses.of[static_cast<unsigned char>(*p)] & stops) == 0) ++p;
     out.append(run, static_cast<std::size_t>(p - run));
     if (*p == '\0') break;
     if (*p == '&' && keepRefs) {

@@ -21,11 +21,17 @@ namespace orvel {
 namespace {
 
 // Where an addition goes: under parent, next to the reference element after,
-// or next to the current node that insertion carries.
+// or next to the current node that insertion carries. The insertion is the
+// document's own, reused, so that an addition in a loop allocates nothing
+// for its markup once the string has room.
 struct Placement {
+  explicit Placement(InsertSpec& reused) : insertion(reused) {
+    insertion.offset = insertion.length = insertion.flags = 0;
+    insertion.markup.clear();
+  }
   std::int32_t parent = 0;
   std::int32_t after = 0;
-  InsertSpec insertion;
+  InsertSpec& insertion;
 };
 
 // With AddAsChild the main element is the parent and the child position the
@@ -50,6 +56,23 @@ bool PlaceAddition(const XmlDocument& d, int flags, Placement& place) {
 // True when an element under parent still has a level the record can hold.
 bool ChildLevelFits(const XmlDocument& d, std::int32_t parent) { return ChildLevel(d, parent) <= kMaxLevel; }
 
+// Appends open (one or two bytes), name and '>' to markup: in one piece for
+// the usual short names, which an addition in a loop writes twice per call.
+void AppendTag(std::string& markup, const char* open, const char* name, std::size_t nameLength) {
+  char tag[64];
+  const std::size_t openLength = open[1] == '\0' ? 1 : 2;
+  if (nameLength + 3 > sizeof tag) {
+    markup.append(open, openLength);
+    markup.append(name, nameLength);
+    markup += '>';
+    return;
+  }
+  std::memcpy(tag, open, openLength);
+  std::memcpy(tag + openLength, name, nameLength);
+  tag[openLength + nameLength] = '>';
+  markup.append(tag, openLength + nameLength + 1);
+}
+
 // Builds the table of the new text; the addition stands when the element
 // written at start is an element there (else it is refused: false, and the
 // rebuild puts everything back).
@@ -67,7 +90,7 @@ bool XmlDocument::AddElement(const char* name, const char* content, int flags) {
   content = OrEmpty(content);
   // Replacing the parent's content would leave records that do not describe it.
   flags &= ~EditReplaceContent;
-  Placement place;
+  Placement place(additionScratch);
   if (!PlaceAddition(*this, flags, place)) return false;
   const bool noEndTag = (flags & EditNoEndTag) != 0;
   if (noEndTag && *content != '\0') return false;
@@ -80,20 +103,18 @@ bool XmlDocument::AddElement(const char* name, const char* content, int flags) {
   // break the splice adds.
   markup.reserve(2 * nameLength + contentLength + contentLength / 8 + 16);
   std::int64_t startTag, endTag = 0;
-  markup = "<";
-  markup.append(name, nameLength);
   if (*content != '\0') {
-    markup += '>';
+    AppendTag(markup, "<", name, nameLength);
     if (flags & EditCData)
       markup += WrapCData(content);
     else
       EscapeTextInto(content, flags, markup);
-    markup += "</";
-    markup.append(name, nameLength);
-    markup += '>';
+    AppendTag(markup, "</", name, nameLength);
     startTag = static_cast<std::int64_t>(nameLength) + 2;
     endTag = static_cast<std::int64_t>(nameLength) + 3;
   } else {
+    markup = "<";
+    markup.append(name, nameLength);
     markup += noEndTag ? ">" : (flags & EditSpaceSlash) ? " />" : "/>";
     startTag = static_cast<std::int64_t>(markup.size());
   }
@@ -136,7 +157,7 @@ bool XmlDocument::AddElementNumber(const char* name, int value, int flags) {
 bool XmlDocument::AddMarkup(const char* markup, int flags) {
   markup = OrEmpty(markup);
   flags &= ~EditReplaceContent;
-  Placement place;
+  Placement place(additionScratch);
   if (!PlaceAddition(*this, flags, place) || !ChildLevelFits(*this, place.parent) ||
       !CanTakeContent(place.parent) ||
       !FitsTextLimitWithMarkup(static_cast<std::int64_t>(text.size()), std::strlen(markup)))
@@ -193,7 +214,7 @@ bool XmlDocument::AddNode(int type, const char* content, int flags) {
   if (!IsWritableNodeType(type)) return true;  // nothing to write
   flags &= ~(EditReplaceContent | AddAsChild);
   if ((type & (NodeInstruction | NodeComment | NodeDoctype)) == 0) flags |= EditNoBreak;
-  Placement place;
+  Placement place(additionScratch);
   if (!PlaceAddition(*this, flags, place)) return false;
   std::string& markup = place.insertion.markup;
   if (!BuildNodeMarkup(type, content, markup)) return false;

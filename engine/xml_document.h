@@ -95,7 +95,8 @@ class XmlDocument {
   // names now compare other than when the table was built; or the text opens
   // with "<?>", which reads otherwise once anything comes in front of it.
   bool NeedsWholeParse() const {
-    return Rec(0).Has(ElemParseError) || NamesCompareOtherwise() || text.compare(0, 3, "<?>") == 0;
+    return Rec(0).Has(ElemParseError) || NamesCompareOtherwise() ||
+           (text.size() >= 3 && text[0] == '<' && text[1] == '?' && text[2] == '>');
   }
   bool NamesCompareOtherwise() const { return ((docFlags ^ tableFlags) & DocNoCase) != 0; }
   // Number of block pointers in use for the current capacity.
@@ -261,6 +262,7 @@ class XmlDocument {
 
   mutable AttributeCache attributeCache;  // behind the attribute reads only
   mutable std::string readScratch;        // decoded read results, reused
+  InsertSpec additionScratch;             // what an addition writes, its markup's room reused
   std::uint32_t textRevision = 0;         // counts the changes of the text by edits
   std::int32_t tableFlags = 0;            // docFlags when the table was last built whole
   bool marksHeld = false;                 // a table rebuild is under way: PurgeMarks waits
