@@ -11,6 +11,7 @@
 
 #include "orvel/orvel.h"
 #include "tools/module_host.h"
+#include "tools/standard_output.h"
 
 namespace orvelxml {
 
@@ -66,6 +67,9 @@ long FirstNulByte(const std::string& bytes);
 struct Refusal {
   long offset = 0;
   std::string message;
+  // UTF-16 is not read at all, so it is not judged; a NUL byte is a
+  // character XML does not allow, so its document is not well formed.
+  bool unreadable = false;
 };
 Refusal RefuseUnreadable(const std::string& bytes);
 // Prints "NAME:LINE:COL: MESSAGE" for offset in text to stream.
