@@ -26,24 +26,38 @@ bool ReadUsableDocument(ModuleHost& host, const std::string& path, std::string* 
 
 namespace {
 
+#if defined(_WIN32)
+
+// The win32 tool's C++ library has no threads: the rules are checked once
+// the module has parsed.
+class StrictErrorsMeanwhile {
+ public:
+  explicit StrictErrorsMeanwhile(const std::string& text) : text_(text) {}
+  void Cancel() {}
+  std::vector<Diagnostic> Result() { return FindStrictErrors(text_); }
+
+ private:
+  const std::string& text_;
+};
+
+#else
+
 // From this length on, the rules the module leaves alone are checked on a
 // thread of their own while the module parses: on a large file the two
 // passes then take little longer than the module's alone.
 constexpr std::size_t kConcurrentCheck = std::size_t{1} << 20;
 
-// FindStrictErrors of a text, begun at construction, on a second thread
-// where the platform's library has them and the text is long.
+// FindStrictErrors of a text, begun at construction on a second thread when
+// the text is long.
 class StrictErrorsMeanwhile {
  public:
   explicit StrictErrorsMeanwhile(const std::string& text) : text_(text) {
-#if !defined(_WIN32)
     if (text.size() >= kConcurrentCheck)
       thread_ = std::thread([this] { errors_ = FindStrictErrors(text_, &cancel_); });
-#endif
   }
   ~StrictErrorsMeanwhile() {
     Cancel();
-    Wait();
+    if (thread_.joinable()) thread_.join();
   }
   StrictErrorsMeanwhile(const StrictErrorsMeanwhile&) = delete;
   StrictErrorsMeanwhile& operator=(const StrictErrorsMeanwhile&) = delete;
@@ -52,29 +66,19 @@ class StrictErrorsMeanwhile {
   void Cancel() { cancel_ = true; }
 
   std::vector<Diagnostic> Result() {
-#if !defined(_WIN32)
-    if (thread_.joinable()) {
-      Wait();
-      return errors_;
-    }
-#endif
-    return FindStrictErrors(text_);
+    if (!thread_.joinable()) return FindStrictErrors(text_);
+    thread_.join();
+    return errors_;
   }
 
  private:
-  void Wait() {
-#if !defined(_WIN32)
-    if (thread_.joinable()) thread_.join();
-#endif
-  }
-
   const std::string& text_;
   std::atomic<bool> cancel_{false};
   std::vector<Diagnostic> errors_;
-#if !defined(_WIN32)
   std::thread thread_;
-#endif
 };
+
+#endif
 
 }  // namespace
 
