@@ -112,22 +112,28 @@ Diagnostic EndOfDocument(const XmlDocument& document, const std::vector<std::int
 }  // namespace
 
 std::vector<Diagnostic> FindFirstErrors(const std::string& text) {
-  XmlDocument document;
-  if (document.ParseText(text.c_str())) return {};
-  const std::vector<std::int32_t> open = OpenAtEnd(document);
   std::vector<Diagnostic> found;
-  if (document.status == kSibling) {
-    const std::string first = FirstMarkupError(text);
-    if (!first.empty() && !IsNotEndedMessage(first)) found.push_back({MessageOffset(text, first), first});
-    // The elements an open one held were handed up beside it: no sibling of the root's own.
-    const std::int32_t root = document.Rec(0).firstChild;
-    const std::int32_t sibling = root > 0 ? document.Rec(root).nextSibling : 0;
-    if ((open.empty() || open.front() != root) && sibling > 0)
-      found.push_back({document.Rec(sibling).start, kSibling});
-  } else if (!IsNotEndedMessage(document.status) || open.empty()) {
-    found.push_back({MessageOffset(text, document.status), document.status});
+  bool hidden = false;  // "Root element has sibling" took the place of the first error
+  {
+    XmlDocument document;
+    if (document.ParseText(text.c_str())) return {};
+    const std::vector<std::int32_t> open = OpenAtEnd(document);
+    if (document.status == kSibling) {
+      hidden = true;
+      // The elements an open one held were handed up beside it: no sibling of the root's own.
+      const std::int32_t root = document.Rec(0).firstChild;
+      const std::int32_t sibling = root > 0 ? document.Rec(root).nextSibling : 0;
+      if ((open.empty() || open.front() != root) && sibling > 0)
+        found.push_back({document.Rec(sibling).start, kSibling});
+    } else if (!IsNotEndedMessage(document.status) || open.empty()) {
+      found.push_back({MessageOffset(text, document.status), document.status});
+    }
+    if (!open.empty()) found.push_back(EndOfDocument(document, open));
   }
-  if (!open.empty()) found.push_back(EndOfDocument(document, open));
+  // Parsed again only now, so that the two tables are never held at once.
+  const std::string first = hidden ? FirstMarkupError(text) : std::string();
+  if (!first.empty() && !IsNotEndedMessage(first))
+    found.insert(found.begin(), {MessageOffset(text, first), first});
   return found;
 }
 
