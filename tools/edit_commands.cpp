@@ -103,8 +103,8 @@ std::string Fetched(IXmlComponent* xml, const ElementPath& path) {
   return FetchText([&](char* b, int n) { return xml->ReadContent(b, n); });
 }
 
-bool Save(IXmlComponent* xml, const std::string& file, std::string* error) {
-  if (IsCompressedName(file)) return SaveCompressedText(FetchDocumentText(xml), file, error);
+bool Save(IXmlComponent* xml, const std::string& file, std::size_t expected, std::string* error) {
+  if (IsCompressedName(file)) return SaveCompressedText(FetchDocumentText(xml, expected), file, error);
   return SaveDocumentText(xml, file, error);
 }
 
@@ -146,11 +146,14 @@ int RunEdit(const EditOptions& edit, const ToolOptions& options) {
     return ExitOk;
   }
   std::string why;
-  if (!Apply(xml.get(), edit.edit, path, value, &why) || !EditedDocumentWellFormed(xml.get(), &why)) {
+  // Room for the value escaped, and the line break the module adds with an element.
+  const std::size_t expected = text.size() + 2 * value.size() + 64;
+  if (!Apply(xml.get(), edit.edit, path, value, &why) ||
+      !EditedDocumentWellFormed(xml.get(), expected, &why)) {
     std::fprintf(Errors(), "orvelxml: %s: not changed: %s\n", name.c_str(), why.c_str());
     return ExitNotWellFormed;
   }
-  if (!Save(xml.get(), file, &error)) {
+  if (!Save(xml.get(), file, expected, &error)) {
     std::fprintf(Errors(), "orvelxml: %s\n", error.c_str());
     return ExitUsage;
   }

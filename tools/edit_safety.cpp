@@ -34,12 +34,12 @@ ContentText ContentFor(const std::string& value) {
   return content;
 }
 
-bool EditedDocumentWellFormed(orvel::IXmlComponent* xml, std::string* why) {
+bool EditedDocumentWellFormed(orvel::IXmlComponent* xml, std::size_t expected, std::string* why) {
   if (xml->IsDocumentValid() == 0) {
     *why = "the module finds the result not well formed";
     return false;
   }
-  const std::string text = FetchDocumentText(xml);
+  const std::string text = FetchDocumentText(xml, expected);
   const std::vector<Diagnostic> errors = FindStrictErrors(text);
   if (errors.empty()) return true;
   const LineColumn at = LineColumnAt(text, errors.front().offset);

@@ -24,6 +24,7 @@ ContentText ContentFor(const std::string& value);
 
 // Whether the document xml holds after an edit is well formed (the module's
 // table and XML's rules); false with the first error in *why when it is not.
-bool EditedDocumentWellFormed(orvel::IXmlComponent* xml, std::string* why);
+// expected is about the edited text's length.
+bool EditedDocumentWellFormed(orvel::IXmlComponent* xml, std::size_t expected, std::string* why);
 
 }  // namespace orvelxml

@@ -52,9 +52,11 @@ int RunFormat(const FormatOptions& format, const ToolOptions& options) {
   if (!HasComponent(xml)) return ExitUsage;
   const bool wellFormed = ParseAndJudge(xml.get(), bytes, Rules::Xml).empty();
   xml->ReindentDocument();
+  // Tabs for the levels are added at most once a line.
+  const std::size_t expected = bytes.size() + bytes.size() / 8;
   if (format.indent >= 0) {
     std::string spaced;
-    if (!SpaceIndents(bytes, FetchDocumentText(xml.get()), format.indent, &spaced)) {
+    if (!SpaceIndents(bytes, FetchDocumentText(xml.get(), expected), format.indent, &spaced)) {
       std::fprintf(Errors(), "orvelxml: %s: the module's indentation does not line up; nothing written\n",
                    name.c_str());
       return ExitUsage;
@@ -65,7 +67,7 @@ int RunFormat(const FormatOptions& format, const ToolOptions& options) {
     std::fprintf(Errors(), "orvelxml: %s is not well formed (formatted anyway)\n", name.c_str());
   std::string error;
   if (format.output.empty() || format.output == "-") {
-    PrintBytes(FetchDocumentText(xml.get()));
+    PrintBytes(FetchDocumentText(xml.get(), expected));
   } else if (!SaveDocumentText(xml.get(), format.output, &error)) {
     std::fprintf(Errors(), "orvelxml: %s\n", error.c_str());
     return ExitUsage;

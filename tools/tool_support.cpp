@@ -134,12 +134,14 @@ void PrintAt(std::FILE* stream, const std::string& name, const std::string& text
   std::fprintf(stream, "%s:%d:%d: %s\n", name.c_str(), lc.line, lc.column, message.c_str());
 }
 
-std::string FetchDocumentText(orvel::IXmlComponent* xml) {
+std::string FetchDocumentText(orvel::IXmlComponent* xml, std::size_t expected) {
   // Slot 30 returns nothing, so "fits" shows only as a written NUL.
-  return FetchText([xml](char* buf, int len) {
-    xml->ReadDocumentText(buf, len);
-    return 1;
-  });
+  return FetchText(
+      [xml](char* buf, int len) {
+        xml->ReadDocumentText(buf, len);
+        return 1;
+      },
+      kMaxTextCapacity, expected);
 }
 
 bool WantsHelp(const std::vector<std::string>& args) {
