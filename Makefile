@@ -1,6 +1,7 @@
-# The commands of the README: `make demo`, `make test` and `make build`.
+# The commands of the README: `make demo`, `make test`, `make build` and `make install`.
 BUILD ?= build
 DEMO_BUILD ?= build-demo
+INSTALL_BUILD ?= build-install
 ASAN_BUILD ?= build-asan
 TSAN_BUILD ?= build-tsan
 WIN32_BUILD ?= build-win32
@@ -11,7 +12,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 PREFIX ?= /usr/local
 
-.PHONY: demo test install deps build build-asan build-tsan build-win32 test-win32 build-fuzz fuzz bench format clean
+.PHONY: demo test install install-configure deps build build-asan build-tsan build-win32 test-win32 build-fuzz fuzz bench format clean
 
 deps:
 	@scripts/install-deps.sh
@@ -70,9 +71,19 @@ test: build build-asan build-tsan build-fuzz build-win32
 	cd $(FUZZ_BUILD) && ctest --output-on-failure -j $(JOBS)
 	$(run-win32-tests)
 
-# The module, the factory library, the headers, the tool and the package files under PREFIX.
-install: build
-	cmake --install $(BUILD) --prefix $(PREFIX)
+# The module, the factory library, the headers, the tool and the package files
+# under PREFIX, stripped. Only what is installed is built, in a build of its own
+# without the tests, and only what that build needs is installed first. The
+# prefix is given when configuring, so that /usr gets the multiarch libraries folder.
+install:
+	@scripts/install-deps.sh install
+	@$(MAKE) --no-print-directory install-configure
+	cmake --build $(INSTALL_BUILD) -j $(JOBS)
+	cmake --install $(INSTALL_BUILD) --strip
+
+install-configure:
+	cmake -S . -B $(INSTALL_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVEL_TESTS=OFF -DORVEL_WERROR=ON \
+	  -DCMAKE_INSTALL_PREFIX=$(PREFIX) $(CMAKE_FLAGS) >/dev/null
 
 bench: deps
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DORVEL_TESTS=OFF -DORVEL_BENCH=ON >/dev/null
@@ -82,4 +93,4 @@ format:
 	find engine component module platform include factory tools tests bench fuzz -name '*.h' -o -name '*.cpp' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(DEMO_BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(WIN32_BUILD) build-bench
+	rm -rf $(BUILD) $(DEMO_BUILD) $(INSTALL_BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(WIN32_BUILD) build-bench

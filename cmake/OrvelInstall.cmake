@@ -1,10 +1,17 @@
 # Install rules and package files. `cmake --install` puts under the GNU install
 # directories: the module with its version links, the stand-in factory library,
-# the host headers, the orvelxml tool with its man page, the README and the
-# sample; and the CMake package (OrvelXml::OrvelXml, OrvelXml::headers) and the
-# pkg-config file orvelxml.pc. Nothing installed names an absolute path, so the
-# installed tree may be moved. In the win32 build the DLLs go to the programs
-# folder beside the tool and their import libraries to the libraries folder.
+# the host headers, the orvelxml tool with its man page, the README, the licence
+# and the sample; and the CMake package (OrvelXml::OrvelXml, OrvelXml::headers)
+# and the pkg-config file orvelxml.pc. Nothing installed names an absolute path,
+# so the installed tree may be moved. In the win32 build the DLLs go to the
+# programs folder beside the tool and their import libraries to the libraries
+# folder. The libraries folder follows the prefix given when configuring:
+# lib/<multiarch> for /usr on Debian, lib elsewhere.
+# The documentation folder is named for the package, as pkg-config names it
+# (unless CMAKE_INSTALL_DOCDIR is given).
+if(NOT CMAKE_INSTALL_DOCDIR)
+  set(CMAKE_INSTALL_DOCDIR "share/doc/orvelxml")
+endif()
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
@@ -19,7 +26,7 @@ install(TARGETS OrvelXml orvel_headers EXPORT OrvelXmlTargets ${ORVEL_INSTALL_DE
 install(TARGETS Zandrop ${ORVEL_INSTALL_DESTINATIONS})
 install(DIRECTORY include/orvel DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} FILES_MATCHING PATTERN "*.h")
 install(FILES ${PROJECT_BINARY_DIR}/include/orvel/version.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/orvel)
-install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES README.md LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES examples/sample.xml DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
 
 # ---- the tool and its man page ---------------------------------------------
@@ -28,8 +35,13 @@ if(TARGET orvelxml)
   # Installed, the tool finds the module and the sample relative to itself.
   file(RELATIVE_PATH ORVEL_LIBDIR_FROM_BINDIR ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBDIR})
   file(RELATIVE_PATH ORVEL_DOCDIR_FROM_BINDIR ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_DOCDIR})
+  set(ORVEL_SAMPLE_FROM_BINDIR "${ORVEL_DOCDIR_FROM_BINDIR}/examples/sample.xml")
   target_compile_definitions(orvelxml PRIVATE ORVELXML_LIBDIR_FROM_BINDIR="${ORVEL_LIBDIR_FROM_BINDIR}"
-                             ORVELXML_SAMPLE_FROM_BINDIR="${ORVEL_DOCDIR_FROM_BINDIR}/examples/sample.xml")
+                             ORVELXML_SAMPLE_FROM_BINDIR="${ORVEL_SAMPLE_FROM_BINDIR}")
+  # The build tree holds the sample where the installed tree does, relative to
+  # the tool, so that the tool has one place to look in either.
+  get_filename_component(ORVEL_BUILD_SAMPLE "${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/${ORVEL_SAMPLE_FROM_BINDIR}" ABSOLUTE)
+  configure_file(examples/sample.xml ${ORVEL_BUILD_SAMPLE} COPYONLY)
 
   # The page is made by running the tool, which a cross build can do only through an emulator.
   if(NOT CMAKE_CROSSCOMPILING OR CMAKE_CROSSCOMPILING_EMULATOR)

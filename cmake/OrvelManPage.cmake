@@ -50,4 +50,40 @@ foreach(command ${commands})
   string(APPEND page ".SS ${command}\n.nf\n${command_help}.fi\n")
 endforeach()
 
+# What --help does not say at one place: the exit codes shared by the
+# commands, a few runs, and the related pages.
+string(APPEND page [=[
+.SH EXIT STATUS
+.TP
+.B 0
+success: every document checked is well formed, the edit or the file was written.
+.TP
+.B 1
+a document is not well formed (by XML's rules; \fBcheck \-\-lenient\fR by the module's), or an edit
+was refused or would leave the document not well formed. An edit then writes nothing; \fBformat\fR and
+\fBunpack\fR write their output all the same.
+.TP
+.B 2
+a usage error, a file that cannot be read or written, a document in UTF\-16, or a failed write to
+standard output.
+.TP
+.B 3
+\fBget\fR, \fBset\fR, \fBadd\fR or \fBdelete\fR: PATH matches nothing.
+.SH EXAMPLES
+.nf
+orvelxml check catalog.xml
+orvelxml check \-r docs/ 2>&1 | less
+orvelxml format catalog.xml \-\-indent 2 \-o catalog.xml
+orvelxml get catalog.xml 'catalog/book[2]/@id'
+orvelxml set catalog.xml 'catalog/book[2]/title' 'Fish & Chips'
+orvelxml add catalog.xml 'catalog/book[2]' '<isbn>123</isbn>'
+orvelxml delete catalog.xml 'catalog/book[1]'
+orvelxml pack catalog.xml catalog.xmlz
+.fi
+.SH SEE ALSO
+.BR xmllint (1),
+.BR gzip (1),
+.BR iconv (1)
+]=])
+
 file(WRITE "${OUT}" "${page}")

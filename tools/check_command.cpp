@@ -1,5 +1,5 @@
-// orvelxml check [--strict] FILE... | -r DIR: well formed or not, per file,
-// with the first error as FILE:LINE:COL and the parser's status text.
+// orvelxml check [--lenient] FILE... | -r DIR: well formed or not, per file,
+// with the first error as FILE:LINE:COL.
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cstdio>
@@ -8,8 +8,7 @@
 #include <system_error>
 
 #include "tools/commands.h"
-#include "tools/first_error.h"
-#include "tools/strict_check.h"
+#include "tools/document_input.h"
 
 namespace orvelxml {
 
@@ -18,44 +17,42 @@ namespace {
 namespace fs = std::filesystem;
 
 const char kCheckHelp[] =
-    "usage: orvelxml check [--strict] FILE...\n"
-    "       orvelxml check [--strict] -r DIR\n"
-    "Parses each FILE (- reads standard input) with the module and prints\n"
-    "\"FILE: well formed\" on standard output, or \"FILE:LINE:COL: MESSAGE\" on standard\n"
-    "error: when elements were not ended, the innermost of them first, then the\n"
-    "first error the parser recorded, exactly as it words it. LINE and COL count\n"
-    "lines and UTF-8 characters; a position names the '<' of a tag. An \".xmlz\" FILE\n"
-    "is decoded by the module's load; LINE and COL count in the decoded text.\n"
-    "-r DIR checks every .xml and .xmlz file below DIR, in name order.\n"
-    "--strict adds the well-formedness rules the module leaves alone: duplicate\n"
-    "attributes, undefined entities, a bare & or < in a value, -- inside a comment,\n"
-    "characters XML does not allow, bytes that are not UTF-8, an XML declaration\n"
-    "that is not at the very start, and the syntax of declarations.\n"
+    "usage: orvelxml check [--lenient] FILE...\n"
+    "       orvelxml check [--lenient] -r DIR\n"
+    "Checks that each FILE (- reads standard input) is well formed XML 1.0 and\n"
+    "prints \"FILE: well formed\" on standard output, or \"FILE:LINE:COL: MESSAGE\" on\n"
+    "standard error for the first error. The module parses FILE first, and its\n"
+    "first error is given as it words it; a document it accepts is then held to\n"
+    "the rules it leaves alone: duplicate attributes, undefined entities, a bare &\n"
+    "or < in a value, -- inside a comment, characters XML does not allow, bytes\n"
+    "that are not UTF-8, text outside the root element, an XML declaration that is\n"
+    "not at the very start, and the syntax of declarations. A document that ends\n"
+    "inside elements is reported at its end, with the elements left open.\n"
+    "LINE and COL count lines and UTF-8 characters; a position names the '<' of a\n"
+    "tag. An \".xmlz\" FILE is decoded by the module's load; LINE and COL count in\n"
+    "the decoded text. -r DIR checks every .xml and .xmlz file below DIR, in name\n"
+    "order.\n"
+    "--lenient gives the module's own verdict alone: it recovers from what it can\n"
+    "and leaves the rules above alone, so it prints \"FILE: the component parses it\n"
+    "cleanly\", never \"well formed\". (--strict, the default, is still accepted.)\n"
     "-q prints only the errors.\n"
-    "Exit 0 when all are well formed, 1 when one is not, 2 when a file cannot be read.\n";
+    "Exit 0 when all pass, 1 when one does not, 2 when a file cannot be read\n"
+    "(UTF-16 is not read: convert it to UTF-8).\n";
 
 struct CheckOptions {
   Args files;
   std::string folder;
   bool strict = false;
+  bool lenient = false;
 };
 
-// Prints the verdict for one document; returns whether it is well formed.
-bool CheckOne(orvel::IXmlComponent* xml, const std::string& name, const std::string& bytes, bool strict,
+// Prints the verdict for one document; returns whether it passes.
+bool CheckOne(orvel::IXmlComponent* xml, const std::string& name, const std::string& bytes, Rules rules,
               bool quiet) {
-  const Refusal refusal = RefuseUnreadable(bytes);
-  if (!refusal.message.empty()) {
-    PrintAt(stderr, name, bytes, refusal.offset, refusal.message);
-    return false;
-  }
-  std::vector<Diagnostic> errors;
-  if (xml->ParseText(bytes.c_str()) == 0) {
-    errors = FindFirstErrors(bytes);
-  } else if (strict) {
-    errors = FindStrictErrors(bytes);
-  }
-  for (const Diagnostic& d : errors) PrintAt(stderr, name, bytes, d.offset, d.message);
-  if (errors.empty() && !quiet) std::printf("%s: well formed\n", name.c_str());
+  const std::vector<Diagnostic> errors = ParseAndJudge(xml, bytes, rules);
+  PrintErrors(name, bytes, errors);
+  if (errors.empty() && !quiet)
+    Print("%s: %s\n", name.c_str(), rules == Rules::Xml ? "well formed" : "the component parses it cleanly");
   return errors.empty();
 }
 
@@ -76,7 +73,7 @@ bool FilesBelow(const std::string& folder, Args* files) {
     if (it->is_regular_file(ignored) && IsDocumentName(it->path())) files->push_back(it->path().string());
   }
   if (failure) {
-    std::fprintf(stderr, "orvelxml: %s: %s\n", folder.c_str(), failure.message().c_str());
+    std::fprintf(Errors(), "orvelxml: %s: %s\n", folder.c_str(), failure.message().c_str());
     return false;
   }
   std::sort(files->begin(), files->end());
@@ -85,25 +82,31 @@ bool FilesBelow(const std::string& folder, Args* files) {
 
 int RunCheck(CheckOptions& check, const ToolOptions& options) {
   if (check.files.empty() == check.folder.empty()) {
-    std::fputs(kCheckHelp, stderr);
+    std::fputs(kCheckHelp, Errors());
+    return ExitUsage;
+  }
+  if (check.strict && check.lenient) {
+    std::fputs("orvelxml: check takes --strict (the default) or --lenient, not both\n", Errors());
     return ExitUsage;
   }
   if (!check.folder.empty() && !FilesBelow(check.folder, &check.files)) return ExitUsage;
   ModuleHost host;
   if (!OpenModule(host, options)) return ExitUsage;
+  const Rules rules = check.lenient ? Rules::Lenient : Rules::Xml;
   bool allGood = true;
   bool unreadable = false;
   {
     ComponentSession xml(host);
     if (!HasComponent(xml)) return ExitUsage;
     for (const std::string& path : check.files) {
-      std::string bytes, error;
-      if (!ReadInputDocument(host, path, &bytes, &error)) {
-        std::fprintf(stderr, "orvelxml: %s\n", error.c_str());
-        unreadable = true;
+      std::string bytes;
+      int failure = ExitOk;
+      if (!ReadUsableDocument(host, path, &bytes, &failure)) {
+        unreadable = unreadable || failure == ExitUsage;
+        allGood = false;
         continue;
       }
-      allGood = CheckOne(xml.get(), DisplayName(path), bytes, check.strict, options.quiet) && allGood;
+      allGood = CheckOne(xml.get(), DisplayName(path), bytes, rules, options.quiet) && allGood;
     }
   }
   if (unreadable) return ExitUsage;
@@ -114,11 +117,11 @@ int RunCheck(CheckOptions& check, const ToolOptions& options) {
 
 void InstallCheckCommand(CLI::App& app, CommandLine& line) {
   auto check = std::make_shared<CheckOptions>();
-  CLI::App* command = AddCommand(app, "check", "well formed or not", kCheckHelp, line,
+  CLI::App* command = AddCommand(app, "check", "well formed or not", kCheckHelp, line, &check->files,
                                  [check, &line] { return RunCheck(*check, line.options); });
-  command->add_option("FILE", check->files);
   command->add_option("-r", check->folder);
   command->add_flag("--strict", check->strict);
+  command->add_flag("--lenient", check->lenient);
 }
 
 }  // namespace orvelxml

@@ -20,10 +20,14 @@ class FixedHelp : public CLI::FormatterBase {
 }  // namespace
 
 CLI::App* AddCommand(CLI::App& app, const char* name, const char* description, const char* help,
-                     CommandLine& line, std::function<int()> run) {
+                     CommandLine& line, Args* operands, std::function<int()> run) {
   CLI::App* command = app.add_subcommand(name, description);
   command->formatter(std::make_shared<FixedHelp>(help));
-  command->callback([&line, run = std::move(run)] { line.run = run; });
+  if (operands != nullptr) command->add_option("OPERANDS", *operands);
+  command->callback([&line, operands, run = std::move(run)] {
+    line.run = run;
+    line.operands = operands;
+  });
   return command;
 }
 

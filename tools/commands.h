@@ -22,12 +22,15 @@ using Args = std::vector<std::string>;
 struct CommandLine {
   ToolOptions options;
   std::function<int()> run;
+  Args* operands = nullptr;  // where the chosen command keeps its operands
 };
 
 // A subcommand of app named name whose --help prints help exactly, and whose
-// parse, when it is chosen, sets line.run to call run.
+// parse, when it is chosen, sets line.run to call run. Its operands (file
+// names and the like, null for none) are taken into *operands, also those
+// that follow "--".
 CLI::App* AddCommand(CLI::App& app, const char* name, const char* description, const char* help,
-                     CommandLine& line, std::function<int()> run);
+                     CommandLine& line, Args* operands, std::function<int()> run);
 
 void InstallDemoCommand(CLI::App& app, CommandLine& line);
 void InstallCheckCommand(CLI::App& app, CommandLine& line);

@@ -26,29 +26,17 @@ const char kDemoHelp[] =
     "Exit 0; 1 when FILE is not well formed (its errors are shown instead); 2 when\n"
     "it cannot be read.\n";
 
-// Where the bundled sample lives relative to the tool: build/bin/../../examples
-// in a build tree, the documentation folder when installed, ../examples or
-// ./examples otherwise.
-std::string FindSample() {
-  std::vector<std::string> candidates;
+// Where the bundled sample lies, relative to the tool only: installed, in the
+// documentation folder; in a build tree, in the copy the build keeps at the
+// same place.
+std::string SamplePath() {
   char exe[4096];
-  if (orvel::platform::ExecutablePath(exe, sizeof exe)) {
-    std::string dir(exe);
-    dir = dir.substr(0, dir.find_last_of(orvel::platform::kPathSeparators) + 1);
-    candidates.push_back(dir + "../../examples/sample.xml");
-    candidates.push_back(dir + "../examples/sample.xml");
-#if defined(ORVELXML_SAMPLE_FROM_BINDIR)
-    candidates.push_back(dir + ORVELXML_SAMPLE_FROM_BINDIR);
-#endif
-  }
-  candidates.push_back("examples/sample.xml");
-#if defined(ORVEL_SOURCE_DIR)
-  candidates.push_back(ORVEL_SOURCE_DIR "/examples/sample.xml");
-#endif
-  for (const std::string& path : candidates)
-    if (orvel::platform::AccessPath(path.c_str(), 4) == 0)
-      return std::filesystem::path(path).lexically_normal().string();
-  return std::string();
+  if (!orvel::platform::ExecutablePath(exe, sizeof exe)) return ORVELXML_SAMPLE_FROM_BINDIR;
+  const std::string path(exe);
+  return std::filesystem::path(path.substr(0, path.find_last_of(orvel::platform::kPathSeparators) + 1) +
+                               ORVELXML_SAMPLE_FROM_BINDIR)
+      .lexically_normal()
+      .string();
 }
 
 const char* NodeTypeName(int type) {
@@ -113,7 +101,7 @@ class Guide {
  public:
   explicit Guide(IXmlComponent* xml) : x_(xml) {}
 
-  void Section(const std::string& title) { std::printf("\n== %s\n", title.c_str()); }
+  void Section(const std::string& title) { Print("\n== %s\n", title.c_str()); }
   std::string Read(int (IXmlComponent::*read)(char*, int)) {
     return Printable(FetchText([&](char* b, int n) { return (x_->*read)(b, n); }));
   }
@@ -153,15 +141,15 @@ class Guide {
 
   void ShowParse(const std::string& path, std::size_t size) {
     Section("Parse");
-    std::printf("ParseText(%s, %zu bytes) -> 1\n", path.c_str(), size);
-    std::printf("IsDocumentValid() -> %d\n", x_->IsDocumentValid());
+    Print("ParseText(%s, %zu bytes) -> 1\n", path.c_str(), size);
+    Print("IsDocumentValid() -> %d\n", x_->IsDocumentValid());
   }
 
   void ShowElementWalk() {
     Section("Walk the elements: SeekSiblingElement, EnterElement, SeekChildElement");
     x_->RewindDocument();
     if (!x_->SeekSiblingElement(nullptr)) return;
-    std::printf("root %s\n", StartTag().c_str());
+    Print("root %s\n", StartTag().c_str());
     x_->EnterElement();
     int shown = 0, more = 0;
     while (x_->SeekSiblingElement(nullptr)) {
@@ -170,12 +158,12 @@ class Guide {
         continue;
       }
       ++shown;
-      std::printf("  %s\n", StartTag().c_str());
+      Print("  %s\n", StartTag().c_str());
       while (x_->SeekChildElement(nullptr))
-        std::printf("    %-8s %s\n", Read(&IXmlComponent::ReadChildTagName).c_str(),
-                    Read(&IXmlComponent::ReadChildContent).c_str());
+        Print("    %-8s %s\n", Read(&IXmlComponent::ReadChildTagName).c_str(),
+              Read(&IXmlComponent::ReadChildContent).c_str());
     }
-    if (more > 0) std::printf("  (%d more elements at this level)\n", more);
+    if (more > 0) Print("  (%d more elements at this level)\n", more);
   }
 
   void ShowNodeWalk() {
@@ -184,10 +172,10 @@ class Guide {
     x_->EnterElement();
     for (int type; (type = x_->SeekNode(0)) != 0;) {
       if (type == orvel::NodeSpace) continue;
-      std::printf("  %-11s %-8s \"%s\"\n", NodeTypeName(type), Read(&IXmlComponent::ReadNodeName).c_str(),
-                  Read(&IXmlComponent::ReadContent).c_str());
+      Print("  %-11s %-8s \"%s\"\n", NodeTypeName(type), Read(&IXmlComponent::ReadNodeName).c_str(),
+            Read(&IXmlComponent::ReadContent).c_str());
     }
-    std::printf("(white space nodes left out)\n");
+    Print("(white space nodes left out)\n");
   }
 
   // The first CDATA section in document order: a walk over every level with
@@ -199,7 +187,7 @@ class Guide {
       const int type = x_->SeekNode(orvel::NodeElement | orvel::NodeCData);
       if (type == orvel::NodeCData) {
         Section("A CDATA section reads back verbatim");
-        std::printf("in %s: %s\n", Joined(path).c_str(), Read(&IXmlComponent::ReadContent).c_str());
+        Print("in %s: %s\n", Joined(path).c_str(), Read(&IXmlComponent::ReadContent).c_str());
         return;
       }
       if (type == orvel::NodeElement) {
@@ -217,12 +205,12 @@ class Guide {
     if (!ToRootChild(2)) return;
     Section("Marks: MarkPosition, RewindDocument, ReturnToMark");
     const std::string marked = StartTag();
-    std::printf("MarkPosition(\"here\") on %s -> %d\n", marked.c_str(), x_->MarkPosition("here"));
+    Print("MarkPosition(\"here\") on %s -> %d\n", marked.c_str(), x_->MarkPosition("here"));
     x_->RewindDocument();
-    std::printf("RewindDocument(); CurrentNodeType() -> %d\n", x_->CurrentNodeType());
+    Print("RewindDocument(); CurrentNodeType() -> %d\n", x_->CurrentNodeType());
     const int returned = x_->ReturnToMark("here");
-    std::printf("ReturnToMark(\"here\") -> %d, back on %s\n", returned, StartTag().c_str());
-    std::printf("ReadElementMarkup:\n%s\n", FirstLines(Markup(), kMaxLines).c_str());
+    Print("ReturnToMark(\"here\") -> %d, back on %s\n", returned, StartTag().c_str());
+    Print("ReadElementMarkup:\n%s\n", FirstLines(Markup(), kMaxLines).c_str());
   }
 
   void ShowTextRule() {
@@ -233,12 +221,12 @@ class Guide {
     const int fit = static_cast<int>(name.size()) + 1;
     std::vector<char> buf(fit + 1, '-');
     buf[fit] = '\0';
-    std::printf("ReadNodeName(buf, %d) -> %d, ", fit, x_->ReadNodeName(buf.data(), fit));
-    std::printf("buf \"%s\" (\"%s\" fits with its NUL)\n", buf.data(), name.c_str());
+    Print("ReadNodeName(buf, %d) -> %d, ", fit, x_->ReadNodeName(buf.data(), fit));
+    Print("buf \"%s\" (\"%s\" fits with its NUL)\n", buf.data(), name.c_str());
     std::fill(buf.begin(), buf.end() - 1, '-');
-    std::printf("ReadNodeName(buf, %d) -> %d, ", fit - 1, x_->ReadNodeName(buf.data(), fit - 1));
-    std::printf("buf \"%s\" (one byte short: untouched)\n", buf.data());
-    std::printf("ReadNodeName(null, 8) -> %d\n", x_->ReadNodeName(nullptr, 8));
+    Print("ReadNodeName(buf, %d) -> %d, ", fit - 1, x_->ReadNodeName(buf.data(), fit - 1));
+    Print("buf \"%s\" (one byte short: untouched)\n", buf.data());
+    Print("ReadNodeName(null, 8) -> %d\n", x_->ReadNodeName(nullptr, 8));
   }
 
   void ShowEdits() {
@@ -246,28 +234,28 @@ class Guide {
     Section("Edits: each one splices the text at one place and shifts the records behind it");
     const std::string name = Read(&IXmlComponent::ReadNodeName);
     const int seen = x_->WriteAttribute("seen", "yes");
-    std::printf("on the first <%s>: WriteAttribute(\"seen\", \"yes\") -> %d\n", name.c_str(), seen);
+    Print("on the first <%s>: WriteAttribute(\"seen\", \"yes\") -> %d\n", name.c_str(), seen);
     if (x_->SeekChildElement(nullptr)) {
       const std::string child = Read(&IXmlComponent::ReadChildTagName);
       const int written = x_->WriteChildContentNumber(2);
-      std::printf("  on its first child <%s>: WriteChildContentNumber(2) -> %d, content now %s\n",
-                  child.c_str(), written, Read(&IXmlComponent::ReadChildContent).c_str());
+      Print("  on its first child <%s>: WriteChildContentNumber(2) -> %d, content now %s\n", child.c_str(),
+            written, Read(&IXmlComponent::ReadChildContent).c_str());
     }
     const int added = x_->AppendElement(name.c_str(), nullptr, 0);
     const int named = x_->WriteAttribute("id", "new");
-    std::printf("AppendElement(\"%s\", null, 0) -> %d, then WriteAttribute(\"id\", \"new\") -> %d\n",
-                name.c_str(), added, named);
+    Print("AppendElement(\"%s\", null, 0) -> %d, then WriteAttribute(\"id\", \"new\") -> %d\n", name.c_str(),
+          added, named);
     const int child = x_->AppendChildElement("note", "Tom & Jerry <2>", 0);
-    std::printf("  AppendChildElement(\"note\", \"Tom & Jerry <2>\", 0) -> %d\n", child);
-    std::printf("ReadElementMarkup of the new <%s>:\n%s\n", name.c_str(), Markup().c_str());
-    std::printf("IsDocumentValid() -> %d\n", x_->IsDocumentValid());
+    Print("  AppendChildElement(\"note\", \"Tom & Jerry <2>\", 0) -> %d\n", child);
+    Print("ReadElementMarkup of the new <%s>:\n%s\n", name.c_str(), Markup().c_str());
+    Print("IsDocumentValid() -> %d\n", x_->IsDocumentValid());
   }
 
   void ShowReindent() {
     Section("ReindentDocument (tabs before tags become the depth; comments stay), then ReadDocumentText");
     x_->ReindentDocument();
-    std::printf("%s\n", FirstLines(Printable(FetchDocumentText(x_)), kMaxLines).c_str());
-    std::printf("IsDocumentValid() -> %d\n", x_->IsDocumentValid());
+    Print("%s\n", FirstLines(Printable(FetchDocumentText(x_)), kMaxLines).c_str());
+    Print("IsDocumentValid() -> %d\n", x_->IsDocumentValid());
   }
 
  private:
@@ -285,28 +273,30 @@ class Guide {
 
 int RunDemo(const Args& files, const ToolOptions& options) {
   if (files.size() > 1) {
-    std::fputs(kDemoHelp, stderr);
+    std::fputs(kDemoHelp, Errors());
     return ExitUsage;
   }
-  const std::string path = files.empty() ? FindSample() : files[0];
-  if (path.empty()) {
-    std::fputs("orvelxml: cannot find examples/sample.xml; pass a file: orvelxml demo FILE\n", stderr);
+  const std::string path = files.empty() ? SamplePath() : files[0];
+  if (files.empty() && orvel::platform::AccessPath(path.c_str(), 4) != 0) {
+    std::fprintf(Errors(), "orvelxml: no bundled sample at %s; pass a file: orvelxml demo FILE\n",
+                 path.c_str());
     return ExitUsage;
   }
   ModuleHost host;
   if (!OpenModule(host, options)) return ExitUsage;
   std::string text;
-  if (!ReadUsableDocument(host, path, &text)) return ExitUsage;
+  int failure = ExitOk;
+  if (!ReadUsableDocument(host, path, &text, &failure)) return failure;
   {
     ComponentSession xml(host);
     if (!HasComponent(xml)) return ExitUsage;
     // The walk below is written for a well-formed document: show why not instead.
     if (!ParseOrReport(xml.get(), path, text)) {
-      std::fprintf(stderr, "orvelxml: %s is not well formed; check it with: orvelxml check %s\n",
+      std::fprintf(Errors(), "orvelxml: %s is not well formed; check it with: orvelxml check %s\n",
                    path.c_str(), path.c_str());
       return ExitNotWellFormed;
     }
-    std::printf("orvelxml demo: component %u from the module, on %s\n", xml->GetComponentID(), path.c_str());
+    Print("orvelxml demo: component %u from the module, on %s\n", xml->GetComponentID(), path.c_str());
     Guide guide(xml.get());
     guide.ShowParse(path, text.size());
     guide.ShowElementWalk();
@@ -317,7 +307,7 @@ int RunDemo(const Args& files, const ToolOptions& options) {
     guide.ShowEdits();
     guide.ShowReindent();
   }
-  std::printf("\nComponent released; module unloads: %s\n", host.Unload() ? "yes" : "no");
+  Print("\nComponent released; module unloads: %s\n", host.Unload() ? "yes" : "no");
   return ExitOk;
 }
 
@@ -325,9 +315,8 @@ int RunDemo(const Args& files, const ToolOptions& options) {
 
 void InstallDemoCommand(CLI::App& app, CommandLine& line) {
   auto files = std::make_shared<Args>();
-  AddCommand(app, "demo", "guided run", kDemoHelp, line, [files, &line] {
-    return RunDemo(*files, line.options);
-  })->add_option("FILE", *files);
+  AddCommand(app, "demo", "guided run", kDemoHelp, line, files.get(),
+             [files, &line] { return RunDemo(*files, line.options); });
 }
 
 }  // namespace orvelxml

@@ -8,8 +8,9 @@
 
 #include "tools/commands.h"
 #include "tools/document_input.h"
+#include "tools/document_save.h"
+#include "tools/edit_safety.h"
 #include "tools/element_path.h"
-#include "tools/gzip.h"
 
 namespace orvelxml {
 
@@ -23,8 +24,11 @@ const char kPathHelp[] =
     "optional last @name for an attribute: catalog/book[2]/@id.\n";
 
 const char kExitHelp[] =
-    "Exit 0; 1 when FILE is not well formed or the module refuses the edit (nothing\n"
-    "is written); 2 on usage or file errors; 3 when PATH matches nothing.\n";
+    "FILE is replaced by the module's save, through a new file beside it, once the\n"
+    "edited document is written whole and found well formed.\n"
+    "Exit 0; 1 when FILE is not well formed, the module refuses the edit, or the\n"
+    "result would not be well formed (nothing is written); 2 on usage or file\n"
+    "errors; 3 when PATH matches nothing.\n";
 
 const std::string kGetHelp = std::string("usage: orvelxml get FILE PATH\n") +
                              "Prints the value of PATH's attribute, or the text of PATH's element (its\n"
@@ -33,11 +37,15 @@ const std::string kGetHelp = std::string("usage: orvelxml get FILE PATH\n") +
                              kPathHelp +
                              "Exit 0; 1 when FILE is not well formed; 2 on usage or file errors; 3\n" +
                              "when PATH matches nothing.\n";
-const std::string kSetHelp = std::string("usage: orvelxml set FILE PATH VALUE\n") +
-                             "Sets PATH's attribute to VALUE (adding it when the element has none of that\n"
-                             "name), or replaces the text of PATH's element, which must hold no elements,\n"
-                             "by VALUE; & < > and quotes are written as references. " +
-                             "Every other byte of\nFILE stays as it was.\n" + kPathHelp + kExitHelp;
+const std::string kSetHelp =
+    std::string("usage: orvelxml set FILE PATH VALUE\n") +
+    "Sets PATH's attribute to VALUE (adding it when the element has none of that\n"
+    "name), or replaces the text of PATH's element, which must hold no elements,\n"
+    "by VALUE; & < > and quotes are written as references. " +
+    "Every other byte of\nFILE stays as it was. A VALUE that holds a character XML " +
+    "does not allow is\nrefused, and so is a line break or tab for an attribute " +
+    "(XML readers read it\nas a space there); a carriage return in an element's text " +
+    "is written as &#13;.\n" + kPathHelp + kExitHelp;
 const std::string kAddHelp = std::string("usage: orvelxml add FILE PATH MARKUP\n") +
                              "Adds MARKUP, one well-formed element, as the last child element of PATH's\n"
                              "element (the module puts a line break in front of it). Every other byte\n"
@@ -66,10 +74,14 @@ bool Apply(IXmlComponent* xml, Edit edit, const ElementPath& path, const std::st
            std::string* why) {
   const char* v = value.c_str();
   switch (edit) {
-    case Edit::Set:
+    case Edit::Set: {
+      *why = RefusedValue(value, !path.attribute.empty());
+      if (!why->empty()) return false;
       if (!path.attribute.empty()) return xml->WriteAttribute(path.attribute.c_str(), v) != 0;
       *why = "its element holds elements; set replaces text only";
-      return xml->WriteContent(v, 0) != 0;
+      const ContentText content = ContentFor(value);
+      return xml->WriteContent(content.text.c_str(), content.flags) != 0;
+    }
     case Edit::Add:
       while (xml->SeekChildElement(nullptr)) {
       }  // the child position ends on the last child: the new one follows it
@@ -91,21 +103,16 @@ std::string Fetched(IXmlComponent* xml, const ElementPath& path) {
   return FetchText([&](char* b, int n) { return xml->ReadContent(b, n); });
 }
 
-bool Save(const std::string& file, const std::string& text, std::string* error) {
-  if (!IsCompressedName(file)) return WriteWholeFile(file, text, error);
-  std::string packed;
-  if (!Gzip(text, &packed)) {
-    *error = file + ": compression failed";
-    return false;
-  }
-  return WriteWholeFile(file, packed, error);
+bool Save(IXmlComponent* xml, const std::string& file, std::size_t expected, std::string* error) {
+  if (IsCompressedName(file)) return SaveCompressedText(FetchDocumentText(xml, expected), file, error);
+  return SaveDocumentText(xml, file, error);
 }
 
 int RunEdit(const EditOptions& edit, const ToolOptions& options) {
   ElementPath path;
   std::string error;
   if (edit.words.size() != WordsWanted(edit.edit)) {
-    std::fputs(edit.help->c_str(), stderr);
+    std::fputs(edit.help->c_str(), Errors());
     return ExitUsage;
   }
   const std::string& file = edit.words[0];
@@ -113,37 +120,41 @@ int RunEdit(const EditOptions& edit, const ToolOptions& options) {
   const bool attributeAllowed = edit.edit == Edit::Get || edit.edit == Edit::Set;
   if (!ParseElementPath(edit.words[1], &path, &error) || (!attributeAllowed && !path.attribute.empty())) {
     if (error.empty()) error = "'" + edit.words[1] + "': this command takes an element, not an attribute";
-    std::fprintf(stderr, "orvelxml: PATH %s\n", error.c_str());
+    std::fprintf(Errors(), "orvelxml: PATH %s\n", error.c_str());
     return ExitUsage;
   }
   if (file == "-" && edit.edit != Edit::Get) {
-    std::fputs("orvelxml: only get reads standard input; the other commands edit a file\n", stderr);
+    std::fputs("orvelxml: only get reads standard input; the other commands edit a file\n", Errors());
     return ExitUsage;
   }
   const std::string name = DisplayName(file);
   ModuleHost host;
   if (!OpenModule(host, options)) return ExitUsage;
   std::string text;
-  if (!ReadUsableDocument(host, file, &text)) return ExitUsage;
+  int failure = ExitOk;
+  if (!ReadUsableDocument(host, file, &text, &failure)) return failure;
   ComponentSession xml(host);
   if (!HasComponent(xml)) return ExitUsage;
   if (!ParseOrReport(xml.get(), name, text)) return ExitNotWellFormed;
   if (!SeekElementPath(xml.get(), path) ||
       (!path.attribute.empty() && edit.edit == Edit::Get && !HasAttribute(xml.get(), path.attribute))) {
-    std::fprintf(stderr, "orvelxml: %s: %s matches nothing\n", name.c_str(), edit.words[1].c_str());
+    std::fprintf(Errors(), "orvelxml: %s: %s matches nothing\n", name.c_str(), edit.words[1].c_str());
     return ExitNotFound;
   }
   if (edit.edit == Edit::Get) {
-    std::printf("%s\n", Fetched(xml.get(), path).c_str());
+    Print("%s\n", Fetched(xml.get(), path).c_str());
     return ExitOk;
   }
   std::string why;
-  if (!Apply(xml.get(), edit.edit, path, value, &why)) {
-    std::fprintf(stderr, "orvelxml: %s: not changed: %s\n", name.c_str(), why.c_str());
+  // Room for the value escaped, and the line break the module adds with an element.
+  const std::size_t expected = text.size() + 2 * value.size() + 64;
+  if (!Apply(xml.get(), edit.edit, path, value, &why) ||
+      !EditedDocumentWellFormed(xml.get(), expected, &why)) {
+    std::fprintf(Errors(), "orvelxml: %s: not changed: %s\n", name.c_str(), why.c_str());
     return ExitNotWellFormed;
   }
-  if (!Save(file, FetchDocumentText(xml.get()), &error)) {
-    std::fprintf(stderr, "orvelxml: %s\n", error.c_str());
+  if (!Save(xml.get(), file, expected, &error)) {
+    std::fprintf(Errors(), "orvelxml: %s\n", error.c_str());
     return ExitUsage;
   }
   return ExitOk;
@@ -152,9 +163,8 @@ int RunEdit(const EditOptions& edit, const ToolOptions& options) {
 void InstallEdit(CLI::App& app, CommandLine& line, const char* name, const char* description, Edit edit,
                  const std::string& help) {
   auto options = std::make_shared<EditOptions>(EditOptions{edit, &help, {}});
-  AddCommand(app, name, description, help.c_str(), line, [options, &line] {
-    return RunEdit(*options, line.options);
-  })->add_option("WORDS", options->words);
+  AddCommand(app, name, description, help.c_str(), line, &options->words,
+             [options, &line] { return RunEdit(*options, line.options); });
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/platform.h"
+#include "tools/standard_output.h"
 
 namespace orvelxml {
 
@@ -69,7 +70,7 @@ orvel::IXmlComponent* ModuleHost::CreateXmlComponent() {
 bool ModuleHost::Unload() {
   if (module_ == nullptr) return true;
   if (canUnloadNow_() == 0) {
-    std::fprintf(stderr, "orvelxml: the module still has live components; not unloading it\n");
+    std::fprintf(Errors(), "orvelxml: the module still has live components; not unloading it\n");
     return false;
   }
   platform::ReleaseModuleReference(module_);

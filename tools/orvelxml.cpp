@@ -8,6 +8,7 @@
 #include "orvel/version.h"
 #include "platform/platform.h"
 #include "tools/commands.h"
+#include "tools/standard_output.h"
 
 namespace {
 
@@ -15,7 +16,7 @@ const char kUsage[] =
     "usage: orvelxml [--module PATH] [-q] COMMAND [ARGS]\n"
     "Commands:\n"
     "  demo [FILE]                guided run on the bundled sample (or FILE)\n"
-    "  check [--strict] FILE...   well formed or not; first error as FILE:LINE:COL\n"
+    "  check [--lenient] FILE...  well formed or not; first error as FILE:LINE:COL\n"
     "  format FILE [-o OUT]       re-indent and print (or write OUT)\n"
     "  get FILE PATH              print an element's text or an attribute's value\n"
     "  set FILE PATH VALUE        set it, keeping every other byte of FILE\n"
@@ -35,12 +36,22 @@ const CLI::App* ChosenCommand(const CLI::App& app) {
   return at;
 }
 
-}  // namespace
+// The words after the first "--", which are operands whatever they look
+// like, as GNU tools take them; argv keeps those before it.
+orvelxml::Args OperandsAfterDashes(std::vector<char*>* argv) {
+  orvelxml::Args operands;
+  for (std::size_t i = 1; i < argv->size(); ++i) {
+    if (std::string((*argv)[i]) != "--") continue;
+    operands.assign(argv->begin() + static_cast<std::ptrdiff_t>(i) + 1, argv->end());
+    argv->resize(i);
+    break;
+  }
+  return operands;
+}
 
-int main(int argc, char** argv) {
-  // Documents and scripts pass through byte for byte: no "\r\n" made of "\n".
-  orvel::platform::UseBinaryStandardStreams();
-  orvelxml::CommandLine line;
+int Run(int argc, char** argv) {
+  using namespace orvelxml;
+  CommandLine line;
   CLI::App app("a host of the OrvelXml module", "orvelxml");
   app.formatter(std::make_shared<CLI::Formatter>());
   app.fallthrough();  // --module and -q are taken after the command's name too
@@ -48,22 +59,27 @@ int main(int argc, char** argv) {
   app.add_flag("-q,--quiet", line.options.quiet);
   bool version = false;
   app.add_flag("--version", version);
-  orvelxml::InstallDemoCommand(app, line);
-  orvelxml::InstallCheckCommand(app, line);
-  orvelxml::InstallFormatCommand(app, line);
-  orvelxml::InstallEditCommands(app, line);
-  orvelxml::InstallScriptCommand(app, line);
-  orvelxml::InstallPackCommands(app, line);
-  orvelxml::AddCommand(app, "help", "this text", kUsage, line, [] {
-    std::fputs(kUsage, stdout);
-    return orvelxml::ExitOk;
+  InstallDemoCommand(app, line);
+  InstallCheckCommand(app, line);
+  InstallFormatCommand(app, line);
+  InstallEditCommands(app, line);
+  InstallScriptCommand(app, line);
+  InstallPackCommands(app, line);
+  AddCommand(app, "help", "this text", kUsage, line, nullptr, [] {
+    Print("%s", kUsage);
+    return ExitOk;
   });
+  std::vector<char*> words(argv, argv + argc);
+  const Args afterDashes = OperandsAfterDashes(&words);
   try {
-    app.parse(argc, argv);
+    app.parse(static_cast<int>(words.size()), words.data());
+    if (!afterDashes.empty() && line.operands == nullptr) {
+      throw CLI::ExtrasError("unexpected argument '" + afterDashes[0] + "'", CLI::ExitCodes::ExtrasError);
+    }
   } catch (const CLI::CallForHelp&) {
     const CLI::App* chosen = ChosenCommand(app);
-    std::fputs(chosen == &app ? kUsage : chosen->help().c_str(), stdout);
-    return orvelxml::ExitOk;
+    Print("%s", chosen == &app ? kUsage : chosen->help().c_str());
+    return ExitOk;
   } catch (const CLI::ParseError& e) {
     const CLI::App* chosen = ChosenCommand(app);
     std::string why = e.what();
@@ -76,25 +92,35 @@ int main(int argc, char** argv) {
         why = (chosen == &app ? "unknown command '" : "unexpected argument '") + extra[0] + "'";
       }
     }
-    std::fprintf(stderr, "orvelxml: %s\n%s", why.c_str(), chosen == &app ? kUsage : chosen->help().c_str());
-    return orvelxml::ExitUsage;
+    std::fprintf(Errors(), "orvelxml: %s\n%s", why.c_str(), chosen == &app ? kUsage : chosen->help().c_str());
+    return ExitUsage;
   }
+  if (line.operands != nullptr)
+    line.operands->insert(line.operands->end(), afterDashes.begin(), afterDashes.end());
   if (version) {
-    std::printf("orvelxml %s\n", ORVELXML_VERSION_STRING);
-    return orvelxml::ExitOk;
+    Print("orvelxml %s\n", ORVELXML_VERSION_STRING);
+    return ExitOk;
   }
   if (!line.run) {
-    std::fputs(kUsage, stderr);
-    return orvelxml::ExitUsage;
+    std::fputs(kUsage, Errors());
+    return ExitUsage;
   }
   // No exception may end the tool with an abort: a file or buffer too large for
   // memory is reported like any other failure.
   try {
     return line.run();
   } catch (const std::bad_alloc&) {
-    std::fputs("orvelxml: out of memory\n", stderr);
+    std::fputs("orvelxml: out of memory\n", Errors());
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "orvelxml: %s\n", e.what());
+    std::fprintf(Errors(), "orvelxml: %s\n", e.what());
   }
-  return orvelxml::ExitUsage;
+  return ExitUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Documents and scripts pass through byte for byte: no "\r\n" made of "\n".
+  orvel::platform::UseBinaryStandardStreams();
+  return orvelxml::FinishStandardOutput(Run(argc, argv));
 }

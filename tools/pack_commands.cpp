@@ -9,7 +9,8 @@
 
 #include "platform/platform.h"
 #include "tools/commands.h"
-#include "tools/gzip.h"
+#include "tools/document_save.h"
+#include "tools/strict_check.h"
 
 namespace orvelxml {
 
@@ -36,7 +37,7 @@ struct TwoFiles {
 // Both operands given; else false after printing the usage.
 bool HasTwoFiles(const TwoFiles& operands, const char* help) {
   if (operands.files.size() == 2) return true;
-  std::fputs(help, stderr);
+  std::fputs(help, Errors());
   return false;
 }
 
@@ -44,9 +45,9 @@ int RunPack(const TwoFiles& operands) {
   if (!HasTwoFiles(operands, kPackHelp)) return ExitUsage;
   const std::string& in = operands.files[0];
   const std::string& out = operands.files[1];
-  std::string bytes, packed, error;
-  if (!ReadWholeFile(in, &bytes, &error) || !Gzip(bytes, &packed) || !WriteWholeFile(out, packed, &error)) {
-    std::fprintf(stderr, "orvelxml: %s\n", error.empty() ? "compression failed" : error.c_str());
+  std::string bytes, error;
+  if (!ReadWholeFile(in, &bytes, &error) || !SaveCompressedText(bytes, out, &error)) {
+    std::fprintf(Errors(), "orvelxml: %s\n", error.c_str());
     return ExitUsage;
   }
   return ExitOk;
@@ -59,30 +60,30 @@ int RunUnpack(const TwoFiles& operands, const ToolOptions& options) {
   std::string error;
   char absolute[260];
   if (!orvel::platform::AbsolutePath(in.c_str(), absolute, sizeof absolute)) {
-    std::fprintf(stderr, "orvelxml: %s: %s\n", in.c_str(), std::strerror(ENAMETOOLONG));
+    std::fprintf(Errors(), "orvelxml: %s: %s\n", in.c_str(), std::strerror(ENAMETOOLONG));
     return ExitUsage;
   }
   ModuleHost host;
   if (!OpenModule(host, options)) return ExitUsage;
-  std::string text;
   bool wellFormed;
   {
     ComponentSession xml(host);
     if (!HasComponent(xml)) return ExitUsage;
-    wellFormed = xml->LoadDocumentFile(absolute) != 0;
-    text = FetchDocumentText(xml.get());
-  }
-  if (text.empty()) {
-    std::fprintf(stderr, "orvelxml: %s: cannot be loaded (missing, not gzip data, or no decoder)\n",
-                 in.c_str());
-    return ExitUsage;
-  }
-  if (!WriteWholeFile(out, text, &error)) {
-    std::fprintf(stderr, "orvelxml: %s\n", error.c_str());
-    return ExitUsage;
+    xml->LoadDocumentFile(absolute);
+    const std::string text = FetchDocumentText(xml.get());
+    if (text.empty()) {
+      std::fprintf(Errors(), "orvelxml: %s: cannot be loaded (missing, not gzip data, or no decoder)\n",
+                   in.c_str());
+      return ExitUsage;
+    }
+    wellFormed = xml->IsDocumentValid() != 0 && FindStrictErrors(text).empty();
+    if (!SaveDocumentText(xml.get(), out, &error)) {
+      std::fprintf(Errors(), "orvelxml: %s\n", error.c_str());
+      return ExitUsage;
+    }
   }
   if (!wellFormed && !options.quiet)
-    std::fprintf(stderr, "orvelxml: %s is not well formed (unpacked anyway)\n", in.c_str());
+    std::fprintf(Errors(), "orvelxml: %s is not well formed (unpacked anyway)\n", in.c_str());
   return wellFormed ? ExitOk : ExitNotWellFormed;
 }
 
@@ -90,13 +91,10 @@ int RunUnpack(const TwoFiles& operands, const ToolOptions& options) {
 
 void InstallPackCommands(CLI::App& app, CommandLine& line) {
   auto pack = std::make_shared<TwoFiles>();
-  AddCommand(app, "pack", "compress", kPackHelp, line, [pack] {
-    return RunPack(*pack);
-  })->add_option("FILES", pack->files);
+  AddCommand(app, "pack", "compress", kPackHelp, line, &pack->files, [pack] { return RunPack(*pack); });
   auto unpack = std::make_shared<TwoFiles>();
-  AddCommand(app, "unpack", "load and write the text", kUnpackHelp, line, [unpack, &line] {
-    return RunUnpack(*unpack, line.options);
-  })->add_option("FILES", unpack->files);
+  AddCommand(app, "unpack", "load and write the text", kUnpackHelp, line, &unpack->files,
+             [unpack, &line] { return RunUnpack(*unpack, line.options); });
 }
 
 }  // namespace orvelxml

@@ -36,13 +36,13 @@ int RunLines(std::istream& in, const std::string& name, ModuleHost& host) {
   for (int number = 1; std::getline(in, line); ++number) {
     std::string error;
     if (!SplitScriptLine(line, &values, &error)) {
-      std::fprintf(stderr, "%s:%d: %s\n", name.c_str(), number, error.c_str());
+      std::fprintf(Errors(), "%s:%d: %s\n", name.c_str(), number, error.c_str());
       return ExitUsage;
     }
     if (values.empty()) continue;
     const Operation* op = values[0].kind == ScriptValue::Word ? FindOperation(values[0].text) : nullptr;
     if (op == nullptr) {
-      std::fprintf(stderr, "%s:%d: unknown operation '%s'\n", name.c_str(), number, values[0].text.c_str());
+      std::fprintf(Errors(), "%s:%d: unknown operation '%s'\n", name.c_str(), number, values[0].text.c_str());
       return ExitUsage;
     }
     ArgReader args(values);
@@ -50,26 +50,26 @@ int RunLines(std::istream& in, const std::string& name, ModuleHost& host) {
     try {
       result = op->invoke(xml.get(), args);
     } catch (const ScriptError& e) {
-      std::fprintf(stderr, "%s:%d: %s: %s\n", name.c_str(), number, op->name, e.what());
+      std::fprintf(Errors(), "%s:%d: %s: %s\n", name.c_str(), number, op->name, e.what());
       return ExitUsage;
     } catch (const std::bad_alloc&) {
       // A large capacity argument is the usual cause: say where, and stop.
-      std::fprintf(stderr, "%s:%d: %s: out of memory\n", name.c_str(), number, op->name);
+      std::fprintf(Errors(), "%s:%d: %s: out of memory\n", name.c_str(), number, op->name);
       return ExitUsage;
     }
-    std::printf("%s%s -> %s\n", op->name, args.Echo().c_str(), result.c_str());
+    Print("%s%s -> %s\n", op->name, args.Echo().c_str(), result.c_str());
     if (std::string(op->name) == "Release") {
       xml.Forget();
       xml.Renew();
       if (!xml) {
-        std::fprintf(stderr, "%s:%d: the module created no fresh component\n", name.c_str(), number);
+        std::fprintf(Errors(), "%s:%d: the module created no fresh component\n", name.c_str(), number);
         return ExitUsage;
       }
     }
   }
   // A read error ends getline like the end of the script does; only the stream tells them apart.
   if (in.bad()) {
-    std::fprintf(stderr, "orvelxml: cannot read script %s\n", name.c_str());
+    std::fprintf(Errors(), "orvelxml: cannot read script %s\n", name.c_str());
     return ExitUsage;
   }
   return ExitOk;
@@ -77,7 +77,7 @@ int RunLines(std::istream& in, const std::string& name, ModuleHost& host) {
 
 int RunScript(const Args& scripts, const ToolOptions& options) {
   if (scripts.size() != 1) {
-    std::fputs(kRunHelp, stderr);
+    std::fputs(kRunHelp, Errors());
     return ExitUsage;
   }
   const std::string& script = scripts[0];
@@ -85,7 +85,7 @@ int RunScript(const Args& scripts, const ToolOptions& options) {
   if (script != "-") {
     file.open(script, std::ios::binary);
     if (!file) {
-      std::fprintf(stderr, "orvelxml: cannot open script %s\n", script.c_str());
+      std::fprintf(Errors(), "orvelxml: cannot open script %s\n", script.c_str());
       return ExitUsage;
     }
   }
@@ -99,9 +99,8 @@ int RunScript(const Args& scripts, const ToolOptions& options) {
 
 void InstallScriptCommand(CLI::App& app, CommandLine& line) {
   auto scripts = std::make_shared<Args>();
-  AddCommand(app, "run", "call operations by name", kRunHelp, line, [scripts, &line] {
-    return RunScript(*scripts, line.options);
-  })->add_option("SCRIPT", *scripts);
+  AddCommand(app, "run", "call operations by name", kRunHelp, line, scripts.get(),
+             [scripts, &line] { return RunScript(*scripts, line.options); });
 }
 
 }  // namespace orvelxml

@@ -1,7 +1,11 @@
 #include "tools/strict_check.h"
 
+#include <cstdint>
 #include <cstring>
-#include <unordered_set>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "tools/strict_parser.h"
 #include "tools/xml_chars.h"
@@ -12,7 +16,57 @@ namespace {
 
 constexpr int kMaxEntityDepth = 64;
 
-bool IsPredefinedEntity(const std::string& name) {
+struct ByteClasses {
+  bool name[256];      // ASCII name characters: letters, digits, - . _ :
+  bool textStop[256];  // < & ] end a run of character data
+};
+
+constexpr ByteClasses MakeByteClasses() {
+  ByteClasses classes{};
+  for (int c = 0; c < 128; ++c) {
+    classes.name[c] = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                      c == '-' || c == '.' || c == '_' || c == ':';
+  }
+  classes.textStop[static_cast<unsigned char>('<')] = true;
+  classes.textStop[static_cast<unsigned char>('&')] = true;
+  classes.textStop[static_cast<unsigned char>(']')] = true;
+  return classes;
+}
+
+constexpr ByteClasses kByteClasses = MakeByteClasses();
+
+inline bool IsAsciiNameChar(char c) { return kByteClasses.name[static_cast<unsigned char>(c)]; }
+inline bool IsTextStop(char c) { return kByteClasses.textStop[static_cast<unsigned char>(c)]; }
+
+#if defined(__SSE2__)
+constexpr std::size_t kPlainRun = 16;
+
+// Whether the 16 bytes at p need no further look: ASCII from 0x20, tabs and
+// line breaks. Compared as signed bytes, those from 0x80 are below 0x20 too.
+inline bool PlainRun(const char* p) {
+  const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  const __m128i low = _mm_cmplt_epi8(v, _mm_set1_epi8(0x20));
+  const __m128i space = _mm_or_si128(
+      _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n')), _mm_cmpeq_epi8(v, _mm_set1_epi8('\t'))),
+      _mm_cmpeq_epi8(v, _mm_set1_epi8('\r')));
+  return _mm_movemask_epi8(_mm_andnot_si128(space, low)) == 0;
+}
+#else
+constexpr std::size_t kPlainRun = 8;
+
+// Whether the eight bytes at p are all printable ASCII (0x20 to 0x7F), the
+// bytes that need no further look. A byte below 0x20 borrows into its high
+// bit; a byte from 0x80 has it already.
+inline bool PlainRun(const char* p) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+  constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+  std::uint64_t w;
+  std::memcpy(&w, p, sizeof w);
+  return (((w - kOnes * 0x20) | w) & kHighBits) == 0;
+}
+#endif
+
+bool IsPredefinedEntity(std::string_view name) {
   return name == "lt" || name == "gt" || name == "amp" || name == "apos" || name == "quot";
 }
 
@@ -24,11 +78,12 @@ std::string Lower(std::string s) {
 
 }  // namespace
 
-std::vector<Diagnostic> FindStrictErrors(const std::string& text) {
+std::vector<Diagnostic> FindStrictErrors(const std::string& text, const std::atomic<bool>* cancel) {
   try {
-    StrictParser(text).Run();
+    StrictParser(text, cancel).Run();
   } catch (const Diagnostic& d) {
     return {d};
+  } catch (const StrictParser::Cancelled&) {
   }
   return {};
 }
@@ -42,9 +97,18 @@ void StrictParser::FailAt(const Source& c, std::size_t at, const std::string& me
 
 void StrictParser::CheckCharacters(const Source& c) {
   const std::string& s = c.s;
-  for (std::size_t p = 0; p < s.size();) {
+  const std::size_t n = s.size();
+  std::size_t blockEnd = 0;
+  for (std::size_t p = 0; p < n;) {
+    if (p >= blockEnd) {
+      if (n - p >= kPlainRun && PlainRun(s.data() + p)) {
+        p += kPlainRun;
+        continue;
+      }
+      blockEnd = p + kPlainRun;  // looked at byte by byte
+    }
     const unsigned char b = static_cast<unsigned char>(s[p]);
-    if (b >= 0x20 && b < 0x80) {
+    if ((b >= 0x20 && b < 0x80) || b == '\n' || b == '\t' || b == '\r') {
       ++p;
       continue;
     }
@@ -75,34 +139,28 @@ unsigned long StrictParser::CharAt(const std::string& s, std::size_t at, std::si
   return d.length == 0 ? 0 : d.code;
 }
 
-bool StrictParser::Looking(const Source& c, const char* literal) {
-  return c.s.compare(c.p, std::strlen(literal), literal) == 0;
-}
-
-bool StrictParser::SkipSpace(Source& c) {
-  const std::size_t start = c.p;
-  while (c.p < c.s.size() && IsXmlSpace(c.s[c.p])) ++c.p;
-  return c.p > start;
-}
-
 void StrictParser::RequireSpace(Source& c, const char* where) const {
   if (!SkipSpace(c)) Fail(c, std::string("white space is needed ") + where);
 }
 
-void StrictParser::Expect(Source& c, const char* literal, const char* what) const {
-  if (!Looking(c, literal)) Fail(c, std::string("expected ") + what);
-  c.p += std::strlen(literal);
-}
-
-std::string StrictParser::Name(Source& c, const char* what) const {
+std::string_view StrictParser::Name(Source& c, const char* what) const {
   const std::size_t start = c.p;
-  std::size_t length = 0;
-  if (c.p >= c.s.size() || !IsNameStartChar(CharAt(c.s, c.p, &length))) {
+  std::size_t length = 1;
+  const char first = c.p < c.s.size() ? c.s[c.p] : '\0';
+  const bool asciiStart =
+      IsAsciiNameChar(first) && first != '-' && first != '.' && (first < '0' || first > '9');
+  if (!asciiStart && (c.p >= c.s.size() || !IsNameStartChar(CharAt(c.s, c.p, &length)))) {
     Fail(c, std::string("expected ") + what);
   }
   c.p += length;
-  while (c.p < c.s.size() && IsNameChar(CharAt(c.s, c.p, &length))) c.p += length;
-  return c.s.substr(start, c.p - start);
+  const std::size_t n = c.s.size();
+  for (;;) {
+    while (c.p < n && IsAsciiNameChar(c.s[c.p])) ++c.p;
+    if (c.p >= n || static_cast<unsigned char>(c.s[c.p]) < 0x80 || !IsNameChar(CharAt(c.s, c.p, &length)))
+      break;
+    c.p += length;
+  }
+  return std::string_view(c.s).substr(start, c.p - start);
 }
 
 void StrictParser::Nmtoken(Source& c) const {
@@ -213,7 +271,7 @@ void StrictParser::Comment(Source& c) const {
 void StrictParser::Instruction(Source& c) const {
   const std::size_t at = c.p;
   c.p += 2;
-  const std::string target = Name(c, "a processing instruction target after '<?'");
+  const std::string target(Name(c, "a processing instruction target after '<?'"));
   if (target == "xml") FailAt(c, at, "the XML declaration is allowed only at the very start of the document");
   if (Lower(target) == "xml") FailAt(c, at, "processing instruction target '" + target + "' is reserved");
   if (Looking(c, "?>")) {
@@ -233,26 +291,33 @@ void StrictParser::CData(Source& c) const {
 }
 
 void StrictParser::Content(Source& c, bool document) {
-  std::vector<std::string> open;
+  std::vector<std::string_view> open;
+  const std::size_t n = c.s.size();
   for (;;) {
-    if (c.p >= c.s.size()) {
-      if (!open.empty()) Fail(c, "element '" + open.back() + "' is not closed");
+    if (c.p >= n) {
+      if (!open.empty()) Fail(c, "element '" + std::string(open.back()) + "' is not closed");
       return;
     }
     const char ch = c.s[c.p];
     if (ch == '&') {
       Reference(c, false);
     } else if (ch != '<') {
-      for (; c.p < c.s.size() && c.s[c.p] != '<' && c.s[c.p] != '&'; ++c.p)
-        if (c.s[c.p] == ']' && Looking(c, "]]>")) Fail(c, "']]>' in text");
+      for (; c.p < n && !IsTextStop(c.s[c.p]); ++c.p) {
+      }
+      if (c.p < n && c.s[c.p] == ']') {
+        if (Looking(c, "]]>")) Fail(c, "']]>' in text");
+        ++c.p;
+      }
     } else if (Looking(c, "</")) {
       const std::size_t at = c.p;
       c.p += 2;
-      const std::string name = Name(c, "a name after '</'");
+      const std::string_view name = Name(c, "a name after '</'");
       SkipSpace(c);
       Expect(c, ">", "'>' to end the end tag");
-      if (open.empty()) FailAt(c, at, "end tag '" + name + "' has no start tag");
-      if (open.back() != name) FailAt(c, at, "end tag '" + name + "' does not match '" + open.back() + "'");
+      if (open.empty()) FailAt(c, at, "end tag '" + std::string(name) + "' has no start tag");
+      if (open.back() != name)
+        FailAt(c, at,
+               "end tag '" + std::string(name) + "' does not match '" + std::string(open.back()) + "'");
       open.pop_back();
       if (document && open.empty()) return;
     } else if (Looking(c, "<!--")) {
@@ -264,7 +329,8 @@ void StrictParser::Content(Source& c, bool document) {
     } else if (Looking(c, "<!")) {
       Fail(c, "a declaration inside an element");
     } else {
-      std::string name;
+      if (cancel_ != nullptr && cancel_->load(std::memory_order_relaxed)) throw Cancelled();
+      std::string_view name;
       if (!StartTag(c, &name)) {
         open.push_back(name);
       } else if (document && open.empty()) {
@@ -274,11 +340,12 @@ void StrictParser::Content(Source& c, bool document) {
   }
 }
 
-bool StrictParser::StartTag(Source& c, std::string* name) {
+bool StrictParser::StartTag(Source& c, std::string_view* name) {
   const std::size_t at = c.p;
   ++c.p;
   *name = Name(c, "a tag name after '<'");
-  std::unordered_set<std::string> seen;
+  attributes_.clear();
+  attributeSet_.reset();
   for (;;) {
     const bool space = SkipSpace(c);
     if (Looking(c, "/>")) {
@@ -289,17 +356,29 @@ bool StrictParser::StartTag(Source& c, std::string* name) {
       ++c.p;
       return false;
     }
-    if (c.p >= c.s.size()) FailAt(c, at, "start tag '" + *name + "' is not closed");
+    if (c.p >= c.s.size()) FailAt(c, at, "start tag '" + std::string(*name) + "' is not closed");
     if (!space) Fail(c, "white space is needed before an attribute");
     const std::size_t attributeAt = c.p;
-    const std::string attribute = Name(c, "an attribute name");
+    const std::string_view attribute = Name(c, "an attribute name");
     SkipSpace(c);
-    Expect(c, "=", ("'=' after attribute '" + attribute + "'").c_str());
+    if (!Looking(c, "=")) Fail(c, "expected '=' after attribute '" + std::string(attribute) + "'");
+    ++c.p;
     SkipSpace(c);
     AttributeValue(c);
-    if (!seen.insert(attribute).second)
-      FailAt(c, attributeAt, "attribute '" + attribute + "' is given twice");
+    if (RepeatsAttribute(attribute))
+      FailAt(c, attributeAt, "attribute '" + std::string(attribute) + "' is given twice");
   }
+}
+
+bool StrictParser::RepeatsAttribute(std::string_view name) {
+  constexpr std::size_t kListed = 16;  // a list this short is searched faster than hashed
+  if (attributeSet_) return !attributeSet_->insert(name).second;
+  for (const std::string_view seen : attributes_)
+    if (seen == name) return true;
+  attributes_.push_back(name);
+  if (attributes_.size() > kListed)
+    attributeSet_.reset(new std::unordered_set<std::string_view>(attributes_.begin(), attributes_.end()));
+  return false;
 }
 
 void StrictParser::AttributeValue(Source& c) {
@@ -352,22 +431,23 @@ void StrictParser::Reference(Source& c, bool inAttribute) {
   std::size_t length = 0;
   if (c.p >= c.s.size() || !IsNameStartChar(CharAt(c.s, c.p, &length)))
     FailAt(c, at, inAttribute ? "a bare '&' in an attribute value" : "a bare '&' in text");
-  const std::string name = Name(c, "an entity name");
-  if (!Looking(c, ";")) FailAt(c, at, "entity reference '&" + name + "' has no ';'");
+  const std::string_view name = Name(c, "an entity name");
+  if (!Looking(c, ";")) FailAt(c, at, "entity reference '&" + std::string(name) + "' has no ';'");
   ++c.p;
   if (IsPredefinedEntity(name)) return;
   const auto found = general_.find(name);
   if (found == general_.end()) {
-    if (EntityDeclaredRuleApplies()) FailAt(c, at, "entity '" + name + "' is not declared");
+    if (EntityDeclaredRuleApplies()) FailAt(c, at, "entity '" + std::string(name) + "' is not declared");
     return;
   }
   Entity& e = found->second;
-  if (e.unparsed) FailAt(c, at, "reference to the unparsed entity '" + name + "'");
+  if (e.unparsed) FailAt(c, at, "reference to the unparsed entity '" + found->first + "'");
   if (e.external) {
-    if (inAttribute) FailAt(c, at, "reference to the external entity '" + name + "' in an attribute value");
+    if (inAttribute)
+      FailAt(c, at, "reference to the external entity '" + found->first + "' in an attribute value");
     return;  // not read
   }
-  CheckReplacement(c, name, e, at, inAttribute);
+  CheckReplacement(c, found->first, e, at, inAttribute);
 }
 
 // An internal entity's replacement text read where it is referred to: as

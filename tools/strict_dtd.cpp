@@ -1,4 +1,4 @@
-// The document type declaration for `check --strict`: the internal subset's
+// The document type declaration for `check`: the internal subset's
 // declarations are read for their syntax and for the entities they declare;
 // the external subset and external entities are not read.
 #include <cstring>
@@ -70,7 +70,7 @@ void StrictParser::InternalSubset(Source& c, bool inEntity) {
 
 void StrictParser::ParameterReference(Source& c) {
   const std::size_t at = c.p++;
-  const std::string name = Name(c, "a parameter entity name after '%'");
+  const std::string name(Name(c, "a parameter entity name after '%'"));
   Expect(c, ";", "';' to end the parameter entity reference");
   peReferences_ = true;
   const auto found = parameter_.find(name);
@@ -216,10 +216,10 @@ void StrictParser::AttributeType(Source& c) {
   static const char* const kTypes[] = {"CDATA",  "ID",       "IDREF",   "IDREFS",
                                        "ENTITY", "ENTITIES", "NMTOKEN", "NMTOKENS"};
   const std::size_t at = c.p;
-  const std::string type = Name(c, "an attribute type");
+  const std::string_view type = Name(c, "an attribute type");
   for (const char* known : kTypes)
     if (type == known) return;
-  FailAt(c, at, "'" + type + "' is not an attribute type");
+  FailAt(c, at, "'" + std::string(type) + "' is not an attribute type");
 }
 
 void StrictParser::EntityDecl(Source& c) {
@@ -230,7 +230,7 @@ void StrictParser::EntityDecl(Source& c) {
     ++c.p;
     RequireSpace(c, "after '%'");
   }
-  const std::string name = Name(c, "an entity name");
+  const std::string name(Name(c, "an entity name"));
   RequireSpace(c, "after the entity name");
   Entity e;
   if (Looking(c, "\"") || Looking(c, "'")) {

@@ -1,22 +1,30 @@
-// The parser behind `check --strict`: the grammar and well-formedness
+// The parser behind `check`: the grammar and well-formedness
 // constraints of XML 1.0 (fifth edition) for a document whose external
 // entities are not read. It stops at the first error, which it throws.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
+#include <cstring>
 #include <map>
+#include <memory>
 #include <string>
+#include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "tools/first_error.h"
+#include "tools/xml_chars.h"
 
 namespace orvelxml {
 
 class StrictParser {
  public:
-  explicit StrictParser(const std::string& text) : text_(text) {}
-  // Checks the whole document; throws the first error as a Diagnostic.
+  StrictParser(const std::string& text, const std::atomic<bool>* cancel) : text_(text), cancel_(cancel) {}
+  // Checks the whole document; throws the first error as a Diagnostic, and
+  // Cancelled once *cancel_ is set.
   void Run();
+  struct Cancelled {};
 
  private:
   // A text being read: the document, or the replacement text of an entity,
@@ -42,11 +50,25 @@ class StrictParser {
   // ---- characters and tokens (strict_check.cpp)
   void CheckCharacters(const Source& c);
   unsigned long CharAt(const std::string& s, std::size_t at, std::size_t* length) const;
-  static bool Looking(const Source& c, const char* literal);
-  static bool SkipSpace(Source& c);
+  // Whether literal (a string literal) stands at c's position.
+  template <std::size_t N>
+  static bool Looking(const Source& c, const char (&literal)[N]) {
+    return c.p <= c.s.size() && c.s.size() - c.p >= N - 1 &&
+           std::memcmp(c.s.data() + c.p, literal, N - 1) == 0;
+  }
+  static bool SkipSpace(Source& c) {
+    const std::size_t start = c.p;
+    while (c.p < c.s.size() && IsXmlSpace(c.s[c.p])) ++c.p;
+    return c.p > start;
+  }
   void RequireSpace(Source& c, const char* where) const;
-  void Expect(Source& c, const char* literal, const char* what) const;
-  std::string Name(Source& c, const char* what) const;
+  template <std::size_t N>
+  void Expect(Source& c, const char (&literal)[N], const char* what) const {
+    if (!Looking(c, literal)) Fail(c, std::string("expected ") + what);
+    c.p += N - 1;
+  }
+  // A name, which stays in c's text.
+  std::string_view Name(Source& c, const char* what) const;
   void Nmtoken(Source& c) const;
   std::string Quoted(Source& c, const char* what) const;
 
@@ -56,7 +78,8 @@ class StrictParser {
   void Instruction(Source& c) const;
   void CData(Source& c) const;
   void Content(Source& c, bool document);
-  bool StartTag(Source& c, std::string* name);
+  bool StartTag(Source& c, std::string_view* name);
+  bool RepeatsAttribute(std::string_view name);
   void AttributeValue(Source& c);
   void AttributeText(Source& c, char quote);
   void Reference(Source& c, bool inAttribute);
@@ -79,13 +102,18 @@ class StrictParser {
   void PubidLiteral(Source& c) const;
 
   const std::string& text_;
+  const std::atomic<bool>* cancel_;
   Charset charset_ = Charset::Utf8;
   bool standalone_ = false;
   bool externalSubset_ = false;
   bool peReferences_ = false;
   int entityDepth_ = 0;
-  std::map<std::string, Entity> general_;
-  std::map<std::string, Entity> parameter_;
+  std::map<std::string, Entity, std::less<>> general_;
+  std::map<std::string, Entity, std::less<>> parameter_;
+  // The attribute names of the start tag being read; a long list is also
+  // looked up through a set, so that many attributes take linear time.
+  std::vector<std::string_view> attributes_;
+  std::unique_ptr<std::unordered_set<std::string_view>> attributeSet_;
 };
 
 }  // namespace orvelxml

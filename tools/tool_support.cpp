@@ -13,7 +13,7 @@ bool OpenModule(ModuleHost& host, const ToolOptions& options) {
   const std::string path = options.modulePath.empty() ? DefaultModulePath() : options.modulePath;
   std::string error;
   if (host.Load(path, &error)) return true;
-  std::fprintf(stderr, "orvelxml: %s\n", error.c_str());
+  std::fprintf(Errors(), "orvelxml: %s\n", error.c_str());
   return false;
 }
 
@@ -114,14 +114,17 @@ Refusal RefuseUnreadable(const std::string& bytes) {
   const auto starts = [&bytes](const char* prefix, std::size_t n) {
     return bytes.compare(0, n, prefix, n) == 0;
   };
-  // With or without a byte-order mark, '<' as a 16-bit unit is the usual start.
-  if (starts("\xFF\xFE", 2) || starts("\xFE\xFF", 2) || starts("<\0", 2) || starts("\0<", 2)) {
+  // With or without a byte-order mark, '<' and another ASCII character as
+  // 16-bit units are the usual start.
+  const bool utf16le = bytes.size() >= 4 && starts("<\0", 2) && bytes[3] == '\0';
+  if (starts("\xFF\xFE", 2) || starts("\xFE\xFF", 2) || utf16le || starts("\0<\0", 3)) {
     return {0,
             "the document is UTF-16, which is not read; convert it to UTF-8 first, for example with "
-            "iconv -f UTF-16 -t UTF-8"};
+            "iconv -f UTF-16 -t UTF-8",
+            true};
   }
   const long nul = FirstNulByte(bytes);
-  if (nul >= 0) return {nul, "NUL byte at offset " + std::to_string(nul)};
+  if (nul >= 0) return {nul, "NUL byte at offset " + std::to_string(nul), false};
   return {};
 }
 
@@ -131,12 +134,14 @@ void PrintAt(std::FILE* stream, const std::string& name, const std::string& text
   std::fprintf(stream, "%s:%d:%d: %s\n", name.c_str(), lc.line, lc.column, message.c_str());
 }
 
-std::string FetchDocumentText(orvel::IXmlComponent* xml) {
+std::string FetchDocumentText(orvel::IXmlComponent* xml, std::size_t expected) {
   // Slot 30 returns nothing, so "fits" shows only as a written NUL.
-  return FetchText([xml](char* buf, int len) {
-    xml->ReadDocumentText(buf, len);
-    return 1;
-  });
+  return FetchText(
+      [xml](char* buf, int len) {
+        xml->ReadDocumentText(buf, len);
+        return 1;
+      },
+      kMaxTextCapacity, expected);
 }
 
 bool WantsHelp(const std::vector<std::string>& args) {
@@ -147,13 +152,13 @@ bool WantsHelp(const std::vector<std::string>& args) {
 
 bool AnsweredHelp(const std::vector<std::string>& args, const char* help, int* exit) {
   if (!WantsHelp(args)) return false;
-  std::fputs(help, stdout);
+  Print("%s", help);
   *exit = ExitOk;
   return true;
 }
 
 bool HasComponent(const ComponentSession& session) {
-  if (!session) std::fputs("orvelxml: the module created no component\n", stderr);
+  if (!session) std::fputs("orvelxml: the module created no component\n", Errors());
   return static_cast<bool>(session);
 }
 

@@ -11,6 +11,7 @@
 
 #include "orvel/orvel.h"
 #include "tools/module_host.h"
+#include "tools/standard_output.h"
 
 namespace orvelxml {
 
@@ -66,6 +67,9 @@ long FirstNulByte(const std::string& bytes);
 struct Refusal {
   long offset = 0;
   std::string message;
+  // UTF-16 is not read at all, so it is not judged; a NUL byte is a
+  // character XML does not allow, so its document is not well formed.
+  bool unreadable = false;
 };
 Refusal RefuseUnreadable(const std::string& bytes);
 // Prints "NAME:LINE:COL: MESSAGE" for offset in text to stream.
@@ -73,8 +77,8 @@ void PrintAt(std::FILE* stream, const std::string& name, const std::string& text
              const std::string& message);
 
 // The component's whole document text (ReadDocumentText with a buffer grown
-// until the text fits).
-std::string FetchDocumentText(orvel::IXmlComponent* xml);
+// until the text fits); expected, when known, is about its length.
+std::string FetchDocumentText(orvel::IXmlComponent* xml, std::size_t expected = 0);
 
 // Largest buffer the tool offers a read slot: the module's text offsets are
 // signed 32-bit, so no text of the module is longer than this less its NUL.
@@ -82,16 +86,20 @@ constexpr int kMaxTextCapacity = 0x7FFFFFFF;
 // Longest document the tool hands the module.
 constexpr std::size_t kMaxDocumentBytes = kMaxTextCapacity - 1;
 
-// One text result of a read slot, with a buffer grown until it fits. A text
-// that does not fit in maxCapacity bytes throws std::length_error: taken for
-// an empty text, it would let `format FILE -o FILE` empty the file.
+// One text result of a read slot, with a buffer grown until it fits, first
+// offered room for expected bytes (a long text then takes one buffer, not a
+// doubling series of them). A text that does not fit in maxCapacity bytes
+// throws std::length_error: taken for an empty text, it would let
+// `format FILE -o FILE` empty the file.
 template <class Read>
-std::string FetchText(Read read, int maxCapacity = kMaxTextCapacity) {
-  for (int capacity = std::min(256, maxCapacity);;
+std::string FetchText(Read read, int maxCapacity = kMaxTextCapacity, std::size_t expected = 0) {
+  const long long first = std::max<long long>(256, static_cast<long long>(expected) + 1);
+  for (int capacity = static_cast<int>(std::min<long long>(first, maxCapacity));;
        capacity = static_cast<int>(std::min<long long>(2LL * capacity, maxCapacity))) {
     std::vector<char> buf(capacity, '\x7F');
     if (read(buf.data(), capacity) == 0) return std::string();
-    if (std::memchr(buf.data(), 0, buf.size()) != nullptr) return std::string(buf.data());
+    if (const void* nul = std::memchr(buf.data(), 0, buf.size()))
+      return std::string(buf.data(), static_cast<const char*>(nul) - buf.data());
     if (capacity >= maxCapacity) {
       throw std::length_error("a text result does not fit in " + std::to_string(maxCapacity) + " bytes");
     }

@@ -1,4 +1,4 @@
-// Characters as XML 1.0 (fifth edition) defines them, for `check --strict`:
+// Characters as XML 1.0 (fifth edition) defines them, for `check`:
 // UTF-8 decoding, the Char production and the name classes.
 #pragma once
 

@@ -13,7 +13,14 @@ printf '<\0r\0/\0>\0' > utf16-no-mark.xml
 
 run check good.xml
 run check -q good.xml
+echo '# a document cut short: its end, with the elements left open, once'
 run check truncated.xml
+printf '<a>' > open-root.xml
+printf '<a><b>x</b><c' > cut-in-tag.xml
+printf '<a/>\n<b><c/>' > sibling-then-cut.xml
+{ printf '<doc>\n'; for i in 1 2 3 4 5 6 7 8 9 10; do printf '%*s<l%d>\n' "$i" '' "$i"; done; } > deep-cut.xml
+run check open-root.xml cut-in-tag.xml sibling-then-cut.xml deep-cut.xml
+run check --lenient truncated.xml
 run check stray.xml
 run check unclosed.xml
 run check utf8.xml
@@ -40,5 +47,7 @@ gzip -c good.xml > tree/other/packed.xmlz
 echo 'not a document' > tree/notes.txt
 run check -r tree
 run -q check -r tree
+echo '# standard output is flushed before each message, so one stream keeps the name order'
+run_merged check -r tree
 run check -r no-such-folder
 run check -r tree good.xml

@@ -4,7 +4,9 @@
 #   run_case.sh TOOL MODULE CASE.sh [--update]
 # A case is a bash script run in a fresh folder. It calls `run ARGS...`, which
 # prints "$ orvelxml ARGS", the tool's standard output, its standard error with
-# each line marked "! ", and "[exit N]"; `show FILE` prints a file with its
+# each line marked "! ", and "[exit N]"; `run_merged ARGS...` the same with
+# both streams in one (2>&1), in the order the tool wrote them; `run_full
+# ARGS...` with standard output going to /dev/full; `show FILE` prints a file with its
 # line ends, carriage returns and tabs visible; `changes OLD NEW` prints the
 # lines that differ, so that a golden transcript proves every other byte stayed.
 set -uo pipefail
@@ -22,6 +24,20 @@ transcript=$(
     "$TOOL" --module "$MODULE" "$@" >"$work/.out" 2>"$work/.err"
     local status=$?
     cat "$work/.out"
+    sed 's/^/! /' "$work/.err"
+    printf '[exit %d]\n' "$status"
+  }
+  run_merged() {
+    printf '$ orvelxml %s 2>&1\n' "$*"
+    "$TOOL" --module "$MODULE" "$@" >"$work/.out" 2>&1
+    local status=$?
+    cat "$work/.out"
+    printf '[exit %d]\n' "$status"
+  }
+  run_full() {
+    printf '$ orvelxml %s >/dev/full\n' "$*"
+    "$TOOL" --module "$MODULE" "$@" >/dev/full 2>"$work/.err"
+    local status=$?
     sed 's/^/! /' "$work/.err"
     printf '[exit %d]\n' "$status"
   }

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs the build into a temporary prefix, moves the installed tree, and
-# uses it from there as a downstream project would: the CMake package, the
-# pkg-config file, the version rule and the installed tool. Also checks that
-# the installed tree is complete and names no path of the build tree.
+# Installs the build into a temporary prefix, stripped, moves the installed
+# tree, and uses it from there as a downstream project would: the CMake
+# package, the pkg-config file, the version rule and the installed tool. Also
+# checks that the installed tree is complete and names no path of the build
+# or the source tree, and that the prefix /usr takes the multiarch libdir.
 #   install_and_use.sh BUILD_DIR SOURCE_DIR CXX VERSION LIBDIR
 set -euo pipefail
 build=$1 source=$2 cxx=$3 version=$4 libdir=$5
@@ -12,11 +13,11 @@ step() { echo "-- $*"; }
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 step "install into a temporary prefix"
-DESTDIR= cmake --install "$build" --prefix "$work/stage" >/dev/null
+DESTDIR= cmake --install "$build" --prefix "$work/stage" --strip >/dev/null
 for f in "$libdir/libOrvelXml.so.$version" "$libdir/libOrvelXml.so.${version%%.*}" "$libdir/libOrvelXml.so" \
   "$libdir/libZandrop.so" include/orvel/orvel.h include/orvel/xml_component.h include/orvel/factory_library.h \
-  include/orvel/version.h bin/orvelxml share/man/man1/orvelxml.1 share/doc/OrvelXml/README.md \
-  share/doc/OrvelXml/examples/sample.xml "$libdir/cmake/OrvelXml/OrvelXmlConfig.cmake" \
+  include/orvel/version.h bin/orvelxml share/man/man1/orvelxml.1 share/doc/orvelxml/README.md \
+  share/doc/orvelxml/LICENSE share/doc/orvelxml/examples/sample.xml "$libdir/cmake/OrvelXml/OrvelXmlConfig.cmake" \
   "$libdir/cmake/OrvelXml/OrvelXmlConfigVersion.cmake" "$libdir/pkgconfig/orvelxml.pc"; do
   [ -e "$work/stage/$f" ] || fail "not installed: $f"
 done
@@ -24,9 +25,18 @@ done
 man=$work/stage/share/man/man1/orvelxml.1
 grep -qxF ".TH ORVELXML 1 \"\" \"orvelxml $version\" \"User Commands\"" "$man" || fail "man page header"
 grep -qx '\.SS check' "$man" || fail "man page has no section for orvelxml check"
+for section in 'EXIT STATUS' EXAMPLES 'SEE ALSO'; do
+  grep -qx "\.SH $section" "$man" || fail "man page has no $section section"
+done
+grep -qx 'License: MIT' "$work/stage/$libdir/pkgconfig/orvelxml.pc" || fail "orvelxml.pc names no licence"
+for binary in bin/orvelxml "$libdir/libOrvelXml.so.$version" "$libdir/libZandrop.so"; do
+  if readelf -S "$work/stage/$binary" | grep -qE ' \.(symtab|debug_info) '; then fail "not stripped: $binary"; fi
+done
 
-step "no installed file names the build tree"
-if named=$(grep -rlaF "$build" "$work/stage"); then fail "these name $build: $named"; fi
+step "no installed file names the build tree or the source tree"
+for tree in "$build" "$source"; do
+  if named=$(grep -rlaF "$tree" "$work/stage"); then fail "these name $tree: $named"; fi
+done
 
 step "the installed tree works where it is moved to"
 mv "$work/stage" "$work/moved"
@@ -63,5 +73,14 @@ got=$(printf 'ParseText "<r id=\\"42\\">hi</r>"\nSeekSiblingElement null\nReadAt
   (cd "$work" && "$prefix/bin/orvelxml" run -))
 [ "$got" = $'ParseText "<r id=\\"42\\">hi</r>" -> 1\nSeekSiblingElement null -> 1\nReadAttribute "id" -> 1 "42"' ] ||
   fail "installed orvelxml run: $got"
-(cd "$work" && "$prefix/bin/orvelxml" demo >/dev/null) || fail "installed orvelxml demo"
+demo=$(cd "$work" && "$prefix/bin/orvelxml" demo) || fail "installed orvelxml demo"
+[[ $demo == *" on $prefix/share/doc/orvelxml/examples/sample.xml"* ]] || fail "demo does not read the moved sample"
+
+if [ -f /etc/debian_version ]; then
+  step "make install PREFIX=/usr: the multiarch libraries folder, a build without tests"
+  make -s -C "$source" install-configure PREFIX=/usr INSTALL_BUILD="$work/usr-prefix" >/dev/null
+  grep -qxF "libdir=\${prefix}/lib/$("$cxx" -print-multiarch)" "$work/usr-prefix/orvelxml.pc" ||
+    fail "libdir for /usr: $(grep libdir= "$work/usr-prefix/orvelxml.pc")"
+  ctest --test-dir "$work/usr-prefix" -N | grep -qx 'Total Tests: 0' || fail "the install build defines tests"
+fi
 echo "installed package: all steps passed"

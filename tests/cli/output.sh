@@ -1,0 +1,37 @@
+# What the tool writes and takes: a failed write to standard output is an
+# error, - means standard output for -o as for input, -- may follow operands,
+# and one failure gives one exit code whatever the command.
+printf '<r k="v">\n<t>text</t>\n</r>\n' > good.xml
+
+echo '# standard output that cannot be written: exit 2 with the reason'
+run_full format good.xml
+run_full get good.xml r/@k
+run_full check good.xml
+printf 'ParseText "<r/>"\n' > parse.script
+run_full run parse.script
+run_full --version
+run_full -q check good.xml
+
+echo '# a file the module cannot save: the reason it met'
+run format good.xml -o /dev/full
+run format good.xml -o no-such-folder/out.xml
+
+echo '# -o - is standard output; no file named - is made'
+run format good.xml -o -
+test -e ./- || echo 'no file named -'
+
+echo '# operands after --, as GNU tools take them'
+cp good.xml ./-dash.xml
+run check good.xml -- -dash.xml
+run set good.xml r/@k -- -5
+run get good.xml r/@k
+
+echo '# UTF-16 is not read (2) and a NUL byte is not well formed (1), whatever the command'
+printf '\xff\xfe<\0r\0/\0>\0' > utf16.xml
+printf '<r>\0</r>' > nul.xml
+for f in utf16.xml nul.xml; do
+  run -q check "$f"
+  run get "$f" r
+  run set "$f" r x
+  run format "$f"
+done
