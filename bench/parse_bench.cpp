@@ -153,6 +153,7 @@ void AddInputs() {
   using namespace orvel::bench;
   Inputs().push_back({"generated_50MB", GenerateRecordDocument(50u << 20)});
   Inputs().push_back({"deep_50k", GenerateDeepDocument(50000)});
+  Inputs().push_back({"deep_chains_20MB", GenerateDeepChains(20u << 20, 50000)});
   const char* files[] = {"/usr/share/xml/iso-codes/iso_639-3.xml", "/usr/share/X11/xkb/rules/evdev.xml",
                          "/usr/share/mime/packages/freedesktop.org.xml"};
   for (const char* path : files) {

@@ -143,6 +143,14 @@ std::string GenerateDeepDocument(int depth) {
   return out;
 }
 
+std::string GenerateDeepChains(std::size_t targetBytes, int depth) {
+  const std::string chain = GenerateDeepDocument(depth);
+  std::string out = "<chains>";
+  out.reserve(targetBytes + chain.size() + 16);
+  while (out.size() < targetBytes) out += chain;
+  return out + "</chains>";
+}
+
 std::string GenerateUnmatchedEndTags(int n, const char* open, const char* close) {
   std::string out;
   for (int i = 0; i < n; ++i) out += open;

@@ -22,6 +22,10 @@ std::string GenerateFlatDocument(std::size_t targetBytes);
 // One chain of depth nested elements with an attribute each, a text at the bottom.
 std::string GenerateDeepDocument(int depth);
 
+// Chains of depth nested elements (as GenerateDeepDocument) one after the
+// other under one root, about targetBytes long.
+std::string GenerateDeepChains(std::size_t targetBytes, int depth);
+
 // Hostile nesting: n copies of open, then n copies of close (each end tag
 // of the usual kind matches no open element: "<a>" then "</b>").
 std::string GenerateUnmatchedEndTags(int n, const char* open = "<a>", const char* close = "</b>");
