@@ -16,7 +16,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
-#include <type_traits>
+#include <vector>
 
 #include "engine/byte_classes.h"
 #include "engine/open_name_index.h"
@@ -36,7 +36,7 @@ struct ChildChain {
 // One level of the stack of open start tags. Slot k describes the element
 // open at depth k and the chain of children being built at depth k (under the
 // parse root for k = 0, else under the element of slot k - 1). Fields are
-// written before they are read; slots are copied as bytes when the stack grows.
+// written before they are read.
 struct OpenSlot {
   std::int32_t nameAt;  // offset of the name in the name store
   std::int32_t nameLength;
@@ -46,34 +46,31 @@ struct OpenSlot {
   ChildChain children;
 };
 
-static_assert(std::is_trivially_copyable<OpenSlot>::value, "slots are copied as bytes");
-
-// The token stack of a parse: grows 6, 18, 42, 90, ... slots. The first six
-// live in the object itself, so that a small parse allocates nothing. The
-// start-tag names of the open elements are kept back to back, each with a
-// NUL, in one string.
+// The token stack of a parse. The first 64 slots live in the object itself,
+// so that a parse of usual depth allocates nothing; deeper slots live in
+// segments of 1,024 added as the depth grows and never moved, so that growing
+// copies nothing and never holds two arrays at once (a text of nested tags
+// reaches depths that make the stack as large as the table). The start-tag
+// names of the open elements are kept back to back, each with a NUL, in one
+// string (re-indentation only).
 class TokenStack {
  public:
   TokenStack() = default;
   TokenStack(const TokenStack&) = delete;
   TokenStack& operator=(const TokenStack&) = delete;
 
-  OpenSlot& operator[](std::int32_t k) { return slots_[k]; }
-  const OpenSlot& operator[](std::int32_t k) const { return slots_[k]; }
+  OpenSlot& operator[](std::int32_t k) { return k < kInline ? first_[k] : Deep(k); }
+  const OpenSlot& operator[](std::int32_t k) const { return k < kInline ? first_[k] : Deep(k); }
   void MakeRoomFor(std::int32_t top) {
     while (top >= size_) {
-      const std::int32_t grown = 2 * size_ + 6;
-      std::unique_ptr<OpenSlot[]> more(new OpenSlot[static_cast<std::size_t>(grown)]);
-      std::memcpy(more.get(), slots_, sizeof(OpenSlot) * static_cast<std::size_t>(size_));
-      more_ = std::move(more);
-      slots_ = more_.get();
-      size_ = grown;
+      segments_.emplace_back(new OpenSlot[kSegment]);
+      size_ += kSegment;
     }
   }
   // Records the name of the element opened at depth k.
   void SetName(std::int32_t k, const char* name, std::int32_t n) {
-    OpenSlot& slot = slots_[k];
-    slot.nameAt = k == 0 ? 0 : slots_[k - 1].nameAt + slots_[k - 1].nameLength + 1;
+    OpenSlot& slot = (*this)[k];
+    slot.nameAt = k == 0 ? 0 : (*this)[k - 1].nameAt + (*this)[k - 1].nameLength + 1;
     slot.nameLength = n;
     const std::size_t need = static_cast<std::size_t>(slot.nameAt) + static_cast<std::size_t>(n) + 1;
     if (names_.size() < need) names_.resize(need + names_.size() + 64);  // size serves as capacity
@@ -81,13 +78,20 @@ class TokenStack {
     for (std::int32_t i = 0; i < n; ++i) out[i] = name[i];
     out[n] = '\0';
   }
-  const char* Name(std::int32_t k) const { return names_.c_str() + slots_[k].nameAt; }
+  const char* Name(std::int32_t k) const { return names_.c_str() + (*this)[k].nameAt; }
 
  private:
-  static constexpr std::int32_t kInline = 6;
+  static constexpr std::int32_t kInline = 64;
+  static constexpr std::int32_t kSegmentShift = 10;
+  static constexpr std::int32_t kSegment = 1 << kSegmentShift;
+
+  OpenSlot& Deep(std::int32_t k) const {
+    const std::int32_t i = k - kInline;
+    return segments_[static_cast<std::size_t>(i >> kSegmentShift)][i & (kSegment - 1)];
+  }
+
   OpenSlot first_[kInline];
-  std::unique_ptr<OpenSlot[]> more_;
-  OpenSlot* slots_ = first_;
+  std::vector<std::unique_ptr<OpenSlot[]>> segments_;
   std::int32_t size_ = kInline;
   std::string names_;
 };
