@@ -222,13 +222,7 @@ std::string_view XmlDocument::ElementMarkupView(std::int32_t x) const {
 std::string_view XmlDocument::AttributeValueView(std::int32_t x, const char* name) const {
   std::int32_t pos = 0, limit = 0;
   if (name == nullptr || !AttributeRange(*this, x, pos, limit)) return std::string_view();
-  const std::vector<AttributeSpan>& spans = AttributesAt(pos, limit);
-  const std::size_t n = spans.size();
-  // A host reads a name by index and then its value by that name: the
-  // attribute named last is tried first.
-  std::size_t i = attributeCache.named < n ? attributeCache.named : 0;
-  for (std::size_t tried = 0; tried < n; ++tried, i = i + 1 < n ? i + 1 : 0) {
-    const AttributeSpan& a = spans[i];
+  for (const AttributeSpan& a : AttributesAt(pos, limit)) {
     if (!AttributeNameIs(text.data() + a.nameStart, a.nameEnd - a.nameStart + 1, name, docFlags)) continue;
     const char* value = text.data() + a.valueStart;
     const std::int32_t length = a.valueEnd - a.valueStart + 1;
@@ -243,7 +237,6 @@ std::string_view XmlDocument::AttributeNameView(int index) const {
   if (!AttributeRange(*this, mainPos, pos, limit)) return std::string_view();
   const std::vector<AttributeSpan>& spans = AttributesAt(pos, limit);
   if (index < 0 || static_cast<std::size_t>(index) >= spans.size()) return std::string_view();
-  attributeCache.named = static_cast<std::size_t>(index);
   const AttributeSpan& a = spans[static_cast<std::size_t>(index)];
   return std::string_view(text.data() + a.nameStart, static_cast<std::size_t>(a.nameEnd - a.nameStart + 1));
 }

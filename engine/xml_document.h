@@ -55,7 +55,6 @@ struct AttributeCache {
   std::int32_t start = -1;  // where the scan began (after '<' or "<?"); -1: nothing kept
   std::int32_t limit = -1;  // where it had to stop
   std::vector<AttributeSpan> spans;
-  std::size_t named = 0;  // the attribute whose name was read last, tried first by name
   void Forget() { start = -1; }
 };
 

@@ -101,6 +101,11 @@ TEST(ReadAttributeName, NumbersNamesFromZero) {
   EXPECT_EQ(doc->ReadAttributeName(-1), "");
   doc->RewindSiblings();
   EXPECT_EQ(doc->ReadAttributeName(0), "");
+  // A name read by index, then its value by that name: the first of duplicates.
+  auto twice = Parse("<e a=\"1\" a=\"2\"/>");
+  twice->SeekSiblingElement(nullptr);
+  ASSERT_EQ(twice->ReadAttributeName(1), "a");
+  EXPECT_EQ(twice->AttributeValue(twice->mainPos, "a"), "1");
 }
 
 // Where the attributes of the tag read last lie is kept; a new text with a
