@@ -13,6 +13,7 @@
 
 #include "component/path_utility.h"
 #include "module/path_rules.h"
+#include "platform/platform.h"
 
 namespace {
 

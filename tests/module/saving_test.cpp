@@ -67,11 +67,8 @@ class SavingAs : public ::testing::Test {
                    const std::vector<std::string>& before = {}) const {
     std::vector<std::string> args = {"create", "1", "0", "parse", "0", text};
     args.insert(args.end(), before.begin(), before.end());
-    for (const std::string& a : {std::string("user"), std::to_string(saver.id.uid),
-                                 std::to_string(saver.id.gid), std::string(saver.groups), std::string("save"),
-                                 std::string("0"), path, std::string("release"), std::string("0")}) {
-      args.push_back(a);
-    }
+    args.insert(args.end(), {"user", std::to_string(saver.id.uid), std::to_string(saver.id.gid), saver.groups,
+                             "save", "0", path, "release", "0"});
     const HostRun run = host.Run(args);
     return ValueOf(run.out, "user") + " " + ValueOf(run.out, "save");
   }
