@@ -5,6 +5,8 @@
 #include <io.h>
 #include <sys/stat.h>
 #include <windows.h>
+// After windows.h:
+#include <aclapi.h>
 
 #include <atomic>
 #include <cerrno>
@@ -121,8 +123,8 @@ HANDLE CreateSibling(const std::string& target, std::string* name) {
     std::snprintf(unique, sizeof unique, ".orvel~%lx.%x.%lx", GetCurrentProcessId(), counter++,
                   GetTickCount() & 0xFFFFFFul);
     *name = folder + unique;
-    const HANDLE h =
-        CreateFileA(name->c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE h = CreateFileA(name->c_str(), GENERIC_WRITE | WRITE_OWNER, 0, nullptr, CREATE_NEW,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h != INVALID_HANDLE_VALUE) return h;
     const DWORD error = GetLastError();
     if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
@@ -134,15 +136,36 @@ HANDLE CreateSibling(const std::string& target, std::string* name) {
   return INVALID_HANDLE_VALUE;
 }
 
+// The owner of the file open as h, or null when the file system keeps none;
+// *descriptor holds it and is given back with LocalFree.
+PSID OwnerOf(HANDLE h, PSECURITY_DESCRIPTOR* descriptor) {
+  PSID owner = nullptr;
+  *descriptor = nullptr;
+  if (GetSecurityInfo(h, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
+                      descriptor) != ERROR_SUCCESS) {
+    return nullptr;
+  }
+  return owner;
+}
+
 // Writes a sibling file, flushes it to the disk and puts it in target's
-// place: ReplaceFileA for an existing file (which keeps its security
-// descriptor, its attributes and its named streams), a move for a new name.
-// -1 with errno set when the sibling could not be created or the replacement
-// was refused (nothing claims the save then), else 0 or an errno value.
-int WriteThroughSibling(const std::string& target, bool exists, const char* data, std::size_t size) {
+// place: ReplaceFileA for an existing file (which keeps its ACL, its
+// attributes and its named streams; the sibling takes its owner first), a
+// move for a new name. -1 with errno set when the sibling could not be
+// created or given the owner, or the replacement was refused (nothing claims
+// the save then), else 0 or an errno value.
+int WriteThroughSibling(const std::string& target, bool exists, PSID owner, const char* data,
+                        std::size_t size) {
   std::string name;
   const HANDLE h = CreateSibling(target, &name);
   if (h == INVALID_HANDLE_VALUE) return -1;
+  if (owner != nullptr && SetSecurityInfo(h, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, owner, nullptr,
+                                          nullptr, nullptr) != ERROR_SUCCESS) {
+    CloseHandle(h);
+    DeleteFileA(name.c_str());
+    errno = EPERM;
+    return -1;
+  }
   int error = WriteAllTo(h, data, size);
   if (error == 0 && !FlushFileBuffers(h)) error = ErrnoOf(GetLastError());
   error = CloseChecked(h, error);
@@ -163,17 +186,20 @@ int WriteThroughSibling(const std::string& target, bool exists, const char* data
 
 // Saves over the existing file path, open for writing as h: through a
 // replacing sibling, unless the file has more than one name or is a
-// symbolic link (written in place, so that every name sees the new text).
+// symbolic link (written in place, so that every name sees the new text), or
+// the replacement cannot be given the old file's owner.
 int SaveOverExistingFile(const char* path, HANDLE h, DWORD attributes, const char* data, std::size_t size) {
   BY_HANDLE_FILE_INFORMATION info;
   if (!GetFileInformationByHandle(h, &info)) return ErrnoOf(GetLastError());
   if (info.nNumberOfLinks > 1 || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
     return OverwriteInPlace(h, data, size);
   }
-  const int error = WriteThroughSibling(path, true, data, size);
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  const int error = WriteThroughSibling(path, true, OwnerOf(h, &descriptor), data, size);
+  LocalFree(descriptor);
   if (error >= 0) return error;
-  // A folder that takes no new file, or refuses the replacement.
-  if (errno == EACCES) return OverwriteInPlace(h, data, size);
+  // A folder that takes no new file, or refuses the replacement or the owner.
+  if (errno == EACCES || errno == EPERM) return OverwriteInPlace(h, data, size);
   return errno;
 }
 
@@ -206,7 +232,7 @@ int ReplaceFileContents(const char* path, const char* data, std::size_t size) {
   }
   if (IsDevice(path)) return OpenAndWrite(path, data, size);
   if (attributes == INVALID_FILE_ATTRIBUTES) {
-    const int error = WriteThroughSibling(path, false, data, size);
+    const int error = WriteThroughSibling(path, false, nullptr, data, size);
     return error >= 0 ? error : errno;
   }
   // The check an open for writing makes, before anything is written.
