@@ -1,11 +1,13 @@
-// Loading a document from a plain or compressed file (slot 5). Compressed
-// files ("xmlz") are decoded by the framework's decoder component and the
-// text goes through the component's own ParseText, a nested calling frame.
+// Loading a document from a plain or compressed file (slot 5), and the path
+// limit of saving (slot 29). Compressed files ("xmlz") are decoded by the
+// framework's decoder component and the text goes through the component's own
+// ParseText, a nested calling frame.
 #include <cerrno>
 #include <cstring>
 #include <limits>
 #include <string>
 
+#include "component/decoded_text.h"
 #include "component/xml_component.h"
 #include "module/factory_access.h"
 #include "orvel/constants.h"
@@ -17,30 +19,9 @@ namespace {
 
 constexpr int kPathBuffer = 260;
 constexpr std::int32_t kMaxInt32 = std::numeric_limits<std::int32_t>::max();
-// The decoder gets twice the file's size as its output capacity, and the
-// buffer holds one zero byte more: both must stay within 32 bits.
+// The decoder gets twice the file's size as its first output capacity, which
+// must stay within 32 bits with the NUL kept after it.
 constexpr std::size_t kMaxCompressedBytes = static_cast<std::size_t>((kMaxInt32 - 1) / 2);
-
-// Decodes input into *output, which ends in a NUL the decoder cannot
-// overwrite. The first call offers twice the input's size; a decoder that
-// reports needing more is called once more with that much room. false when
-// the decoder fails, produces no text, or still needs more.
-bool DecodeDocument(IDocumentDecoder& decoder, const std::string& input, std::string* output) {
-  char parameters[128] = "Pumlo";
-  std::int32_t capacity = static_cast<std::int32_t>(2 * input.size());
-  for (int call = 0; call < 2; ++call) {
-    output->assign(static_cast<std::size_t>(capacity) + 1, '\0');
-    std::int32_t length = capacity;
-    if (decoder.Decode(input.data(), static_cast<std::int32_t>(input.size()), parameters, &(*output)[0],
-                       &length) == 0) {
-      return false;
-    }
-    if (length <= capacity) return (*output)[0] != '\0';
-    if (length == kMaxInt32) return false;  // no room for the NUL within 32 bits
-    capacity = length;
-  }
-  return false;
-}
 
 }  // namespace
 
@@ -77,11 +58,33 @@ bool XmlComponent::LoadCompressedFile(const char* path) {
   if (error == EFBIG) document_.status = std::strerror(error);
   // An empty file holds no document: the one loaded before stays.
   if (error != 0 || input.empty()) return false;
-  std::string output;
-  if (!DecodeDocument(*decoder, input, &output)) return false;
+  std::string decoded;
+  if (!DecodeDocument(*decoder, input, &decoded)) return false;
   input = std::string();
+  // The nested ParseText takes the decoded text over instead of copying it
+  // (and so keeps NUL bytes inside it, as a plain load does).
+  decodedText_ = &decoded;
   IXmlComponent* self = this;
-  return self->ParseText(output.c_str()) != 0;
+  const int parsed = self->ParseText(decoded.c_str());
+  decodedText_ = nullptr;
+  return parsed != 0;
+}
+
+bool XmlComponent::ParseTextOrDecoded(const char* text) {
+  std::string* decoded = decodedText_;
+  decodedText_ = nullptr;  // taken at most once
+  if (decoded != nullptr && text == decoded->c_str()) return document_.ParseTakenText(decoded);
+  return document_.ParseText(text);
+}
+
+bool XmlComponent::SaveToFile(const char* path) {
+  // A load opens paths of at most 259 bytes: a longer one would save a file
+  // that cannot be loaded back.
+  if (path != nullptr && std::strlen(path) >= kPathBuffer) {
+    document_.status = std::strerror(ENAMETOOLONG);
+    return false;
+  }
+  return document_.SaveFile(path);
 }
 
 }  // namespace orvel

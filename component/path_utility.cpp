@@ -86,11 +86,6 @@ int PathUtility::AppendSuffix(char* buf, int capacity, const char* suffix) {
 
 int PathUtility::ResolvePathToOpen(const char* path, char* buf, int capacity) {
   if (path == nullptr || *path == '\0') return 0;
-  if (platform::IsRelativePath(path)) {
-    // A cut join names another file than the one asked for.
-    const std::size_t joined = std::strlen(DataRootDirectory()) + 1 + std::strlen(path);
-    if (capacity <= 0 || joined >= static_cast<std::size_t>(capacity)) return 0;
-  }
   return ResolvePath(path, buf, capacity);
 }
 

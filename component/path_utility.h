@@ -32,14 +32,15 @@ class PathUtility {
   // a and b, space-trimmed, are equal ignoring ASCII letter case.
   static bool ExtensionEquals(const char* a, const char* b);
   // An absolute path copied when it fits; a relative one joined to the data
-  // root, cut to fit. 0 for a null path, buffer or capacity.
+  // root when that is known and the result fits (a cut path would name
+  // another file). 0 for a null path, buffer or capacity, or what does not fit.
   static int ResolvePath(const char* path, char* buf, int capacity);
   // path, resolved, exists; a directory counts only when allowDirectory is not 0.
   static bool FileExists(const char* path, int allowDirectory);
   // Appends suffix to buf; 0, buf unchanged, when the result does not fit.
   static int AppendSuffix(char* buf, int capacity, const char* suffix);
-  // The file a load opens for path: resolved as ResolvePath does, but refused
-  // (0) when the join to the data root would have to be cut.
+  // The file a load opens for path: resolved as ResolvePath does; 0 for an
+  // empty path.
   static int ResolvePathToOpen(const char* path, char* buf, int capacity);
 
  protected:

@@ -14,7 +14,7 @@ XmlComponent::~XmlComponent() = default;
 
 // clang-format off
 int XmlComponent::LoadDocumentFile(const char* path) { return BoolSlot(this, [&] { return LoadPlainOrCompressed(path); }); }  // 5
-int XmlComponent::ParseText(const char* text) { return BoolSlot(this, [&] { return document_.ParseText(text); }); }       // 6
+int XmlComponent::ParseText(const char* text) { return BoolSlot(this, [&] { return ParseTextOrDecoded(text); }); }       // 6
 int XmlComponent::IsDocumentValid() { return BoolSlot(this, [&] { return document_.IsDocumentValid(); }); }                // 7
 int XmlComponent::SeekSiblingElement(const char* name) { return BoolSlot(this, [&] { return document_.SeekSiblingElement(name); }); }  // 8
 int XmlComponent::SeekChildElement(const char* name) { return BoolSlot(this, [&] { return document_.SeekChildElement(name); }); }      // 9
@@ -37,7 +37,7 @@ int XmlComponent::MarkPosition(const char* name) { return BoolSlot(this, [&] { r
 int XmlComponent::ReturnToMark(const char* name) { return BoolSlot(this, [&] { return document_.ReturnToMark(name); }); }  // 26
 int XmlComponent::GetDocumentFlags() { return IntSlot(this, [&] { return document_.docFlags; }); }                         // 27
 void XmlComponent::SetDocumentFlags(int flags) { RunInFrameVoid(this, [&] { document_.docFlags = flags; }); }              // 28
-int XmlComponent::SaveDocumentFile(const char* path) { return BoolSlot(this, [&] { return document_.SaveFile(path); }); }  // 29
+int XmlComponent::SaveDocumentFile(const char* path) { return BoolSlot(this, [&] { return SaveToFile(path); }); }  // 29
 void XmlComponent::ReadDocumentText(char* buf, int len) { RunInFrameVoid(this, [&] { HandBackTextUpToNul(document_.text, buf, len); }); }  // 30
 int XmlComponent::AppendElementNumber(const char* name, int value, int flags) { return BoolSlot(this, [&] { return AppendElement(name, NumberText(value).text, flags); }); }  // 31
 int XmlComponent::AppendElement(const char* name, const char* content, int flags) { return AddElementWithFlags(name, content, flags); }                                  // 32

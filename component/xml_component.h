@@ -85,12 +85,18 @@ class XmlComponent final : public ComponentBase<IXmlComponentTable>, public Path
   bool LoadPlainOrCompressed(const char* path);
   // Decodes the file at path and parses the text through slot 6.
   bool LoadCompressedFile(const char* path);
+  // Slot 6's work: the text a compressed load is handing over is taken as it
+  // is, any other is copied up to its NUL.
+  bool ParseTextOrDecoded(const char* text);
+  // Slot 29's work: a path a load could not open is refused.
+  bool SaveToFile(const char* path);
   // The adding slots compose their EditFlags and hand them on here.
   int AddElementWithFlags(const char* name, const char* content, int flags);
   int AddMarkupWithFlags(const char* markup, int flags);
   int AddNodeWithFlags(int nodeType, const char* text, int flags);
 
   XmlDocument document_;
+  std::string* decodedText_ = nullptr;  // set while a compressed load calls slot 6
 };
 
 // Creator registered under ComponentID 1: a new component, or null when

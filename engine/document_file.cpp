@@ -30,6 +30,11 @@ bool XmlDocument::LoadFile(const char* path) {
     status = std::strerror(error);
     return false;
   }
+  if (bytes.empty()) {
+    // No document to replace the one held (a compressed load keeps it too).
+    status = ByteCountStatus(0) + ", Empty document";
+    return false;
+  }
   text.swap(bytes);
   status = ByteCountStatus(text.size());
   return ParseDocument();
@@ -39,6 +44,12 @@ bool XmlDocument::SaveFile(const char* path) {
   const int error = platform::ReplaceFileContents(path, text.data(), text.size());
   status = error == 0 ? ByteCountStatus(text.size()) : std::string(std::strerror(error));
   return error == 0;
+}
+
+bool XmlDocument::ParseTakenText(std::string* source) {
+  text.swap(*source);
+  status.clear();
+  return ParseDocument();
 }
 
 }  // namespace orvel

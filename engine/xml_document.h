@@ -118,10 +118,14 @@ class XmlDocument {
 
   // ---- files -------------------------------------------------------------
   // Reads the file at path whole and parses it; the status starts with its
-  // byte count. A file that cannot be read whole changes only the status.
+  // byte count. A file that cannot be read whole, or holds no byte, changes
+  // only the status.
   bool LoadFile(const char* path);
   // Writes text whole to path (a regular file through a replacing copy).
   bool SaveFile(const char* path);
+  // Takes *source over as the text (no copy; NUL bytes kept) and parses it;
+  // *source receives the old text.
+  bool ParseTakenText(std::string* source);
 
   // ---- navigation --------------------------------------------------------
   std::int32_t FindSibling(std::int32_t parent, std::int32_t ref, const char* name) const;

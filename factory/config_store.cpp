@@ -11,7 +11,8 @@ constexpr std::size_t kValueCapacity = 1024;
 
 std::string HostDirectoryJoin(const char* name) {
   char exe[4096];
-  if (!orvel::platform::ExecutablePath(exe, sizeof exe)) return name;
+  // Without the host's whole name there is no host folder: no ini file, not one under the working folder.
+  if (!orvel::platform::ExecutablePath(exe, sizeof exe)) return std::string();
   char* last = std::strrchr(exe, orvel::platform::kPathSeparator);
   if (last != nullptr) *last = '\0';
   return std::string(exe) + orvel::platform::kPathSeparator + name;

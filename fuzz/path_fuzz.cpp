@@ -13,6 +13,7 @@
 
 #include "component/path_utility.h"
 #include "module/path_rules.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -98,7 +99,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     orvel::JoinToDirectoryOf(a.c_str(), b.c_str(), joined.data(), static_cast<std::size_t>(joined.size()));
     orvel::JoinWithSeparator(a.c_str(), b.c_str(), withSeparator.data(),
                              static_cast<std::size_t>(withSeparator.size()));
-    orvel::JoinCut(a.c_str(), b.c_str(), cut.data(), static_cast<std::size_t>(cut.size()));
+    const bool folderJoined =
+        orvel::JoinToFolder(a.c_str(), b.c_str(), cut.data(), static_cast<std::size_t>(cut.size()));
+    const bool fits = !a.empty() && a.size() + 1 + b.size() < cut.bytes.size();
+    Require(folderJoined == fits &&
+                cut.Text() == (fits ? a + orvel::platform::kPathSeparator + b : std::string()),
+            "JoinToFolder cut a path or refused one that fits");
     for (const Buffer* out : {&trimmed, &joined, &withSeparator, &cut})
       Require(std::memchr(out->bytes.data(), '\0', out->bytes.size()) != nullptr, "a path rule left no NUL");
     Require(orvel::IsBlank(a.c_str()) == (a.find_first_not_of(" \t") == std::string::npos),

@@ -26,8 +26,8 @@ bool ReadDataRootFromStore(char* directory) {
   std::int32_t type = ConfigStoreTypeText;
   std::int32_t size = static_cast<std::int32_t>(kPathCapacity);
   if (store->ReadValue(handle, "orvel_rootpath_data", &type, directory, &size) == 0) return false;
-  directory[kPathCapacity - 1] = '\0';  // whatever the store wrote, the text ends in the buffer
-  return true;
+  // A text that does not end in the buffer was cut: it names another folder.
+  return std::memchr(directory, '\0', kPathCapacity) != nullptr;
 }
 
 }  // namespace
@@ -42,14 +42,14 @@ const char* DataRootDirectory() {
   char directory[kPathCapacity] = {};
   if (!ReadDataRootFromStore(directory)) std::strcpy(directory, HostDirectory());
   ModuleLockScope lock;
+  // An empty text (no host directory either) is not kept: it means "not known yet".
   if (g_dataRootDirectory[0] == '\0') std::strcpy(g_dataRootDirectory, directory);
   return g_dataRootDirectory;
 }
 
 int JoinToDataRoot(const char* name, char* out, int capacity) {
   if (name == nullptr || out == nullptr || capacity < 2) return 0;
-  JoinCut(DataRootDirectory(), name, out, static_cast<std::size_t>(capacity));
-  return 1;
+  return JoinToFolder(DataRootDirectory(), name, out, static_cast<std::size_t>(capacity)) ? 1 : 0;
 }
 
 }  // namespace orvel

@@ -46,13 +46,16 @@ class ComponentFactoryAccess {
   ComponentID componentId_;
 };
 
-// Directory of the host executable (no trailing separator); cached.
+// Directory of the host executable (no trailing separator); cached. Empty
+// when the executable's name cannot be had whole (a path over 259 bytes).
 const char* HostDirectory();
 // Directory for relative document paths: named by the configuration store
-// (component 991), else the host directory. Cached on first use; never null.
+// (component 991), else the host directory. Cached once known; never null,
+// empty when neither is known.
 const char* DataRootDirectory();
-// out = DataRootDirectory + separator + name, cut to capacity and always
-// NUL-terminated. 0 when name or out is null or capacity is below 2, else 1.
+// out = DataRootDirectory + separator + name, always NUL-terminated. 0 (out
+// empty when it has room) when name or out is null, capacity is below 2, the
+// data root is not known or the joined path does not fit; else 1.
 int JoinToDataRoot(const char* name, char* out, int capacity);
 
 }  // namespace orvel

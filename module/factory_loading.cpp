@@ -16,10 +16,10 @@ namespace {
 // Every call loads again; the module never unloads the library.
 platform::ModuleHandle LoadFactoryLibrary(const char* configurationPath) {
   if (void* handle = FactoryLibraryHandle()) return handle;
-  char iniPath[kPathCapacity];
+  ConfigFile config;
   char libraryPath[kPathCapacity];
-  ResolveConfigFile(configurationPath, iniPath);
-  ResolveFactoryLibrary(iniPath, libraryPath);
+  ReadConfigFile(configurationPath, &config);
+  ResolveFactoryLibrary(config, libraryPath);
   return platform::LoadModule(libraryPath);
 }
 

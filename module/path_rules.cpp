@@ -2,7 +2,6 @@
 #include "module/path_rules.h"
 
 #include <cstring>
-#include <initializer_list>
 
 #include "module/factory_access.h"
 #include "module/module_internal.h"
@@ -69,23 +68,24 @@ void JoinWithSeparator(const char* first, const char* second, char* out, std::si
   ConcatIfFits(out, capacity, first, std::strlen(first), separator, 1, second, std::strlen(second));
 }
 
-void JoinCut(const char* directory, const char* name, char* out, std::size_t capacity) {
-  if (out == nullptr || capacity == 0) return;
-  const char separator[] = {platform::kPathSeparator, '\0'};
-  std::size_t used = 0;
-  for (const char* piece : {directory, static_cast<const char*>(separator), name}) {
-    for (const char* p = piece != nullptr ? piece : ""; *p != '\0' && used + 1 < capacity; ++p) out[used++] = *p;
-  }
-  out[used] = '\0';
+bool JoinToFolder(const char* directory, const char* name, char* out, std::size_t capacity) {
+  if (out == nullptr || capacity == 0) return false;
+  out[0] = '\0';
+  if (directory == nullptr || *directory == '\0') return false;
+  JoinWithSeparator(directory, name, out, capacity);
+  return out[0] != '\0';
 }
 
-void JoinToHostDirectory(const char* name, char* out) { JoinCut(HostDirectory(), name, out, kPathCapacity); }
+bool JoinToHostDirectory(const char* name, char* out) {
+  return JoinToFolder(HostDirectory(), name, out, kPathCapacity);
+}
 
 const char* HostDirectory() {
   ModuleLockScope lock;
   if (g_hostDirectory[0] == '\0' && platform::ExecutablePath(g_hostDirectory, sizeof g_hostDirectory)) {
     char* last = std::strrchr(g_hostDirectory, platform::kPathSeparator);
-    if (last != nullptr) *last = '\0';
+    // A host in the root folder keeps the separator: "" means "not known".
+    if (last != nullptr) last[last == g_hostDirectory ? 1 : 0] = '\0';
   }
   return g_hostDirectory;
 }

@@ -20,9 +20,10 @@ void TrimBlanks(const char* value, char* out, std::size_t capacity);
 void JoinToDirectoryOf(const char* basePath, const char* name, char* out, std::size_t capacity);
 // out = first, a separator, second; out stays empty when that does not fit.
 void JoinWithSeparator(const char* first, const char* second, char* out, std::size_t capacity);
-// out = directory, a separator, name, cut to capacity - 1 bytes and NUL-terminated.
-void JoinCut(const char* directory, const char* name, char* out, std::size_t capacity);
-// out = HostDirectory, a separator, name, cut to fit (capacity 260).
-void JoinToHostDirectory(const char* name, char* out);
+// out = directory, a separator, name. false, out empty, when directory is
+// empty (not known) or the result does not fit: a cut path names another file.
+bool JoinToFolder(const char* directory, const char* name, char* out, std::size_t capacity);
+// out (capacity 260) = HostDirectory, a separator, name; false, out empty, as JoinToFolder.
+bool JoinToHostDirectory(const char* name, char* out);
 
 }  // namespace orvel

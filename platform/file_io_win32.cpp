@@ -5,6 +5,8 @@
 #include <io.h>
 #include <sys/stat.h>
 #include <windows.h>
+// After windows.h:
+#include <aclapi.h>
 
 #include <atomic>
 #include <cerrno>
@@ -44,28 +46,58 @@ int ErrnoOf(DWORD error) {
   }
 }
 
-int WriteAll(int fd, const char* data, std::size_t size) {
+// Writes all of data through h where its file pointer stands.
+int WriteAllTo(HANDLE h, const char* data, std::size_t size) {
   while (size > 0) {
-    const unsigned chunk = size > (1u << 30) ? (1u << 30) : static_cast<unsigned>(size);
-    const int n = _write(fd, data, chunk);
-    if (n < 0) return errno;
+    const DWORD chunk = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
+    DWORD n = 0;
+    if (!WriteFile(h, data, chunk, &n, nullptr)) return ErrnoOf(GetLastError());
     if (n == 0) return ENOSPC;
     data += n;
-    size -= static_cast<std::size_t>(n);
+    size -= n;
   }
   return 0;
 }
 
-int CloseChecked(int fd, int error) {
-  if (_close(fd) != 0 && error == 0) return errno;
+int CloseChecked(HANDLE h, int error) {
+  if (!CloseHandle(h) && error == 0) return ErrnoOf(GetLastError());
   return error;
 }
 
-// Opens path as fopen "wb" does (created or truncated) and writes it.
-int WriteInPlace(const char* path, const char* data, std::size_t size) {
-  const int fd = _open(path, _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, _S_IREAD | _S_IWRITE);
-  if (fd < 0) return errno;
-  return CloseChecked(fd, WriteAll(fd, data, size));
+int MoveTo(HANDLE h, long long offset) {
+  LARGE_INTEGER at;
+  at.QuadPart = offset;
+  return SetFilePointerEx(h, at, nullptr, FILE_BEGIN) ? 0 : ErrnoOf(GetLastError());
+}
+
+// Opens path as fopen "wb" does (created or truncated) and writes it: a device.
+int OpenAndWrite(const char* path, const char* data, std::size_t size) {
+  const HANDLE h = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return ErrnoOf(GetLastError());
+  return CloseChecked(h, WriteAllTo(h, data, size));
+}
+
+// Writes the file open as h in place. A longer text first extends the file
+// to its new length, so that a full disk refuses the save before the first
+// old byte is overwritten.
+int OverwriteInPlace(HANDLE h, const char* data, std::size_t size) {
+  LARGE_INTEGER old;
+  if (!GetFileSizeEx(h, &old)) return ErrnoOf(GetLastError());
+  const long long length = static_cast<long long>(size);
+  if (length > old.QuadPart) {
+    int error = MoveTo(h, length);
+    if (error == 0 && !SetEndOfFile(h)) error = ErrnoOf(GetLastError());
+    if (error != 0) {
+      if (MoveTo(h, old.QuadPart) == 0) SetEndOfFile(h);
+      return error;
+    }
+  }
+  int error = MoveTo(h, 0);
+  if (error == 0) error = WriteAllTo(h, data, size);
+  if (error == 0 && !SetEndOfFile(h)) error = ErrnoOf(GetLastError());
+  if (error == 0 && !FlushFileBuffers(h)) error = ErrnoOf(GetLastError());
+  return error;
 }
 
 // A character device or a pipe (NUL, CON, COM1, \\.\pipe\x) is written in
@@ -79,8 +111,10 @@ bool IsDevice(const char* path) {
   return type == FILE_TYPE_CHAR || type == FILE_TYPE_PIPE;
 }
 
-// A new file beside target with a name no other file has; fd -1 with errno set.
-int CreateSibling(const std::string& target, std::string* name) {
+// A new file beside target with a name no other file has, open for writing
+// and shared with no one until it is closed; INVALID_HANDLE_VALUE with errno
+// set on failure.
+HANDLE CreateSibling(const std::string& target, std::string* name) {
   static std::atomic<unsigned> counter{0};
   const std::size_t cut = target.find_last_of("\\/:");
   const std::string folder = cut == std::string::npos ? std::string() : target.substr(0, cut + 1);
@@ -89,31 +123,84 @@ int CreateSibling(const std::string& target, std::string* name) {
     std::snprintf(unique, sizeof unique, ".orvel~%lx.%x.%lx", GetCurrentProcessId(), counter++,
                   GetTickCount() & 0xFFFFFFul);
     *name = folder + unique;
-    const int fd = _open(name->c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
-    if (fd >= 0 || errno != EEXIST) return fd;
+    const HANDLE h = CreateFileA(name->c_str(), GENERIC_WRITE | WRITE_OWNER, 0, nullptr, CREATE_NEW,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE) return h;
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
+      errno = ErrnoOf(error);
+      return INVALID_HANDLE_VALUE;
+    }
   }
   errno = EEXIST;
-  return -1;
+  return INVALID_HANDLE_VALUE;
 }
 
-// Writes a sibling file, flushes it to the disk and moves it over target.
-// -1 when the sibling could not be created (errno set), else 0 or an errno value.
-int WriteThroughSibling(const std::string& target, DWORD oldAttributes, const char* data, std::size_t size) {
-  std::string name;
-  const int fd = CreateSibling(target, &name);
-  if (fd < 0) return -1;
-  int error = WriteAll(fd, data, size);
-  if (error == 0 && _commit(fd) != 0) error = errno;
-  error = CloseChecked(fd, error);
-  if (error == 0 && oldAttributes != INVALID_FILE_ATTRIBUTES) {
-    SetFileAttributesA(name.c_str(), oldAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+// The owner of the file open as h, or null when the file system keeps none;
+// *descriptor holds it and is given back with LocalFree.
+PSID OwnerOf(HANDLE h, PSECURITY_DESCRIPTOR* descriptor) {
+  PSID owner = nullptr;
+  *descriptor = nullptr;
+  if (GetSecurityInfo(h, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
+                      descriptor) != ERROR_SUCCESS) {
+    return nullptr;
   }
-  if (error == 0 &&
-      !MoveFileExA(name.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    error = ErrnoOf(GetLastError());
+  return owner;
+}
+
+// Writes a sibling file, flushes it to the disk and puts it in target's
+// place: ReplaceFileA for an existing file (which keeps its ACL, its
+// attributes and its named streams; the sibling takes its owner first), a
+// move for a new name. -1 with errno set when the sibling could not be
+// created or given the owner, or the replacement was refused (nothing claims
+// the save then), else 0 or an errno value.
+int WriteThroughSibling(const std::string& target, bool exists, PSID owner, const char* data,
+                        std::size_t size) {
+  std::string name;
+  const HANDLE h = CreateSibling(target, &name);
+  if (h == INVALID_HANDLE_VALUE) return -1;
+  if (owner != nullptr && SetSecurityInfo(h, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, owner, nullptr,
+                                          nullptr, nullptr) != ERROR_SUCCESS) {
+    CloseHandle(h);
+    DeleteFileA(name.c_str());
+    errno = EPERM;
+    return -1;
+  }
+  int error = WriteAllTo(h, data, size);
+  if (error == 0 && !FlushFileBuffers(h)) error = ErrnoOf(GetLastError());
+  error = CloseChecked(h, error);
+  if (error == 0) {
+    const BOOL placed =
+        exists
+            ? ReplaceFileA(target.c_str(), name.c_str(), nullptr, REPLACEFILE_WRITE_THROUGH, nullptr, nullptr)
+            : MoveFileExA(name.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!placed) error = ErrnoOf(GetLastError());
   }
   if (error != 0) DeleteFileA(name.c_str());
+  if (error == EACCES) {
+    errno = error;
+    return -1;
+  }
   return error;
+}
+
+// Saves over the existing file path, open for writing as h: through a
+// replacing sibling, unless the file has more than one name or is a
+// symbolic link (written in place, so that every name sees the new text), or
+// the replacement cannot be given the old file's owner.
+int SaveOverExistingFile(const char* path, HANDLE h, DWORD attributes, const char* data, std::size_t size) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(h, &info)) return ErrnoOf(GetLastError());
+  if (info.nNumberOfLinks > 1 || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    return OverwriteInPlace(h, data, size);
+  }
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  const int error = WriteThroughSibling(path, true, OwnerOf(h, &descriptor), data, size);
+  LocalFree(descriptor);
+  if (error >= 0) return error;
+  // A folder that takes no new file, or refuses the replacement or the owner.
+  if (errno == EACCES || errno == EPERM) return OverwriteInPlace(h, data, size);
+  return errno;
 }
 
 }  // namespace
@@ -124,7 +211,13 @@ int ReadWholeFile(const char* path, std::size_t maxSize, std::string* bytes) {
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return EISDIR;
   std::FILE* f = std::fopen(path, "rb");
   if (f == nullptr) return errno;
-  const int error = ReadOpenStream(f, maxSize, bytes);
+  const DWORD type = GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(f))));
+  int error = ENODEV;  // no document: a console or a port never ends
+  if (type == FILE_TYPE_PIPE) {
+    error = ReadStreamToEnd(f, maxSize, bytes);
+  } else if (type != FILE_TYPE_CHAR) {
+    error = ReadOpenStream(f, maxSize, bytes);
+  }
   std::fclose(f);
   return error;
 }
@@ -137,13 +230,16 @@ int ReplaceFileContents(const char* path, const char* data, std::size_t size) {
     // fopen "wb" refuses a read-only file; so does the replacement.
     if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) return EACCES;
   }
-  if (IsDevice(path)) return WriteInPlace(path, data, size);
-  const int error = WriteThroughSibling(path, attributes, data, size);
-  if (error >= 0) return error;
-  // A folder the caller may not create files in, holding a file the caller
-  // may write: that file is written in place.
-  if (attributes != INVALID_FILE_ATTRIBUTES && errno == EACCES) return WriteInPlace(path, data, size);
-  return errno;
+  if (IsDevice(path)) return OpenAndWrite(path, data, size);
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const int error = WriteThroughSibling(path, false, nullptr, data, size);
+    return error >= 0 ? error : errno;
+  }
+  // The check an open for writing makes, before anything is written.
+  const HANDLE h = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return ErrnoOf(GetLastError());
+  return CloseChecked(h, SaveOverExistingFile(path, h, attributes, data, size));
 }
 
 bool AbsolutePath(const char* path, char* out, std::size_t capacity) {

@@ -31,6 +31,7 @@ int ReadOpenStream(std::FILE* f, std::size_t maxSize, std::string* bytes) {
   if (end < 0) return errno;
   if (SeekTo(f, 0, SEEK_SET) != 0) return errno;
   if (static_cast<unsigned long long>(end) > maxSize) return EFBIG;
+  if (end == 0) return ReadStreamToEnd(f, maxSize, bytes);
   const std::size_t size = static_cast<std::size_t>(end);
   std::string buffer;
   try {
@@ -45,6 +46,26 @@ int ReadOpenStream(std::FILE* f, std::size_t maxSize, std::string* bytes) {
     // A file that shrank since its size was taken ends without an error number.
     return std::ferror(f) != 0 && errno != 0 ? errno : EIO;
   }
+  bytes->swap(buffer);
+  return 0;
+}
+
+int ReadStreamToEnd(std::FILE* f, std::size_t maxSize, std::string* bytes) {
+  std::string buffer;
+  std::string chunk;
+  try {
+    chunk.resize(std::size_t{1} << 16);
+    for (;;) {
+      errno = 0;
+      const std::size_t n = std::fread(&chunk[0], 1, chunk.size(), f);
+      if (n > maxSize - buffer.size()) return EFBIG;
+      buffer.append(chunk, 0, n);
+      if (n < chunk.size()) break;
+    }
+  } catch (const std::exception&) {
+    return ENOMEM;
+  }
+  if (std::ferror(f) != 0) return errno != 0 ? errno : EIO;
   bytes->swap(buffer);
   return 0;
 }

@@ -131,10 +131,11 @@ bool ExecutablePath(char* out, std::size_t capacity) {
   if (out == nullptr || capacity == 0) return false;
   out[0] = '\0';
   char full[4096];
-  const ssize_t n = readlink("/proc/self/exe", full, sizeof full - 1);
-  if (n <= 0) return false;
-  std::size_t length = static_cast<std::size_t>(n);
-  if (length > capacity - 1) length = capacity - 1;
+  const ssize_t n = readlink("/proc/self/exe", full, sizeof full);
+  // readlink cuts silently: a name that fills the buffer may have been cut.
+  if (n <= 0 || static_cast<std::size_t>(n) >= sizeof full || static_cast<std::size_t>(n) >= capacity)
+    return false;
+  const std::size_t length = static_cast<std::size_t>(n);
   std::memcpy(out, full, length);
   out[length] = '\0';
   return true;
@@ -159,6 +160,23 @@ void AdviseLargePages(void* p, std::size_t n) {
   (void)p;
   (void)n;
 #endif
+}
+
+char* AllocateZeroedPages(std::size_t n) {
+  void* p = mmap(nullptr, n, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  return p == MAP_FAILED ? nullptr : static_cast<char*>(p);
+}
+
+void DiscardPages(char* p, std::size_t n) {
+  const std::uintptr_t page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+  const std::uintptr_t begin = reinterpret_cast<std::uintptr_t>(p);
+  const std::uintptr_t first = (begin + page - 1) & ~(page - 1);
+  const std::uintptr_t end = (begin + n) & ~(page - 1);
+  if (end > first) madvise(reinterpret_cast<void*>(first), end - first, MADV_DONTNEED);
+}
+
+void FreeZeroedPages(char* p, std::size_t n) {
+  if (p != nullptr) munmap(p, n);
 }
 
 }  // namespace platform

@@ -9,6 +9,7 @@
 #include <string.h>
 #include <windows.h>
 
+#include <cstdint>
 #include <new>
 
 #include "platform/platform.h"
@@ -129,9 +130,9 @@ bool ExecutablePath(char* out, std::size_t capacity) {
   out[0] = '\0';
   char full[MAX_PATH * 4];
   const DWORD n = GetModuleFileNameA(nullptr, full, sizeof full);
-  if (n == 0 || n >= sizeof full) return false;  // a cut name is no name
-  std::size_t length = n;
-  if (length > capacity - 1) length = capacity - 1;
+  // A name that fills the buffer was cut (ERROR_INSUFFICIENT_BUFFER); a cut name is no name.
+  if (n == 0 || n >= sizeof full || n >= capacity) return false;
+  const std::size_t length = n;
   memcpy(out, full, length);
   out[length] = '\0';
   return true;
@@ -155,6 +156,24 @@ bool IsRelativePath(const char* path) {
 }
 
 void AdviseLargePages(void*, std::size_t) {}
+
+char* AllocateZeroedPages(std::size_t n) {
+  return static_cast<char*>(VirtualAlloc(nullptr, n, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+}
+
+void DiscardPages(char* p, std::size_t n) {
+  SYSTEM_INFO system;
+  GetSystemInfo(&system);
+  const std::uintptr_t page = system.dwPageSize;
+  const std::uintptr_t begin = reinterpret_cast<std::uintptr_t>(p);
+  const std::uintptr_t first = (begin + page - 1) & ~(page - 1);
+  const std::uintptr_t end = (begin + n) & ~(page - 1);
+  if (end > first) VirtualFree(reinterpret_cast<void*>(first), end - first, MEM_DECOMMIT);
+}
+
+void FreeZeroedPages(char* p, std::size_t) {
+  if (p != nullptr) VirtualFree(p, 0, MEM_RELEASE);
+}
 
 }  // namespace platform
 }  // namespace orvel

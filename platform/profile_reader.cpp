@@ -11,6 +11,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/text_copy.h"
 
 namespace orvel {
 namespace platform {
@@ -29,26 +30,37 @@ bool NameEquals(const char* begin, const char* end, const char* name) {
   return std::strlen(name) == n && CompareNoCase(begin, name, n) == 0;
 }
 
-// Reads path whole when it is a regular file. A pipe or a device is no ini
-// file: a FIFO without a writer would block the caller, /dev/zero never ends.
-// The open does not wait for a FIFO's writer; the type is checked on the open file.
-bool ReadWholeFile(const char* path, std::string& text) {
+// Reads path whole when it is a regular file of at most kMaxProfileFileBytes.
+// A pipe or a device is no ini file: a FIFO without a writer would block the
+// caller, /dev/zero never ends. The open does not wait for a FIFO's writer;
+// the type is checked on the open file. *tooLarge tells a file over the limit.
+bool ReadIniFile(const char* path, std::string& text, bool* tooLarge) {
   const int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return false;
   struct stat st;
   bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  if (ok && static_cast<unsigned long long>(st.st_size) > kMaxProfileFileBytes) {
+    *tooLarge = true;
+    ok = false;
+  }
   char chunk[4096];
   try {
     while (ok) {
       const ssize_t n = read(fd, chunk, sizeof chunk);
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) break;  // end of file, or a read error: keep what was read
+      if (text.size() + static_cast<std::size_t>(n) > kMaxProfileFileBytes) {
+        *tooLarge = true;  // also one that grew past the limit while it was read
+        ok = false;
+        break;
+      }
       text.append(chunk, static_cast<std::size_t>(n));
     }
   } catch (...) {
     ok = false;
   }
   close(fd);
+  if (!ok) text.clear();
   return ok;
 }
 
@@ -115,25 +127,22 @@ bool FindValue(const std::string& text, const char* section, const char* key, co
   return false;
 }
 
-std::size_t CopyCut(const char* begin, const char* end, char* out, std::size_t capacity) {
-  std::size_t n = static_cast<std::size_t>(end - begin);
-  if (n > capacity - 1) n = capacity - 1;
-  std::memmove(out, begin, n);
-  out[n] = '\0';
-  return n;
-}
-
 }  // namespace
 
-std::size_t ReadProfileString(const char* file, const char* section, const char* key,
-                              const char* defaultValue, char* out, std::size_t capacity) {
+ProfileFile::ProfileFile(const char* path) {
+  if (path == nullptr) return;
+  path_ = path;
+  readable_ = ReadIniFile(path, text_, &tooLarge_);
+}
+
+std::size_t ProfileFile::Read(const char* section, const char* key, const char* defaultValue, char* out,
+                              std::size_t capacity) const {
   if (out == nullptr || capacity == 0) return 0;
   if (defaultValue == nullptr) defaultValue = "";
-  std::string text;
   const char* valueBegin = nullptr;
   const char* valueEnd = nullptr;
-  if (file != nullptr && section != nullptr && key != nullptr && ReadWholeFile(file, text) &&
-      FindValue(text, section, key, valueBegin, valueEnd)) {
+  if (readable_ && section != nullptr && key != nullptr &&
+      FindValue(text_, section, key, valueBegin, valueEnd)) {
     return CopyCut(valueBegin, valueEnd, out, capacity);
   }
   return CopyCut(defaultValue, defaultValue + std::strlen(defaultValue), out, capacity);

@@ -63,9 +63,13 @@ class IDocumentDecoder : public IComponent {
   virtual int ReservedSlot6() = 0;  // slot 6
   // Slot 7: decodes input into output; *outputLength holds the output capacity
   // on entry. Non-zero on success. A decoder may report in *outputLength the
-  // size the text needs with its NUL: when that exceeds the capacity, the
-  // module calls again with that much room. One that leaves the value as it
-  // was is read up to the first NUL or the end of the capacity.
+  // size the text needs with its NUL: the text is then that many bytes less
+  // one (NUL bytes inside it included). When that exceeds the capacity, the
+  // module calls again with that much room, and at least twice as much as
+  // before, until it is 2^31 - 2 bytes. One that leaves the value as it was is
+  // read up to the end of the capacity. The room the module offers is
+  // zero-filled, and the zero bytes at the end of what the decoder wrote are
+  // not taken as text.
   virtual int Decode(const void* input, std::int32_t inputLength, void* parameterBlock, void* output,
                      std::int32_t* outputLength) = 0;
 

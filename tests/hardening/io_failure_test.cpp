@@ -1,9 +1,9 @@
 // File loading and saving when the file system says no: missing, unreadable
 // and directory paths, a file cut short or grown between taking its size and
-// reading it, writes to a full device, to a read-only folder and past the file
-// size limit. A failed load returns 0 and leaves the document as it was (a
-// plain load reports why in the status); a failed save returns 0, says why in
-// the status and leaves no file claiming success.
+// reading it, files of unknown size, writes to a full device, to a read-only
+// folder or file and past the file size limit, paths too long to load back. A failed load returns 0 and
+// leaves the document as it was (a plain load reports why in the status); a failed save returns 0, says why
+// in the status and leaves no file claiming success.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -16,6 +16,7 @@
 #include <cstring>
 #include <string>
 
+#include "tests/hardening/created_files.h"
 #include "tests/hardening/file_read_faults.h"
 #include "tests/hardening/gzip_text.h"
 #include "tests/hardening/in_process.h"
@@ -167,12 +168,72 @@ TEST_F(IoFailure, AFileGrowingDuringTheLoadIsReadAtTheSizeFound) {
   xml->Release(0);
 }
 
+// Files whose size seeking cannot tell are read to their end: a /proc file
+// (which says 0 bytes) and a pipe. A device holds no document.
+TEST_F(IoFailure, FilesOfUnknownSizeAreReadToTheirEnd) {
+  int pipeEnds[2];
+  ASSERT_EQ(pipe(pipeEnds), 0);
+  ASSERT_EQ(write(pipeEnds[1], "<piped/>", 8), 8);
+  close(pipeEnds[1]);  // the reader meets the end of the text after it
+  const struct {
+    const char* what;
+    std::string path;
+    int loaded;
+    std::string text;  // "=": the document as it was
+    std::string status;
+  } cases[] = {
+      {"a /proc file", "/proc/version", 0, ReadFile("/proc/version"), ""},
+      {"a pipe", "/proc/self/fd/" + std::to_string(pipeEnds[0]), 1, "<piped/>", "8 bytes"},
+      {"a device", "/dev/zero", 0, "=", std::strerror(ENODEV)},
+  };
+  for (const auto& c : cases) {
+    IXmlComponent* xml = NewComponent();
+    ASSERT_EQ(xml->ParseText(kKept), 1);
+    EXPECT_EQ(xml->LoadDocumentFile(c.path.c_str()), c.loaded) << c.what;
+    EXPECT_EQ(DocumentOf(xml).text, c.text == "=" ? kKept : c.text) << c.what;
+    if (!c.status.empty()) {
+      EXPECT_EQ(DocumentOf(xml).status, c.status) << c.what;
+    }
+    xml->Release(0);
+  }
+  close(pipeEnds[0]);
+}
+
+// The file that replaces an existing one can be opened by no one but its
+// writer from the moment it exists: what is written into it is not read by
+// others before it takes the old file's permissions.
+TEST_F(IoFailure, TheReplacingFileIsPrivateFromItsCreation) {
+  umask(022);  // new files would be readable by everyone
+  for (const mode_t mode : {0600, 0640, 0644}) {
+    const std::string path = Write("doc.xml", "<old/>", mode);
+    IXmlComponent* xml = NewComponent();
+    ASSERT_EQ(xml->ParseText("<new/>"), 1);
+    WatchCreatedFiles(".orvel~");
+    EXPECT_EQ(xml->SaveDocumentFile(path.c_str()), 1);
+    const std::vector<unsigned> modes = CreatedFileModes();
+    ASSERT_EQ(modes.size(), 1u) << "one replacing file, created through open()";
+    EXPECT_EQ(modes[0] & 077, 0u) << std::oct << mode << ": others could open it while it was written";
+    struct stat st;
+    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, mode);
+    EXPECT_EQ(ReadFile(path), "<new/>");
+    xml->Release(0);
+  }
+}
+
 TEST_F(IoFailure, FailedSavesLeaveNoFileClaimingSuccess) {
   const std::string document = "<doc>" + std::string(8000, 'x') + "</doc>";
   mkdir(At("readonly").c_str(), 0777);
   Write("readonly/old.xml", "<old/>", 0444);
+  // The saver's files: one in a folder that is not the saver's, one read-only.
+  ASSERT_EQ(chown(Write("readonly/mine.xml", "<old/>").c_str(), 65534, 65534), 0);
+  ASSERT_EQ(chown(Write("mine.xml", "<old/>", 0444).c_str(), 65534, 65534), 0);
   Write("limited.xml", "<old/>");
   chmod(At("readonly").c_str(), 0555);
+  const std::string longFolder = std::string(200, 'f');
+  mkdir(At(longFolder).c_str(), 0777);
+  const std::string longPath = At(longFolder + "/" + std::string(100, 'p') + ".xml");
+  const std::string kListing = longFolder + "\nfolder\nlimited.xml\nmine.xml\nreadonly\n";
   const struct {
     const char* what;
     std::string path;
@@ -183,12 +244,15 @@ TEST_F(IoFailure, FailedSavesLeaveNoFileClaimingSuccess) {
     rlim_t sizeLimit;  // 0: none
   } cases[] = {
       {"a full device", "/dev/full", ENOSPC, "", "", "", false, 0},
-      {"a new file in a read-only folder", At("readonly/new.xml"), EACCES, At("readonly"), "old.xml\n", "",
-       true, 0},
-      {"a read-only file in a read-only folder", At("readonly/old.xml"), EACCES, At("readonly"), "old.xml\n",
-       "<old/>", true, 0},
-      {"a write past the file size limit", At("limited.xml"), EFBIG, dir_, "folder\nlimited.xml\nreadonly\n",
-       "<old/>", false, 4096},
+      {"a new file in a read-only folder", At("readonly/new.xml"), EACCES, At("readonly"),
+       "mine.xml\nold.xml\n", "", true, 0},
+      {"a read-only file in a read-only folder", At("readonly/old.xml"), EACCES, At("readonly"),
+       "mine.xml\nold.xml\n", "<old/>", true, 0},
+      {"the saver's own read-only file", At("mine.xml"), EACCES, dir_, kListing, "<old/>", true, 0},
+      {"a write past the file size limit", At("limited.xml"), EFBIG, dir_, kListing, "<old/>", false, 4096},
+      {"a write in place past the file size limit", At("readonly/mine.xml"), EFBIG, At("readonly"),
+       "mine.xml\nold.xml\n", "<old/>", true, 4096},
+      {"a path a load could not open", longPath, ENAMETOOLONG, At(longFolder), "", "", false, 0},
       {"a folder", At("folder"), EISDIR, "", "", "", false, 0},
       {"a missing folder", At("none/new.xml"), ENOENT, "", "", "", false, 0},
   };

@@ -53,6 +53,12 @@ TEST(FactoryLibraryPath, FollowsTheIniRules) {
      "/e/x/Z.so"},
     {"no DLL", "[DefaultValue]\nDllPath=libs\n", "libs/"},
     {"DLL too long counts as empty", "[361]\nDLL=" + std::string(300, 'z') + "\n", ""},
+    {"DLL cut by the reader counts as empty", "[361]\nDLL=\"Z.so" + std::string(1100, ' ') + "x.so\"\n", ""},
+    // A path that does not fit names no library (not a shorter path, nor the ini file's folder).
+    {"DllPath too long", "[361]\nDLL=Z.so\n[DefaultValue]\nDllPath=/" + std::string(300, 'l') + "\n", "-"},
+    {"DllPath and DLL too long together",
+     "[361]\nDLL=" + std::string(20, 'z') + "\n[DefaultValue]\nDllPath=/" + std::string(250, 'l') + "\n",
+     "-"},
     {"no ini file", "", ""},
 #if defined(_WIN32)
     {"DLL on another drive", "[361]\nDLL=E:\\x\\Zandrop.dll\n[DefaultValue]\nDllPath=D:\\Libs\n",
@@ -69,8 +75,9 @@ TEST(FactoryLibraryPath, FollowsTheIniRules) {
     // The table is written with '/' where each build has its separator.
     const std::string ini = c.ini.empty() ? dir.At("missing.ini") : dir.Write("Orvel.ini", NativePath(c.ini));
     const std::string path = c.expected.find(':') != std::string::npos ? c.expected : NativePath(c.expected);
-    const std::string expected =
+    std::string expected =
         platform::IsRelativePath(path.c_str()) ? dir.path() + platform::kPathSeparator + path : path;
+    if (c.expected == "-") expected = "";
     EXPECT_EQ(LibraryNamedBy(ini), expected) << c.what;
   }
 }
@@ -81,6 +88,9 @@ TEST(ConfigFile, DefaultsAndRelativePathsSitInTheHostDirectory) {
   EXPECT_EQ(ConfigFileFor(""), host + NativePath("/Orvel.ini"));
   EXPECT_EQ(ConfigFileFor(NativePath("cfg/my.ini").c_str()), host + NativePath("/cfg/my.ini"));
   EXPECT_EQ(ConfigFileFor(NativePath("/nonexistent/a.ini").c_str()), NativePath("/nonexistent/a.ini"));
+  const std::string tooLong(kPathCapacity - host.size() - 1, 'c');  // with the separator, one byte too many
+  EXPECT_EQ(ConfigFileFor(tooLong.c_str()), "") << "a path that does not fit names no ini file";
+  EXPECT_EQ(ConfigFileFor(tooLong.substr(1).c_str()), host + platform::kPathSeparator + tooLong.substr(1));
 #if defined(_WIN32)
   EXPECT_EQ(ConfigFileFor("Z:\\nonexistent\\a.ini"), "Z:\\nonexistent\\a.ini");
   EXPECT_EQ(ConfigFileFor("/cfg/my.ini"), host + "\\/cfg/my.ini") << "a slash does not start a Windows path";
@@ -96,13 +106,21 @@ TEST(ConfigFile, RedirectsAreFollowedUntilRelativeBlankOrRepeated) {
       {"no redirect", {{"a.ini", "[361]\nDLL=x\n"}}, "a.ini"},
       {"blank redirect", {{"a.ini", "[Redirect]\nPath= \t \n"}}, "a.ini"},
       {"relative redirect, not examined further",
-       {{"a.ini", "[Redirect]\nPath=sub/b.ini\n"}, {"sub/b.ini", "[Redirect]\nPath={d}/c.ini\n"}}, "sub/b.ini"},
-      {"absolute chain", {{"a.ini", "[redirect]\npath={d}/b.ini\n"}, {"b.ini", "[Redirect]\nPath={d}/c.ini\n"}},
+       {{"a.ini", "[Redirect]\nPath=sub/b.ini\n"}, {"sub/b.ini", "[Redirect]\nPath={d}/c.ini\n"}},
+       "sub/b.ini"},
+      {"absolute chain",
+       {{"a.ini", "[redirect]\npath={d}/b.ini\n"}, {"b.ini", "[Redirect]\nPath={d}/c.ini\n"}},
        "c.ini"},
       {"absolute to a missing file", {{"a.ini", "[Redirect]\nPath={d}/none.ini\n"}}, "none.ini"},
-      {"loop back to the first", {{"a.ini", "[Redirect]\nPath={d}/b.ini\n"}, {"b.ini", "[Redirect]\nPath={d}/a.ini\n"}},
+      {"loop back to the first",
+       {{"a.ini", "[Redirect]\nPath={d}/b.ini\n"}, {"b.ini", "[Redirect]\nPath={d}/a.ini\n"}},
        "b.ini"},
       {"self loop", {{"a.ini", "[Redirect]\nPath={d}/a.ini\n"}}, "a.ini"},
+      // One that does not fit names no ini file, not a shorter path.
+      {"absolute redirect too long",
+       {{"a.ini", "[Redirect]\nPath={d}/" + std::string(260, 'r') + ".ini\n"}},
+       ""},
+      {"relative redirect too long", {{"a.ini", "[Redirect]\nPath=" + std::string(250, 'r') + ".ini\n"}}, ""},
   };
   for (const auto& c : cases) {
     TempDir dir;
@@ -111,7 +129,7 @@ TEST(ConfigFile, RedirectsAreFollowedUntilRelativeBlankOrRepeated) {
       for (std::size_t at; (at = text.find("{d}")) != std::string::npos;) text.replace(at, 3, dir.path());
       dir.Write(name, NativePath(text));
     }
-    EXPECT_EQ(ConfigFileFor(dir.At("a.ini").c_str()), dir.At(c.expected)) << c.what;
+    EXPECT_EQ(ConfigFileFor(dir.At("a.ini").c_str()), c.expected.empty() ? "" : dir.At(c.expected)) << c.what;
   }
 }
 

@@ -17,6 +17,7 @@ enum Mode : int {
   FillCapacity = 2,   // the input repeated over the whole capacity, no NUL
   Fail = 3,           // returns 0 after writing a well-formed text
   NoBytes = 4,        // returns 1 and writes nothing
+  ClaimsMore = 5,     // the input, NUL-terminated, and always a size of 2^31 - 2
 };
 
 int g_mode = CopyAndReport;
@@ -55,9 +56,11 @@ class Decoder final : public Object<orvel::IDocumentDecoder, 64> {
     switch (g_mode) {
       case CopyAndReport:
       case CopyTruncated:
+      case ClaimsMore:
         std::memcpy(out, input, static_cast<std::size_t>(fits));
         out[fits] = '\0';
         if (g_mode == CopyAndReport) *length = n + 1;
+        if (g_mode == ClaimsMore) *length = 0x7FFFFFFE;
         return 1;
       case FillCapacity:
         for (std::int32_t i = 0; i < capacity; ++i) out[i] = static_cast<const char*>(input)[i % n];

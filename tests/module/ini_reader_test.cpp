@@ -13,6 +13,7 @@
 #include <cstring>
 #include <string>
 
+#include "module/config_file.h"
 #include "platform/platform.h"
 #include "tests/module/host_process.h"
 
@@ -114,6 +115,25 @@ TEST(IniReader, LongLinesAndBinaryBytesAreRead) {
   std::string out(6000, '#');
   EXPECT_EQ(ReadProfileString(path.c_str(), "s", "k", "", out.data(), out.size()), longValue.size());
   EXPECT_EQ(std::string(out.c_str()), longValue);
+}
+
+// An ini file over 1 MiB is not read (it counts as missing), so that a
+// huge file costs no time at each factory access; the module logs it.
+TEST(IniReader, AFileOverOneMebibyteIsNotRead) {
+  TempDir dir;
+  const std::string head = "[s]\nk=v\n;";
+  for (const std::size_t size : {platform::kMaxProfileFileBytes, platform::kMaxProfileFileBytes + 1}) {
+    const std::string path = dir.Write("big.ini", head + std::string(size - head.size() - 1, 'c') + "\n");
+    char out[8];
+    ReadProfileString(path.c_str(), "s", "k", "default", out, sizeof out);
+    EXPECT_STREQ(out, size > platform::kMaxProfileFileBytes ? "default" : "v") << size;
+    EXPECT_EQ(platform::ProfileFile(path.c_str()).tooLarge(), size > platform::kMaxProfileFileBytes) << size;
+  }
+  const CapturedLog log;
+  char library[kPathCapacity];
+  ResolveFactoryLibrary(dir.At("big.ini").c_str(), library);
+  EXPECT_EQ(log.Text(),
+            "[Orvel_Error] Ini file " + dir.At("big.ini") + " is larger than 1048576 bytes: not read.\n");
 }
 
 #if !defined(_WIN32)  // FIFOs and fork are POSIX's

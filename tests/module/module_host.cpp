@@ -8,6 +8,7 @@
 // ending in "-async" run on a thread of their own; the host joins those
 // threads before it exits.
 #if !defined(_WIN32)
+#include <grp.h>
 #include <sys/resource.h>
 #include <unistd.h>
 #endif
@@ -19,6 +20,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -84,16 +87,36 @@ std::string DocumentText(orvel::IXmlComponent* xml) {
 
 void ReleaseComponent(void* component) { static_cast<IComponent*>(component)->Release(0); }
 
-// Runs the rest of the commands as the unprivileged user "nobody" when root
-// (file permissions bind root in no other way); prints whether it did.
-// Windows has no such switch: unprivileged=0.
-void DropPrivileges() {
+// Runs the rest of the commands as user uid, group gid, and the
+// supplementary groups listed in groups ("1234,1235", "-" for none) when root
+// (file permissions bind root in no other way); false where it cannot
+// (Windows has no such switch).
+bool SwitchUser(long long uid, long long gid, const char* groups) {
 #if defined(_WIN32)
-  const bool dropped = false;
+  (void)uid;
+  (void)gid;
+  (void)groups;
+  return false;
 #else
-  const bool dropped = geteuid() != 0 || (setgid(65534) == 0 && setuid(65534) == 0);
+  if (geteuid() != 0) return getuid() == static_cast<uid_t>(uid);
+  std::vector<gid_t> list;
+  std::istringstream names(std::strcmp(groups, "-") == 0 ? "" : groups);
+  for (std::string group; std::getline(names, group, ',');)
+    list.push_back(static_cast<gid_t>(std::stoul(group)));
+  return setgroups(list.size(), list.data()) == 0 && setgid(static_cast<gid_t>(gid)) == 0 &&
+         setuid(static_cast<uid_t>(uid)) == 0;
 #endif
-  std::printf("unprivileged=%d\n", dropped ? 1 : 0);
+}
+
+// Peak memory of this process image so far in KiB (Linux: VmHWM, which
+// starts anew at exec, unlike getrusage's figure, which a child inherits from
+// the parent that forked it); -1 where it is not measured.
+long long PeakMemoryKiB() {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.compare(0, 6, "VmHWM:") == 0) return std::stoll(line.substr(6));
+  }
+  return -1;
 }
 
 // Makes writes fail once a file grows past size bytes (EFBIG); false where
@@ -262,8 +285,14 @@ int main(int argc, char** argv) {
       std::error_code error;
       std::filesystem::current_path(arg(i), error);
       std::printf("cd=%d\n", error ? 0 : 1);
-    } else if (cmd == "unprivileged") {
-      DropPrivileges();
+    } else if (cmd == "unprivileged") {  // the user "nobody", in no other group
+      std::printf("unprivileged=%d\n", SwitchUser(65534, 65534, "-") ? 1 : 0);
+    } else if (cmd == "user") {  // user UID GID GROUPS
+      const long long uid = number(i);
+      const long long gid = number(i);
+      std::printf("user=%d\n", SwitchUser(uid, gid, arg(i)) ? 1 : 0);
+    } else if (cmd == "maxrss") {
+      std::printf("maxrss=%lld\n", PeakMemoryKiB());
     } else if (cmd == "file-size-limit") {  // writes past N bytes fail with EFBIG
       std::printf("file-size-limit=%d\n", LimitFileSize(number(i)) ? 1 : 0);
     } else if (cmd == "decoder-mode") {

@@ -81,15 +81,23 @@ TEST(PathRules, JoinWithSeparatorAddsOneSeparatorAlways) {
   EXPECT_STREQ(out, "");
 }
 
-TEST(PathRules, JoinCutKeepsWhatFitsAndTerminates) {
+TEST(PathRules, JoinToFolderRefusesWhatDoesNotFitAndAnUnknownFolder) {
   const struct {
+    const char* folder;
     std::size_t capacity;
-    const char* expected;
-  } cases[] = {{16, "/root/doc.xml"}, {14, "/root/doc.xml"}, {13, "/root/doc.xm"}, {7, "/root/"}, {1, ""}};
+    const char* expected;  // "": refused
+  } cases[] = {{"/root", 16, "/root/doc.xml"},
+               {"/root", 14, "/root/doc.xml"},
+               {"/root", 13, ""},
+               {"/root", 1, ""},
+               {"", 16, ""},
+               {nullptr, 16, ""}};
   for (const auto& c : cases) {
     char out[16];
     std::memset(out, '#', sizeof out);
-    JoinCut(NativePath("/root").c_str(), "doc.xml", out, c.capacity);
+    const bool joined =
+        JoinToFolder(c.folder ? NativePath(c.folder).c_str() : nullptr, "doc.xml", out, c.capacity);
+    EXPECT_EQ(joined, *c.expected != '\0') << c.capacity;
     EXPECT_EQ(std::string(out), NativePath(c.expected)) << c.capacity;
     if (c.capacity < sizeof out) {
       EXPECT_EQ(out[c.capacity], '#') << "wrote past the capacity";
@@ -122,8 +130,8 @@ TEST(PathRules, PlatformFileTests) {
   EXPECT_EQ(platform::CompareNoCase("ABC", "abd", 2), 0);
   EXPECT_NE(platform::CompareNoCase("ABC", "abd", 3), 0);
   char small[4] = {'#', '#', '#', '#'};
-  EXPECT_TRUE(platform::ExecutablePath(small, sizeof small));
-  EXPECT_EQ(std::strlen(small), 3u) << "cut to the buffer";
+  EXPECT_FALSE(platform::ExecutablePath(small, sizeof small)) << "a cut name is refused";
+  EXPECT_STREQ(small, "");
 }
 
 #if defined(_WIN32)
@@ -156,7 +164,7 @@ TEST(PathRules, DriveLettersAndBackslashes) {
     EXPECT_STREQ(out, c.expected) << c.base << " + " << c.name;
   }
   char out[64];
-  JoinCut("C:\\Data", "sub/doc.xml", out, sizeof out);
+  JoinToFolder("C:\\Data", "sub/doc.xml", out, sizeof out);
   EXPECT_STREQ(out, "C:\\Data\\sub/doc.xml");
 }
 #endif

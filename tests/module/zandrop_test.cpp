@@ -139,6 +139,8 @@ TEST_F(ZandropLibrary, DecoderWritesANulTerminatedTextAndReportsTheSizeItNeeds) 
   const std::string packed =
       test::ReadFile(dir.WriteGzip("doc.xmlz", "<doc>hello</doc>"));  // 16 bytes of text
   const std::string corrupt = packed.substr(0, packed.size() - 3);
+  std::string badCheck = packed;
+  badCheck[badCheck.size() - 5] ^= 0x55;  // the CRC-32 of the text, after the data
   IComponentFactory* factory = Factory();
   auto* decoder = static_cast<IDocumentDecoder*>(factory->CreateComponentById(DecoderComponentID, ""));
   ASSERT_NE(decoder, nullptr);
@@ -158,6 +160,9 @@ TEST_F(ZandropLibrary, DecoderWritesANulTerminatedTextAndReportsTheSizeItNeeds) 
       {"no room", packed, "Pumlo", 0, 0, 0, "#"},
       {"wrong pass phrase", packed, "Pumla", 100, 0, 100, "#"},
       {"truncated input", corrupt, "Pumlo", 100, 0, 100, ""},
+      {"a wrong check sum", badCheck, "Pumlo", 100, 0, 100, ""},
+      // Decoding stops once the room is full: the check sum after the text is not reached.
+      {"a wrong check sum beyond the room", badCheck, "Pumlo", 5, 1, 17, "<doc"},
   };
   for (const auto& c : cases) {
     char parameters[128] = {};

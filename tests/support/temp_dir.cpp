@@ -81,6 +81,14 @@ std::string TempDir::Link(const std::string& target, const std::string& relative
 #endif
 }
 
+std::string TempDir::HardLink(const std::string& existing, const std::string& relative) const {
+  const std::string full = At(relative);
+  std::error_code error;
+  fs::create_hard_link(At(existing), full, error);
+  if (error) throw std::runtime_error("hard link failed: " + full);
+  return full;
+}
+
 std::string TempDir::MakeDir(const std::string& relative) const {
   const std::string full = At(relative);
   std::error_code error;

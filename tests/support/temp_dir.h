@@ -26,6 +26,8 @@ class TempDir {
   // copy on Windows (where a module is known by its file name); returns the full path.
   std::string Link(const std::string& target, const std::string& relative) const;
   std::string MakeDir(const std::string& relative) const;
+  // Gives the file path()/existing a second name path()/relative (a hard link); returns the full path.
+  std::string HardLink(const std::string& existing, const std::string& relative) const;
   // Writes content gzip-compressed to path()/relative: by the standard gzip
   // tool on POSIX, by zlib's gzip writer on Windows; returns the full path.
   std::string WriteGzip(const std::string& relative, const std::string& content) const;
