@@ -151,7 +151,8 @@ void EscapeTextInto(const char* text, int flags, std::string& out) {
   const int rows = (flags & EditAttribute) ? 5 : kTextModeRows;
   const bool keepRefs = (flags & EditKeepRefs) != 0;
   const std::size_t n = std::strlen(text);
-  out.reserve(out.size() + n + n / 10 + 7);
+  const std::size_t room = out.size() + n + n / 10 + 7;
+  if (out.capacity() < room) out.reserve(room);
   const unsigned char stops = rows == kTextModeRows ? 1 : 3;
   const char* p = text;
   while (*p != '\0') {

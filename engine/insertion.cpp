@@ -67,8 +67,9 @@ void AppendTag(std::string& markup, const char* open, const char* name, std::siz
     markup += '>';
     return;
   }
-  std::memcpy(tag, open, openLength);
-  std::memcpy(tag + openLength, name, nameLength);
+  // Names are a few bytes: a loop costs less than the library's copy.
+  for (std::size_t i = 0; i < openLength; ++i) tag[i] = open[i];
+  for (std::size_t i = 0; i < nameLength; ++i) tag[openLength + i] = name[i];
   tag[openLength + nameLength] = '>';
   markup.append(tag, openLength + nameLength + 1);
 }
@@ -101,7 +102,8 @@ bool XmlDocument::AddElement(const char* name, const char* content, int flags) {
   std::string& markup = place.insertion.markup;
   // One allocation for the markup, the escapes of ordinary text and the line
   // break the splice adds.
-  markup.reserve(2 * nameLength + contentLength + contentLength / 8 + 16);
+  const std::size_t room = 2 * nameLength + contentLength + contentLength / 8 + 16;
+  if (markup.capacity() < room) markup.reserve(room);
   std::int64_t startTag, endTag = 0;
   if (*content != '\0') {
     AppendTag(markup, "<", name, nameLength);
