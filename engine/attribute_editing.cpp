@@ -5,7 +5,6 @@
 #include <optional>
 #include <string>
 
-#include "engine/byte_classes.h"
 #include "engine/edit_checks.h"
 #include "engine/encoding.h"
 #include "engine/read_guards.h"
@@ -36,11 +35,6 @@ bool FindTarget(const XmlDocument& d, std::int32_t index, AttributeTarget& targe
     return false;
   }
   return IsScanStart(d.text, static_cast<std::int64_t>(target.start) + target.length);
-}
-
-// The length of the tag name at name as the parser reads it.
-std::size_t ParsedNameLength(const char* name) {
-  return static_cast<std::size_t>(bytes::SkipUntil(name, bytes::kNameEnd) - name);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "engine/byte_classes.h"
 #include "engine/scanner.h"
+#include "engine/xml_document.h"
 #include "orvel/constants.h"
 
 namespace orvel {
@@ -11,10 +12,6 @@ namespace orvel {
 namespace {
 
 bool HoldsAnyOf(const char* text, const char* set) { return std::strpbrk(text, set) != nullptr; }
-
-}  // namespace
-
-namespace {
 
 // The bytes no element name may hold: those that end a name where names are
 // read (NUL among them, which ends the loop below), and the quotes.
@@ -73,7 +70,7 @@ bool MayJoinNeighbours(const std::string& text, std::int32_t offset, std::int32_
 }
 
 bool ExposesOpenInstruction(const std::string& text, std::int32_t position, std::int32_t count) {
-  return position == 0 && text.compare(static_cast<std::size_t>(count), 3, "<?>") == 0;
+  return position == 0 && BareInstructionAt(text, static_cast<std::size_t>(count));
 }
 
 int ScanWholeToken(const std::string& markup, std::uint32_t* flags) {

@@ -7,6 +7,8 @@
 #include <limits>
 #include <string>
 
+#include "engine/byte_classes.h"
+
 namespace orvel {
 
 // True when a text of size bytes can still be addressed by 32-bit offsets.
@@ -26,6 +28,12 @@ inline bool FitsTextLimitWithMarkup(std::int64_t size, std::size_t n) {
 // '?' and '!'): not empty, a name-start first byte, none of those bytes and
 // no quote.
 bool IsWritableElementName(const char* name);
+
+// The length of the tag name at name (just after its '<') as the parser reads
+// it: up to white space, '/', '>' or the end of the text.
+inline std::size_t ParsedNameLength(const char* name) {
+  return static_cast<std::size_t>(bytes::SkipUntil(name, bytes::kNameEnd) - name);
+}
 
 // True when name, written as an attribute, reads back as one attribute name:
 // not empty and no white space, '<', '>', '/', '?', '=' or quotes.

@@ -30,6 +30,13 @@ bool RemovalNeedsRebuild(const XmlDocument& d, std::int32_t position, std::int32
   return d.NeedsWholeParse() || ExposesOpenInstruction(d.text, position, count);
 }
 
+// The same for RemoveElement of index; what it removes is only measured when
+// the element starts the text.
+bool ElementRemovalNeedsRebuild(const XmlDocument& d, std::int32_t index) {
+  const std::int32_t start = d.Rec(index).start;
+  return RemovalNeedsRebuild(d, start, start == 0 ? RemovedLength(d, index) : 0);
+}
+
 }  // namespace
 
 std::int32_t XmlDocument::RemoveElement(std::int32_t index) {
@@ -68,7 +75,7 @@ void XmlDocument::RemoveNode() {
 bool XmlDocument::DeleteElement() {
   if (mainPos == 0 || nodeType != NodeElement || !IsLiveRecord(*this, mainPos)) return false;
   std::optional<TableRebuild> rebuild;
-  if (RemovalNeedsRebuild(*this, Rec(mainPos).start, RemovedLength(*this, mainPos))) rebuild.emplace(*this);
+  if (ElementRemovalNeedsRebuild(*this, mainPos)) rebuild.emplace(*this);
   const std::int32_t previous = RemoveElement(mainPos);
   SetPositions(parentPos, previous, 0);
   RebuildAndKeep(rebuild);
@@ -78,7 +85,7 @@ bool XmlDocument::DeleteElement() {
 bool XmlDocument::DeleteChildElement() {
   if (childPos == 0 || !IsLiveRecord(*this, childPos)) return false;
   std::optional<TableRebuild> rebuild;
-  if (RemovalNeedsRebuild(*this, Rec(childPos).start, RemovedLength(*this, childPos))) rebuild.emplace(*this);
+  if (ElementRemovalNeedsRebuild(*this, childPos)) rebuild.emplace(*this);
   childPos = RemoveElement(childPos);
   nodeOffset = nodeLength = 0;
   nodeType = mainPos != 0 ? NodeElement : 0;

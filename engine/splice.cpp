@@ -3,7 +3,6 @@
 // written as a bare tag needs once it has content.
 #include <cstring>
 
-#include "engine/byte_classes.h"
 #include "engine/edit_checks.h"
 #include "engine/xml_document.h"
 #include "orvel/constants.h"
@@ -44,7 +43,7 @@ std::int32_t DocumentContentEnd(const XmlDocument& d) {
 // '>'): the end tag written for it must close it for the parser.
 std::string ParsedName(const XmlDocument& d, std::int32_t x) {
   const char* name = d.text.c_str() + d.Rec(x).start + 1;
-  return std::string(name, static_cast<std::size_t>(bytes::SkipUntil(name, bytes::kNameEnd) - name));
+  return std::string(name, ParsedNameLength(name));
 }
 
 }  // namespace

@@ -13,6 +13,22 @@ namespace {
 constexpr std::int32_t kDocumentLevel = -1;  // index 0: the document record
 constexpr std::int32_t kGone = -2;           // a released record: its element was removed
 
+// The record of a table built whole (its records lie in text order) whose
+// element starts at offset, or 0.
+std::int32_t RecordStartingAt(const XmlDocument& doc, std::int32_t offset) {
+  std::int32_t low = 1, high = doc.recordCount - 1;
+  while (low <= high) {
+    const std::int32_t middle = low + (high - low) / 2;
+    const std::int32_t start = doc.Rec(middle).start;
+    if (start == offset) return middle;
+    if (start < offset)
+      low = middle + 1;
+    else
+      high = middle - 1;
+  }
+  return 0;
+}
+
 std::int32_t StartOf(const XmlDocument& d, std::int32_t index) {
   if (index == 0) return kDocumentLevel;
   return IsLiveRecord(d, index) ? d.Rec(index).start : kGone;
@@ -33,20 +49,6 @@ void SwapTables(XmlDocument& a, XmlDocument& b) noexcept {
 }
 
 }  // namespace
-
-std::int32_t RecordStartingAt(const XmlDocument& doc, std::int32_t offset) {
-  std::int32_t low = 1, high = doc.recordCount - 1;
-  while (low <= high) {
-    const std::int32_t middle = low + (high - low) / 2;
-    const std::int32_t start = doc.Rec(middle).start;
-    if (start == offset) return middle;
-    if (start < offset)
-      low = middle + 1;
-    else
-      high = middle - 1;
-  }
-  return 0;
-}
 
 TableRebuild::TableRebuild(XmlDocument& doc)
     : doc_(doc),

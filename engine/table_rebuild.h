@@ -63,8 +63,4 @@ inline void RebuildAndKeep(std::optional<TableRebuild>& rebuild) {
   rebuild->Keep();
 }
 
-// The record of a table built whole (its records lie in text order) whose
-// element starts at offset, or 0.
-std::int32_t RecordStartingAt(const XmlDocument& doc, std::int32_t offset);
-
 }  // namespace orvel

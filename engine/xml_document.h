@@ -67,6 +67,12 @@ struct InsertSpec {
   std::string markup;       // in: the new node's markup; out: the text written
 };
 
+// True when the three bytes at offset at of text are "<?>": at the start of a
+// text they do not end (the '>' must lie beyond the terminator's length).
+inline bool BareInstructionAt(const std::string& text, std::size_t at) {
+  return text.size() >= at + 3 && text[at] == '<' && text[at + 1] == '?' && text[at + 2] == '>';
+}
+
 class XmlDocument {
  public:
   XmlDocument();
@@ -94,8 +100,7 @@ class XmlDocument {
   // names now compare other than when the table was built; or the text opens
   // with "<?>", which reads otherwise once anything comes in front of it.
   bool NeedsWholeParse() const {
-    return Rec(0).Has(ElemParseError) || NamesCompareOtherwise() ||
-           (text.size() >= 3 && text[0] == '<' && text[1] == '?' && text[2] == '>');
+    return Rec(0).Has(ElemParseError) || NamesCompareOtherwise() || BareInstructionAt(text, 0);
   }
   bool NamesCompareOtherwise() const { return ((docFlags ^ tableFlags) & DocNoCase) != 0; }
   // Number of block pointers in use for the current capacity.
