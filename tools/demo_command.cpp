@@ -272,10 +272,7 @@ class Guide {
 };
 
 int RunDemo(const Args& files, const ToolOptions& options) {
-  if (files.size() > 1) {
-    std::fputs(kDemoHelp, Errors());
-    return ExitUsage;
-  }
+  if (files.size() > 1) return UsageError("demo", "demo takes one FILE at most");
   const std::string path = files.empty() ? SamplePath() : files[0];
   if (files.empty() && orvel::platform::AccessPath(path.c_str(), 4) != 0) {
     std::fprintf(Errors(), "orvelxml: no bundled sample at %s; pass a file: orvelxml demo FILE\n",

@@ -7,7 +7,7 @@
 #include "tools/commands.h"
 #include "tools/document_input.h"
 #include "tools/document_save.h"
-#include "tools/space_indent.h"
+#include "tools/line_indents.h"
 
 namespace orvelxml {
 
@@ -35,10 +35,7 @@ struct FormatOptions {
 };
 
 int RunFormat(const FormatOptions& format, const ToolOptions& options) {
-  if (format.files.size() != 1) {
-    std::fputs(kFormatHelp, Errors());
-    return ExitUsage;
-  }
+  if (format.files.size() != 1) return UsageError("format", "format takes one FILE");
   const std::string& input = format.files[0];
   const std::string name = DisplayName(input);
   ModuleHost host;
@@ -47,32 +44,44 @@ int RunFormat(const FormatOptions& format, const ToolOptions& options) {
   int failure = ExitOk;
   // Only the text before a NUL would reach the component, and be written back.
   if (!ReadUsableDocument(host, input, &bytes, &failure)) return failure;
-  if (format.indent >= 0) bytes = StripLineIndents(bytes);
   ComponentSession xml(host);
   if (!HasComponent(xml)) return ExitUsage;
-  const bool wellFormed = ParseAndJudge(xml.get(), bytes, Rules::Xml).empty();
-  xml->ReindentDocument();
-  // Tabs for the levels are added at most once a line.
-  const std::size_t expected = bytes.size() + bytes.size() / 8;
-  if (format.indent >= 0) {
-    std::string spaced;
-    if (!SpaceIndents(bytes, FetchDocumentText(xml.get(), expected), format.indent, &spaced)) {
-      std::fprintf(Errors(), "orvelxml: %s: the module's indentation does not line up; nothing written\n",
-                   name.c_str());
-      return ExitUsage;
-    }
-    xml->ParseText(spaced.c_str());
+  std::string reindented;
+  bool wellFormed;
+  {
+    // For spaces the module indents lines without their indentation: its tabs are then the depth.
+    const std::string stripped = format.indent >= 0 ? StripLineIndents(bytes) : std::string();
+    const std::string& parsed = format.indent >= 0 ? stripped : bytes;
+    wellFormed = ParseAndJudge(xml.get(), parsed, Rules::Xml).empty();
+    xml->ReindentDocument();
+    // Tabs for the levels are added at most once a line.
+    reindented = FetchDocumentText(xml.get(), parsed.size() + parsed.size() / 8);
   }
+  xml.Renew();  // the module's copy is not needed for the merge: its room is
+  std::string formatted;
+  if (!MergeLineIndents(bytes, reindented, format.indent, &formatted)) {
+    std::fprintf(Errors(), "orvelxml: %s: the module's indentation does not line up; nothing written\n",
+                 name.c_str());
+    return ExitUsage;
+  }
+  std::string().swap(bytes);
+  std::string().swap(reindented);
   if (!wellFormed && !options.quiet)
     std::fprintf(Errors(), "orvelxml: %s is not well formed (formatted anyway)\n", name.c_str());
-  std::string error;
+  const int verdict = wellFormed ? ExitOk : ExitNotWellFormed;
   if (format.output.empty() || format.output == "-") {
-    PrintBytes(FetchDocumentText(xml.get(), expected));
-  } else if (!SaveDocumentText(xml.get(), format.output, &error)) {
+    PrintBytes(formatted);
+    return verdict;
+  }
+  // The module's save writes OUT, as it writes every document of the tool.
+  if (!HasComponent(xml)) return ExitUsage;
+  xml->ParseText(formatted.c_str());
+  std::string error;
+  if (!SaveDocumentText(xml.get(), format.output, &error)) {
     std::fprintf(Errors(), "orvelxml: %s\n", error.c_str());
     return ExitUsage;
   }
-  return wellFormed ? ExitOk : ExitNotWellFormed;
+  return verdict;
 }
 
 }  // namespace

@@ -92,8 +92,7 @@ int Run(int argc, char** argv) {
         why = (chosen == &app ? "unknown command '" : "unexpected argument '") + extra[0] + "'";
       }
     }
-    std::fprintf(Errors(), "orvelxml: %s\n%s", why.c_str(), chosen == &app ? kUsage : chosen->help().c_str());
-    return ExitUsage;
+    return UsageError(chosen == &app ? "" : chosen->get_name(), why);
   }
   if (line.operands != nullptr)
     line.operands->insert(line.operands->end(), afterDashes.begin(), afterDashes.end());
@@ -101,10 +100,7 @@ int Run(int argc, char** argv) {
     Print("orvelxml %s\n", ORVELXML_VERSION_STRING);
     return ExitOk;
   }
-  if (!line.run) {
-    std::fputs(kUsage, Errors());
-    return ExitUsage;
-  }
+  if (!line.run) return UsageError("", "no COMMAND given");
   // No exception may end the tool with an abort: a file or buffer too large for
   // memory is reported like any other failure.
   try {

@@ -35,6 +35,10 @@ bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* err
 // new content is written whole (a sibling file renamed over it).
 bool WriteWholeFile(const std::string& path, const std::string& bytes, std::string* error);
 
+// The bytes of path as they are, or of standard input for "-"; false with a
+// message in *error.
+bool ReadInputFile(const std::string& path, std::string* bytes, std::string* error);
+
 // Whether the module loads path as a compressed document: its extension,
 // space-trimmed, is "xmlz" in any letter case.
 bool IsCompressedName(const std::string& path);
