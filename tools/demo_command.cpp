@@ -19,10 +19,10 @@ using orvel::IXmlComponent;
 const char kDemoHelp[] =
     "usage: orvelxml demo [FILE]\n"
     "A guided run on FILE (default: the bundled examples/sample.xml; an \".xmlz\"\n"
-    "FILE is decoded by the module's load; - reads standard input): parsing,\n"
-    "validity, walking elements and nodes, reading names, attributes and\n"
-    "contents, marks, a few edits, re-indentation, and the document text handed back.\n"
-    "The edits stay in memory; FILE is never written.\n"
+    "FILE is decoded by the module's load): parsing, validity, walking elements\n"
+    "and nodes, reading names, attributes and contents, marks, a few edits,\n"
+    "re-indentation, and the document text handed back. FILE may be - (standard\n"
+    "input). The edits stay in memory; FILE is never written.\n"
     "Exit 0; 1 when FILE is not well formed (its errors are shown instead); 2 when\n"
     "it cannot be read.\n";
 

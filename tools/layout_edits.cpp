@@ -27,15 +27,18 @@ std::size_t LastBreak(const std::string& space) {
 // Just past the last line break of space, which holds one.
 std::size_t LineStart(const std::string& space) { return space.find_last_of("\r\n") + 1; }
 
-// Appends text to the end of the main element's content. Markup that is not
-// one element the module adds as it is; after one element it writes "\r\n",
+// Appends text to the end of the main element's content. Markup without an
+// element the module adds as it is; of markup with elements it adds what lies
+// from the first element's start to the last one's end, and then "\r\n",
 // which is taken out again.
-void AppendToContent(IXmlComponent* xml, const std::string& text, bool oneElement) {
+void AppendToContent(IXmlComponent* xml, const std::string& text, bool elements) {
   xml->RewindChildren();  // no child position: the end of the content
   xml->AppendChildMarkup(text.c_str());
-  if (!oneElement) return;
-  xml->EnterElement();  // the new element is main: the next node is that line break
-  if (xml->SeekNode(0) == NodeSpace) xml->WriteContent("", 0);
+  if (!elements) return;
+  xml->EnterElement();  // the first new element is main; the line break ends the content
+  int last = 0;
+  for (int type = xml->SeekNode(0); type != 0; type = xml->SeekNode(0)) last = type;
+  if (last == NodeSpace) xml->WriteContent("", 0);
   xml->LeaveElement();
 }
 
@@ -82,14 +85,14 @@ void AddAtContentEnd(IXmlComponent* xml, const std::string& markup, const std::v
     xml->WriteContent(lead.c_str(), 0);
   }
   xml->LeaveElement();
-  if (elements.size() == 1) {
-    const std::string before = markup.substr(0, elements[0].begin);
-    const std::string after = markup.substr(elements[0].end);
-    if (!before.empty()) AppendToContent(xml, before, false);
-    AppendToContent(xml, markup.substr(elements[0].begin, elements[0].end - elements[0].begin), true);
-    if (!after.empty()) AppendToContent(xml, after, false);
-  } else {
+  if (elements.empty()) {
     AppendToContent(xml, markup, false);
+  } else {
+    const std::size_t begin = elements.front().begin;
+    const std::size_t end = elements.back().end;
+    if (begin > 0) AppendToContent(xml, markup.substr(0, begin), false);
+    AppendToContent(xml, markup.substr(begin, end - begin), true);
+    if (end < markup.size()) AppendToContent(xml, markup.substr(end), false);
   }
   if (!closing.empty()) AppendToContent(xml, closing, false);
 }
