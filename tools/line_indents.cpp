@@ -59,17 +59,20 @@ class LayoutWalk {
       at_ = span.end;
       return true;
     }
-    std::size_t end = text_.find('<', at_);
-    if (end == std::string::npos) end = text_.size();
+    // Text ends before a '<' or after a '>', where the module's scanner ends it.
+    std::size_t end = std::min(text_.find('<', at_), text_.find('>', at_));
+    end = end == std::string::npos ? text_.size() : end + (text_[end] == '>' ? 1 : 0);
     const bool blank = std::all_of(text_.begin() + static_cast<std::ptrdiff_t>(at_),
                                    text_.begin() + static_cast<std::ptrdiff_t>(end), IsXmlSpace);
-    *s = {at_, end, blank, blank && Indentable(at_, end)};
+    *s = {at_, end, blank, blank && afterMarkup_ && Indentable(at_, end)};
+    afterMarkup_ = false;
     at_ = end;
     return true;
   }
 
  private:
   void Enter(const MarkupSpan& span) {
+    afterMarkup_ = true;
     afterStartTag_ = span.kind == MarkupKind::StartTag;
     if (span.kind == MarkupKind::StartTag) {
       bool preserve = !preserve_.empty() && preserve_.back();
@@ -91,6 +94,7 @@ class LayoutWalk {
 
   const std::string& text_;
   std::size_t at_ = 0;
+  bool afterMarkup_ = true;  // white space after text is part of that text
   bool afterStartTag_ = false;
   std::vector<bool> preserve_;  // per open element: inside xml:space="preserve"
 };

@@ -6,41 +6,83 @@ namespace orvelxml {
 
 namespace {
 
-// A comment, CDATA section or instruction: it ends after terminator.
-MarkupSpan Delimited(const std::string& text, std::size_t i, MarkupKind kind, const char* opener,
-                     const char* terminator) {
-  const std::size_t at = text.find(terminator, i + std::strlen(opener));
+// A comment, CDATA section or instruction: it ends after terminator, which
+// is looked for from offset from on (it may overlap the opening: <!-->).
+MarkupSpan Delimited(const std::string& text, std::size_t from, MarkupKind kind, const char* terminator) {
+  const std::size_t at = text.find(terminator, from);
   if (at == std::string::npos) return {kind, text.size(), false};
   return {kind, at + std::strlen(terminator), true};
 }
 
-}  // namespace
-
-MarkupSpan ScanMarkup(const std::string& text, std::size_t i) {
-  if (text.compare(i, 4, "<!--") == 0) return Delimited(text, i, MarkupKind::Comment, "<!--", "-->");
-  if (text.compare(i, 9, "<![CDATA[") == 0) return Delimited(text, i, MarkupKind::CData, "<![CDATA[", "]]>");
-  if (text.compare(i, 2, "<?") == 0) return Delimited(text, i, MarkupKind::Instruction, "<?", "?>");
-  const bool declaration = text.compare(i, 2, "<!") == 0;
-  MarkupKind kind = declaration ? MarkupKind::Declaration : MarkupKind::StartTag;
-  if (text.compare(i, 2, "</") == 0) kind = MarkupKind::EndTag;
+// A tag or declaration whose quotes count from offset from on: it ends after
+// the first '>' outside quotes. Malformed markup ends before a '<' too.
+MarkupSpan Tag(const std::string& text, std::size_t from, MarkupKind kind, bool quotes) {
   char quote = 0;
-  int brackets = 0;
-  for (std::size_t p = i + 1; p < text.size(); ++p) {
+  for (std::size_t p = from; p < text.size(); ++p) {
     const char c = text[p];
+    if (kind == MarkupKind::Malformed && c == '<') return {kind, p, true};
     if (quote != 0) {
       if (c == quote) quote = 0;
-    } else if (c == '"' || c == '\'') {
+    } else if (quotes && (c == '"' || c == '\'')) {
       quote = c;
-    } else if (declaration && c == '[') {
-      ++brackets;
-    } else if (declaration && c == ']') {
-      --brackets;
-    } else if (c == '>' && brackets <= 0) {
+    } else if (c == '>') {
       if (kind == MarkupKind::StartTag && text[p - 1] == '/') kind = MarkupKind::EmptyTag;
       return {kind, p + 1, true};
     }
   }
   return {kind, text.size(), false};
+}
+
+// A byte that can start an element's name after '<', as the module reads it.
+bool IsNameStartByte(char c) {
+  const unsigned char u = static_cast<unsigned char>(c);
+  return (u >= 'A' && u <= 'Z') || u == '_' || u == ':' || u > 0x60;
+}
+
+// A document type declaration ends at the first '>' outside the markup nested
+// in it (the declarations, comments and instructions of its internal subset);
+// quotes outside that markup mean nothing.
+MarkupSpan DocumentType(const std::string& text, std::size_t i) {
+  for (std::size_t p = i + 3; p < text.size(); ++p) {
+    if (text[p] == '>') return {MarkupKind::Declaration, p + 1, true};
+    if (text[p] != '<') continue;
+    // A nested <!D or <![ is malformed and ends at its own '>'.
+    const bool odd = text.compare(p, 3, "<!D") == 0 || text.compare(p, 3, "<![") == 0;
+    const MarkupSpan nested = odd ? Tag(text, p + 1, MarkupKind::Malformed, true) : ScanMarkup(text, p);
+    if (!nested.closed) return {MarkupKind::Declaration, text.size(), false};
+    p = nested.end - 1;
+  }
+  return {MarkupKind::Declaration, text.size(), false};
+}
+
+}  // namespace
+
+MarkupSpan ScanMarkup(const std::string& text, std::size_t i) {
+  const auto at = [&text](std::size_t p) { return p < text.size() ? text[p] : '\0'; };
+  if (at(i + 1) == '?') return Delimited(text, i + 1, MarkupKind::Instruction, "?>");
+  if (at(i + 1) == '/') return Tag(text, i + 2, MarkupKind::EndTag, false);
+  if (IsNameStartByte(at(i + 1))) {
+    // Quotes count once the name has ended: a quote in a name is part of it.
+    std::size_t p = i + 1;
+    while (p < text.size() && std::strchr(" \t\n\r/>", text[p]) == nullptr) ++p;
+    return Tag(text, p, MarkupKind::StartTag, true);
+  }
+  if (at(i + 1) != '!') return Tag(text, i + 1, MarkupKind::Malformed, true);
+  switch (at(i + 2)) {
+    case '-':
+      if (at(i + 3) == '-') return Delimited(text, i + 2, MarkupKind::Comment, "-->");
+      break;
+    case '[':
+      if (at(i + 3) == 'C') return Delimited(text, i + 3, MarkupKind::CData, "]]>");
+      break;
+    case 'D':
+      return DocumentType(text, i);
+    case 'E':
+    case 'A':
+    case 'N':
+      return Tag(text, i + 3, MarkupKind::Declaration, true);
+  }
+  return Tag(text, i + 2, MarkupKind::Malformed, true);
 }
 
 namespace {
@@ -66,6 +108,10 @@ bool ContentElements(const std::string& markup, std::vector<ElementSpan>* elemen
   std::size_t first = 0;  // start of the open top-level element
   for (std::size_t i = markup.find('<'); i != std::string::npos; i = markup.find('<', i)) {
     const MarkupSpan span = ScanMarkup(markup, i);
+    if (span.kind == MarkupKind::Malformed) {
+      *why = "MARKUP holds a '<' that starts no markup (write &lt; for the character)";
+      return false;
+    }
     if (!span.closed) {
       *why = "MARKUP ends inside its last markup (" + markup.substr(i, 12) + "...)";
       return false;

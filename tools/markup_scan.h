@@ -19,6 +19,7 @@ enum class MarkupKind {
   CData,        // <![CDATA[ ]]>
   Instruction,  // <? ?>
   Declaration,  // <!DOCTYPE ...> and the like
+  Malformed,    // '<' that starts none of these
 };
 
 struct MarkupSpan {
@@ -27,9 +28,12 @@ struct MarkupSpan {
   bool closed;      // false when the text ends inside it
 };
 
-// The markup that starts at text[i] == '<'. A tag ends at the first '>'
-// outside quotes, a declaration at the first '>' outside quotes and its [ ]
-// internal subset.
+// The markup that starts at text[i] == '<', told apart and ended as the
+// module's scanner does: a start tag at the first '>' outside quotes after
+// its name, an end tag at its first '>', a comment, CDATA section or
+// instruction at its terminator, a document type declaration at the first
+// '>' outside the markup of its internal subset, and malformed markup at the
+// first '>' outside quotes or before the next '<'.
 MarkupSpan ScanMarkup(const std::string& text, std::size_t i);
 
 // The top-level elements of markup meant to stand inside an element (text,
