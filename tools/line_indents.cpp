@@ -1,6 +1,8 @@
 #include "tools/line_indents.h"
 
 #include <algorithm>
+#include <cstring>
+#include <string_view>
 #include <vector>
 
 #include "tools/markup_scan.h"
@@ -9,65 +11,75 @@ namespace orvelxml {
 
 namespace {
 
-// One stretch of a text: a piece of markup, text, or a run of white space
-// between markup (blank).
-struct Segment {
+// A run of white space between markup, and whether format may change its
+// indentation.
+struct Run {
   std::size_t begin;
   std::size_t end;
-  bool blank;
-  bool indentable;  // a blank run whose indentation format may change
+  bool indentable;
 };
 
-// Whether the start tag text[begin, end) sets xml:space; *preserve is its value then.
-bool SpaceAttribute(const std::string& text, std::size_t begin, std::size_t end, bool* preserve) {
-  std::size_t p = begin + 1;
-  while (p < end && !IsXmlSpace(text[p]) && text[p] != '>' && text[p] != '/') ++p;  // the tag name
+// The xml:space value the start tag text[begin, end) gives, if any: true for
+// "preserve", false for "default"; *given tells whether it gives one.
+bool SpaceAttribute(const std::string& text, std::size_t begin, std::size_t end, bool* given) {
+  *given = false;
+  const std::string_view tag(text.data() + begin, end - begin);
+  if (tag.find("xml:space") == std::string_view::npos) return false;
+  std::size_t p = 1;
+  while (p < tag.size() && !IsXmlSpace(tag[p]) && tag[p] != '>' && tag[p] != '/') ++p;  // the tag name
   for (;;) {
-    while (p < end && IsXmlSpace(text[p])) ++p;
+    while (p < tag.size() && IsXmlSpace(tag[p])) ++p;
     const std::size_t name = p;
-    while (p < end && !IsXmlSpace(text[p]) && text[p] != '=' && text[p] != '>' && text[p] != '/') ++p;
-    const std::size_t nameEnd = p;
-    while (p < end && IsXmlSpace(text[p])) ++p;
-    if (nameEnd == name || p >= end || text[p] != '=') return false;
+    while (p < tag.size() && !IsXmlSpace(tag[p]) && tag[p] != '=' && tag[p] != '>' && tag[p] != '/') ++p;
+    const std::string_view attribute = tag.substr(name, p - name);
+    while (p < tag.size() && IsXmlSpace(tag[p])) ++p;
+    if (attribute.empty() || p >= tag.size() || tag[p] != '=') return false;
     ++p;
-    while (p < end && IsXmlSpace(text[p])) ++p;
-    if (p >= end || (text[p] != '"' && text[p] != '\'')) return false;
-    const std::size_t value = p + 1;
-    const std::size_t close = text.find(text[p], value);
-    if (close == std::string::npos || close >= end) return false;
-    if (text.compare(name, nameEnd - name, "xml:space") == 0) {
-      const std::string v = text.substr(value, close - value);
-      if (v != "preserve" && v != "default") return false;  // not a value XML gives a meaning
-      *preserve = v == "preserve";
-      return true;
+    while (p < tag.size() && IsXmlSpace(tag[p])) ++p;
+    if (p >= tag.size() || (tag[p] != '"' && tag[p] != '\'')) return false;
+    const std::size_t close = tag.find(tag[p], p + 1);
+    if (close == std::string_view::npos) return false;
+    if (attribute == "xml:space") {
+      const std::string_view value = tag.substr(p + 1, close - p - 1);
+      *given = value == "preserve" || value == "default";  // no other value has a meaning
+      return value == "preserve";
     }
     p = close + 1;
   }
 }
 
-// The segments of a text in order, each blank run judged by the markup around it.
+// The runs of white space of a text in order, each judged by the markup
+// around it. The text is cut as the module's scanner cuts it, so that the
+// runs are the white space tokens the module re-indents.
 class LayoutWalk {
  public:
   explicit LayoutWalk(const std::string& text) : text_(text) {}
 
-  bool Next(Segment* s) {
-    if (at_ >= text_.size()) return false;
-    if (text_[at_] == '<') {
-      const MarkupSpan span = ScanMarkup(text_, at_);
-      Enter(span);
-      *s = {at_, span.end, false, false};
-      at_ = span.end;
-      return true;
+  bool NextRun(Run* run) {
+    const char* const data = text_.data();
+    const std::size_t size = text_.size();
+    while (at_ < size) {
+      if (data[at_] == '<') {
+        const MarkupSpan span = ScanMarkup(text_, at_);
+        Enter(span);
+        at_ = span.end;
+        continue;
+      }
+      const std::size_t begin = at_;
+      while (at_ < size && IsXmlSpace(data[at_])) ++at_;
+      if (at_ == size || data[at_] == '<') {
+        *run = {begin, at_, afterMarkup_ && Indentable(begin, at_)};
+        afterMarkup_ = false;
+        return true;
+      }
+      // Text: it ends before a '<' or after a '>'; white space after it is its own.
+      const void* stop = std::memchr(data + at_, '<', size - at_);
+      const std::size_t lt = stop == nullptr ? size : static_cast<const char*>(stop) - data;
+      const void* gt = std::memchr(data + at_, '>', lt - at_);
+      at_ = gt == nullptr ? lt : static_cast<const char*>(gt) - data + 1;
+      afterMarkup_ = false;
     }
-    // Text ends before a '<' or after a '>', where the module's scanner ends it.
-    std::size_t end = std::min(text_.find('<', at_), text_.find('>', at_));
-    end = end == std::string::npos ? text_.size() : end + (text_[end] == '>' ? 1 : 0);
-    const bool blank = std::all_of(text_.begin() + static_cast<std::ptrdiff_t>(at_),
-                                   text_.begin() + static_cast<std::ptrdiff_t>(end), IsXmlSpace);
-    *s = {at_, end, blank, blank && afterMarkup_ && Indentable(at_, end)};
-    afterMarkup_ = false;
-    at_ = end;
-    return true;
+    return false;
   }
 
  private:
@@ -75,34 +87,42 @@ class LayoutWalk {
     afterMarkup_ = true;
     afterStartTag_ = span.kind == MarkupKind::StartTag;
     if (span.kind == MarkupKind::StartTag) {
-      bool preserve = !preserve_.empty() && preserve_.back();
-      SpaceAttribute(text_, at_, span.end, &preserve);
-      preserve_.push_back(preserve);
-    } else if (span.kind == MarkupKind::EndTag && !preserve_.empty()) {
-      preserve_.pop_back();
+      ++depth_;
+      bool given = false;
+      const bool preserve = SpaceAttribute(text_, at_, span.end, &given);
+      if (given) spaces_.push_back({depth_, preserve});
+    } else if (span.kind == MarkupKind::EndTag && depth_ > 0) {
+      if (!spaces_.empty() && spaces_.back().depth == depth_) spaces_.pop_back();
+      --depth_;
     }
   }
 
   bool Indentable(std::size_t begin, std::size_t end) const {
-    const bool breaks = std::any_of(text_.begin() + static_cast<std::ptrdiff_t>(begin),
-                                    text_.begin() + static_cast<std::ptrdiff_t>(end),
-                                    [](char c) { return c == '\n' || c == '\r'; });
-    if (!breaks || end >= text_.size() || text_.compare(end, 2, "<!") == 0) return false;
-    if (afterStartTag_ && text_.compare(end, 2, "</") == 0) return false;  // the element's whole content
-    return preserve_.empty() || !preserve_.back();
+    const char* const data = text_.data();
+    if (end >= text_.size() || data[end + 1] == '!') return false;  // "<!" or the end
+    if (afterStartTag_ && data[end + 1] == '/') return false;       // the element's whole content
+    if (!spaces_.empty() && spaces_.back().preserve) return false;
+    return std::any_of(data + begin, data + end, [](char c) { return c == '\n' || c == '\r'; });
   }
+
+  // An xml:space attribute, on the element at depth.
+  struct Space {
+    long depth;
+    bool preserve;
+  };
 
   const std::string& text_;
   std::size_t at_ = 0;
+  long depth_ = 0;
   bool afterMarkup_ = true;  // white space after text is part of that text
   bool afterStartTag_ = false;
-  std::vector<bool> preserve_;  // per open element: inside xml:space="preserve"
+  std::vector<Space> spaces_;  // the xml:space attributes in force, innermost last
 };
 
-// Just past the last line break in text[begin, end), which holds one.
-std::size_t IndentStart(const std::string& text, std::size_t begin, std::size_t end) {
+// Just past the last line break in data[begin, end), which holds one.
+std::size_t IndentStart(const char* data, std::size_t begin, std::size_t end) {
   std::size_t p = end;
-  while (p > begin && text[p - 1] != '\n' && text[p - 1] != '\r') --p;
+  while (p > begin && data[p - 1] != '\n' && data[p - 1] != '\r') --p;
   return p;
 }
 
@@ -111,48 +131,54 @@ std::size_t IndentStart(const std::string& text, std::size_t begin, std::size_t 
 std::string StripLineIndents(const std::string& text) {
   std::string out;
   out.reserve(text.size());
+  std::size_t copied = 0;
   LayoutWalk walk(text);
-  Segment s;
-  while (walk.Next(&s)) {
-    const std::size_t end = s.indentable ? IndentStart(text, s.begin, s.end) : s.end;
-    out.append(text, s.begin, end - s.begin);
+  Run run;
+  while (walk.NextRun(&run)) {
+    if (!run.indentable) continue;
+    const std::size_t indent = IndentStart(text.data(), run.begin, run.end);
+    out.append(text, copied, indent - copied);
+    copied = run.end;
   }
+  out.append(text, copied, std::string::npos);
   return out;
 }
 
 bool MergeLineIndents(const std::string& text, const std::string& reindented, int width, std::string* out) {
+  const char* const re = reindented.data();
   out->clear();
   out->reserve(reindented.size() + (width > 1 ? reindented.size() / 4 : 0));
-  std::size_t j = 0;  // the same place in reindented
+  // Everything but the runs comes from text, so a byte outside them cannot
+  // change; shift is where reindented stands against text, as the module
+  // grew or shrank the runs before.
+  std::size_t copied = 0;
+  long long shift = 0;
   LayoutWalk walk(text);
-  Segment s;
-  while (walk.Next(&s)) {
-    const std::size_t n = s.end - s.begin;
-    if (!s.blank) {
-      // The module changes nothing but white space in front of tags.
-      if (reindented.compare(j, n, text, s.begin, n) != 0) return false;
-      out->append(text, s.begin, n);
-      j += n;
-      continue;
-    }
+  Run run;
+  while (walk.NextRun(&run)) {
+    const std::size_t j = static_cast<std::size_t>(static_cast<long long>(run.begin) + shift);
     std::size_t k = j;
-    while (k < reindented.size() && IsXmlSpace(reindented[k])) ++k;
-    if (!s.indentable) {
-      out->append(text, s.begin, n);
+    while (k < reindented.size() && IsXmlSpace(re[k])) ++k;
+    // The run must stand between the same bytes in both texts.
+    const bool same =
+        (run.begin == 0 ? j == 0 : j > 0 && j <= reindented.size() && re[j - 1] == text[run.begin - 1]) &&
+        (run.end == text.size() ? k == reindented.size() : k < reindented.size() && re[k] == text[run.end]);
+    if (!same) return false;
+    shift = static_cast<long long>(k) - static_cast<long long>(run.end);
+    if (!run.indentable) continue;
+    out->append(text, copied, IndentStart(text.data(), run.begin, run.end) - copied);
+    const std::size_t indent = IndentStart(re, j, k);
+    if (width < 0) {
+      out->append(re + indent, k - indent);
     } else {
-      const std::size_t indent = IndentStart(reindented, j, k);
-      out->append(reindented, j, indent - j);
-      if (width < 0) {
-        out->append(reindented, indent, k - indent);
-      } else {
-        const auto tabs = std::count(reindented.begin() + static_cast<std::ptrdiff_t>(indent),
-                                     reindented.begin() + static_cast<std::ptrdiff_t>(k), '\t');
-        out->append(static_cast<std::size_t>(tabs) * static_cast<std::size_t>(width), ' ');
-      }
+      out->append(
+          static_cast<std::size_t>(std::count(re + indent, re + k, '\t')) * static_cast<std::size_t>(width),
+          ' ');
     }
-    j = k;
+    copied = run.end;
   }
-  return j == reindented.size();
+  out->append(text, copied, std::string::npos);
+  return static_cast<long long>(text.size()) + shift == static_cast<long long>(reindented.size());
 }
 
 }  // namespace orvelxml

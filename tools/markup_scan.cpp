@@ -1,10 +1,27 @@
 #include "tools/markup_scan.h"
 
+#include <array>
 #include <cstring>
 
 namespace orvelxml {
 
 namespace {
+
+// Byte classes of the tag scan, bits of a 256-entry table.
+enum : unsigned char {
+  kNameEnd = 1,  // " \t\n\r/>": ends a tag's name
+  kTagStop = 2,  // '"', '\'', '<' and '>': the bytes a tag scan looks at
+};
+constexpr std::array<unsigned char, 256> kByteClasses = [] {
+  std::array<unsigned char, 256> classes{};
+  for (const char c : {' ', '\t', '\n', '\r', '/', '>'}) classes[static_cast<unsigned char>(c)] |= kNameEnd;
+  for (const char c : {'"', '\'', '<', '>'}) classes[static_cast<unsigned char>(c)] |= kTagStop;
+  return classes;
+}();
+
+bool HasClass(char c, unsigned char bits) {
+  return (kByteClasses[static_cast<unsigned char>(c)] & bits) != 0;
+}
 
 // A comment, CDATA section or instruction: it ends after terminator, which
 // is looked for from offset from on (it may overlap the opening: <!-->).
@@ -17,20 +34,24 @@ MarkupSpan Delimited(const std::string& text, std::size_t from, MarkupKind kind,
 // A tag or declaration whose quotes count from offset from on: it ends after
 // the first '>' outside quotes. Malformed markup ends before a '<' too.
 MarkupSpan Tag(const std::string& text, std::size_t from, MarkupKind kind, bool quotes) {
+  const char* const data = text.data();
+  const std::size_t size = text.size();
   char quote = 0;
-  for (std::size_t p = from; p < text.size(); ++p) {
-    const char c = text[p];
+  for (std::size_t p = from; p < size; ++p) {
+    while (p < size && !HasClass(data[p], kTagStop)) ++p;
+    if (p == size) break;
+    const char c = data[p];
     if (kind == MarkupKind::Malformed && c == '<') return {kind, p, true};
     if (quote != 0) {
       if (c == quote) quote = 0;
     } else if (quotes && (c == '"' || c == '\'')) {
       quote = c;
     } else if (c == '>') {
-      if (kind == MarkupKind::StartTag && text[p - 1] == '/') kind = MarkupKind::EmptyTag;
+      if (kind == MarkupKind::StartTag && data[p - 1] == '/') kind = MarkupKind::EmptyTag;
       return {kind, p + 1, true};
     }
   }
-  return {kind, text.size(), false};
+  return {kind, size, false};
 }
 
 // A byte that can start an element's name after '<', as the module reads it.
@@ -64,7 +85,7 @@ MarkupSpan ScanMarkup(const std::string& text, std::size_t i) {
   if (IsNameStartByte(at(i + 1))) {
     // Quotes count once the name has ended: a quote in a name is part of it.
     std::size_t p = i + 1;
-    while (p < text.size() && std::strchr(" \t\n\r/>", text[p]) == nullptr) ++p;
+    while (p < text.size() && !HasClass(text[p], kNameEnd)) ++p;
     return Tag(text, p, MarkupKind::StartTag, true);
   }
   if (at(i + 1) != '!') return Tag(text, i + 1, MarkupKind::Malformed, true);
