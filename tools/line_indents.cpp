@@ -16,6 +16,7 @@ namespace {
 struct Run {
   std::size_t begin;
   std::size_t end;
+  std::size_t indent;  // just past its last line break; begin when it holds none
   bool indentable;
 };
 
@@ -66,9 +67,12 @@ class LayoutWalk {
         continue;
       }
       const std::size_t begin = at_;
-      while (at_ < size && IsXmlSpace(data[at_])) ++at_;
+      std::size_t indent = begin;
+      for (; at_ < size && IsXmlSpace(data[at_]); ++at_) {
+        if (data[at_] == '\n' || data[at_] == '\r') indent = at_ + 1;
+      }
       if (at_ == size || data[at_] == '<') {
-        *run = {begin, at_, afterMarkup_ && Indentable(begin, at_)};
+        *run = {begin, at_, indent, afterMarkup_ && indent != begin && Indentable(at_)};
         afterMarkup_ = false;
         return true;
       }
@@ -97,12 +101,12 @@ class LayoutWalk {
     }
   }
 
-  bool Indentable(std::size_t begin, std::size_t end) const {
+  // Whether a run that holds a line break and ends at end may be re-indented.
+  bool Indentable(std::size_t end) const {
     const char* const data = text_.data();
     if (end >= text_.size() || data[end + 1] == '!') return false;  // "<!" or the end
     if (afterStartTag_ && data[end + 1] == '/') return false;       // the element's whole content
-    if (!spaces_.empty() && spaces_.back().preserve) return false;
-    return std::any_of(data + begin, data + end, [](char c) { return c == '\n' || c == '\r'; });
+    return spaces_.empty() || !spaces_.back().preserve;
   }
 
   // An xml:space attribute, on the element at depth.
@@ -119,13 +123,6 @@ class LayoutWalk {
   std::vector<Space> spaces_;  // the xml:space attributes in force, innermost last
 };
 
-// Just past the last line break in data[begin, end), which holds one.
-std::size_t IndentStart(const char* data, std::size_t begin, std::size_t end) {
-  std::size_t p = end;
-  while (p > begin && data[p - 1] != '\n' && data[p - 1] != '\r') --p;
-  return p;
-}
-
 }  // namespace
 
 std::string StripLineIndents(const std::string& text) {
@@ -136,8 +133,7 @@ std::string StripLineIndents(const std::string& text) {
   Run run;
   while (walk.NextRun(&run)) {
     if (!run.indentable) continue;
-    const std::size_t indent = IndentStart(text.data(), run.begin, run.end);
-    out.append(text, copied, indent - copied);
+    out.append(text, copied, run.indent - copied);
     copied = run.end;
   }
   out.append(text, copied, std::string::npos);
@@ -158,7 +154,10 @@ bool MergeLineIndents(const std::string& text, const std::string& reindented, in
   while (walk.NextRun(&run)) {
     const std::size_t j = static_cast<std::size_t>(static_cast<long long>(run.begin) + shift);
     std::size_t k = j;
-    while (k < reindented.size() && IsXmlSpace(re[k])) ++k;
+    std::size_t indent = j;  // just past the last line break of the run in reindented
+    for (; k < reindented.size() && IsXmlSpace(re[k]); ++k) {
+      if (re[k] == '\n' || re[k] == '\r') indent = k + 1;
+    }
     // The run must stand between the same bytes in both texts.
     const bool same =
         (run.begin == 0 ? j == 0 : j > 0 && j <= reindented.size() && re[j - 1] == text[run.begin - 1]) &&
@@ -166,8 +165,7 @@ bool MergeLineIndents(const std::string& text, const std::string& reindented, in
     if (!same) return false;
     shift = static_cast<long long>(k) - static_cast<long long>(run.end);
     if (!run.indentable) continue;
-    out->append(text, copied, IndentStart(text.data(), run.begin, run.end) - copied);
-    const std::size_t indent = IndentStart(re, j, k);
+    out->append(text, copied, run.indent - copied);
     if (width < 0) {
       out->append(re + indent, k - indent);
     } else {
