@@ -58,15 +58,26 @@ void AddAtContentEnd(IXmlComponent* xml, const std::string& markup, const std::v
   xml->EnterElement();  // walk the main element's content
   int nodes = 0;
   int last = 0;
-  std::string space;  // the last white space met
+  int type;
+  std::string space;  // the last white space read
   std::string siblingIndent;
   bool indented = false;
-  for (int type = xml->SeekNode(0); type != 0; last = type, type = xml->SeekNode(0), ++nodes) {
-    if (type == NodeSpace) {
-      space = NodeText(xml);
-    } else if (type == NodeElement && last == NodeSpace && LastBreak(space) != std::string::npos) {
+  // Up to the first child element that starts a line, for its indentation...
+  for (type = xml->SeekNode(0); type != 0; last = type, type = xml->SeekNode(0)) {
+    ++nodes;
+    if (type == NodeSpace) space = NodeText(xml);
+    if (type == NodeElement && last == NodeSpace && LastBreak(space) != std::string::npos) {
       siblingIndent = space.substr(LineStart(space));
       indented = true;
+      break;
+    }
+  }
+  // ...then to the last child element and the nodes after it.
+  if (type != 0) {
+    while (xml->SeekSiblingElement(nullptr) != 0) {
+    }
+    for (last = NodeElement, type = xml->SeekNode(0); type != 0; last = type, type = xml->SeekNode(0)) {
+      if (type == NodeSpace) space = NodeText(xml);
     }
   }
   if (nodes == 0) {  // <a/> or <a></a>: markup becomes the whole content, as written

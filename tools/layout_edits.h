@@ -17,7 +17,7 @@ namespace orvelxml {
 // are markup's top-level elements (ContentElements). When that content ends
 // with a line break and indentation (the end tag on a line of its own),
 // markup goes on a new line in front of the end tag: the content's own line
-// break, then the indentation of the last child element that starts a line
+// break, then the indentation of the first child element that starts a line
 // (failing that, the end tag's and unit more). Otherwise markup goes right in
 // front of the end tag, on the same line. Positions are left inside the
 // element.
