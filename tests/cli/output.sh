@@ -41,3 +41,7 @@ run set - r/t new < good.xml
 run -q add - r '<u/>' < good.xml
 run delete - r/t < good.xml
 run set - r/missing x < good.xml
+echo '# pack reads - and writes -; unpack writes -'
+"$TOOL" --module "$MODULE" pack - - < good.xml | gzip -dc
+gzip -c good.xml > good.xmlz
+run unpack good.xmlz -
