@@ -63,7 +63,9 @@ int RunFormat(const FormatOptions& format, const ToolOptions& options) {
   }
   xml.Renew();  // the module's copy is not needed for the merge: its room is
   std::string formatted;
-  if (!MergeLineIndents(bytes, reindented, format.indent, &formatted)) {
+  if (format.indent < 0 && reindented == bytes) {
+    formatted.swap(reindented);  // the module changed nothing, so there is nothing to leave out
+  } else if (!MergeLineIndents(bytes, reindented, format.indent, &formatted)) {
     std::fprintf(Errors(), "orvelxml: %s: the module's indentation does not line up; nothing written\n",
                  name.c_str());
     return ExitUsage;

@@ -10,12 +10,13 @@ namespace {
 // Byte classes of the tag scan, bits of a 256-entry table.
 enum : unsigned char {
   kNameEnd = 1,  // " \t\n\r/>": ends a tag's name
-  kTagStop = 2,  // '"', '\'', '<' and '>': the bytes a tag scan looks at
+  kTagStop = 2,  // '"', '\'', '<', '>' and NUL (the string's end): the bytes a tag scan looks at
 };
 constexpr std::array<unsigned char, 256> kByteClasses = [] {
   std::array<unsigned char, 256> classes{};
-  for (const char c : {' ', '\t', '\n', '\r', '/', '>'}) classes[static_cast<unsigned char>(c)] |= kNameEnd;
-  for (const char c : {'"', '\'', '<', '>'}) classes[static_cast<unsigned char>(c)] |= kTagStop;
+  for (const char c : {' ', '\t', '\n', '\r', '/', '>', '\0'})
+    classes[static_cast<unsigned char>(c)] |= kNameEnd;
+  for (const char c : {'"', '\'', '<', '>', '\0'}) classes[static_cast<unsigned char>(c)] |= kTagStop;
   return classes;
 }();
 
@@ -38,8 +39,8 @@ MarkupSpan Tag(const std::string& text, std::size_t from, MarkupKind kind, bool 
   const std::size_t size = text.size();
   char quote = 0;
   for (std::size_t p = from; p < size; ++p) {
-    while (p < size && !HasClass(data[p], kTagStop)) ++p;
-    if (p == size) break;
+    while (!HasClass(data[p], kTagStop)) ++p;  // the NUL after the text stops it at the end
+    if (p >= size) break;
     const char c = data[p];
     if (kind == MarkupKind::Malformed && c == '<') return {kind, p, true};
     if (quote != 0) {
@@ -85,7 +86,7 @@ MarkupSpan ScanMarkup(const std::string& text, std::size_t i) {
   if (IsNameStartByte(at(i + 1))) {
     // Quotes count once the name has ended: a quote in a name is part of it.
     std::size_t p = i + 1;
-    while (p < text.size() && !HasClass(text[p], kNameEnd)) ++p;
+    while (!HasClass(text[p], kNameEnd)) ++p;  // as far as the NUL after the text at most
     return Tag(text, p, MarkupKind::StartTag, true);
   }
   if (at(i + 1) != '!') return Tag(text, i + 1, MarkupKind::Malformed, true);

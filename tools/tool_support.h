@@ -100,10 +100,13 @@ std::string FetchText(Read read, int maxCapacity = kMaxTextCapacity, std::size_t
   const long long first = std::max<long long>(256, static_cast<long long>(expected) + 1);
   for (int capacity = static_cast<int>(std::min<long long>(first, maxCapacity));;
        capacity = static_cast<int>(std::min<long long>(2LL * capacity, maxCapacity))) {
-    std::vector<char> buf(capacity, '\x7F');
-    if (read(buf.data(), capacity) == 0) return std::string();
-    if (const void* nul = std::memchr(buf.data(), 0, buf.size()))
-      return std::string(buf.data(), static_cast<const char*>(nul) - buf.data());
+    // The buffer becomes the result: a long text is not copied once more.
+    std::string buf(static_cast<std::size_t>(capacity), '\x7F');
+    if (read(&buf[0], capacity) == 0) return std::string();
+    if (const void* nul = std::memchr(buf.data(), 0, buf.size())) {
+      buf.resize(static_cast<std::size_t>(static_cast<const char*>(nul) - buf.data()));
+      return buf;
+    }
     if (capacity >= maxCapacity) {
       throw std::length_error("a text result does not fit in " + std::to_string(maxCapacity) + " bytes");
     }
