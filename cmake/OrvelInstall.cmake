@@ -1,8 +1,8 @@
 # Install rules and package files. `cmake --install` puts under the GNU install
 # directories: the module with its version links, the stand-in factory library,
-# the host headers, the orvelxml tool with its man page, the README, the licence
-# and the sample; and the CMake package (OrvelXml::OrvelXml, OrvelXml::headers)
-# and the pkg-config file orvelxml.pc. Nothing installed names an absolute path,
+# the host headers, the orvelxml tool with its man page and bash completion,
+# the README, the licence and the sample; and the CMake package
+# (OrvelXml::OrvelXml, OrvelXml::headers) and the pkg-config file orvelxml.pc. Nothing installed names an absolute path,
 # so the installed tree may be moved. In the win32 build the DLLs go to the
 # programs folder beside the tool and their import libraries to the libraries
 # folder. The libraries folder follows the prefix given when configuring:
@@ -55,6 +55,11 @@ if(TARGET orvelxml)
       VERBATIM)
     add_custom_target(orvelxml_man_page ALL DEPENDS ${ORVEL_MAN_PAGE})
     install(FILES ${ORVEL_MAN_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  endif()
+  # Bash finds a command's completion by the command's name in this folder.
+  if(NOT WIN32)
+    install(FILES tools/completion/orvelxml.bash DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
+            RENAME orvelxml)
   endif()
 endif()
 

@@ -72,9 +72,11 @@ standard output.
 .SH EXAMPLES
 .nf
 orvelxml check catalog.xml
-orvelxml check \-r docs/ 2>&1 | less
+orvelxml check \-v \-r docs/ 2>&1 | less
 orvelxml format catalog.xml \-\-indent 2 \-o catalog.xml
 orvelxml get catalog.xml 'catalog/book[2]/@id'
+orvelxml get catalog.xml 'catalog/book/title'
+orvelxml set \- 'catalog/book/@lang' en < in.xml > out.xml
 orvelxml set catalog.xml 'catalog/book[2]/title' 'Fish & Chips'
 orvelxml add catalog.xml 'catalog/book[2]' '<isbn>123</isbn>'
 orvelxml delete catalog.xml 'catalog/book[1]'

@@ -1,24 +1,20 @@
 // orvelxml check [--lenient] FILE... | -r DIR: well formed or not, per file,
 // with the first error as FILE:LINE:COL.
 #include <CLI/CLI.hpp>
-#include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <memory>
-#include <system_error>
 
 #include "tools/commands.h"
+#include "tools/document_files.h"
 #include "tools/document_input.h"
 
 namespace orvelxml {
 
 namespace {
 
-namespace fs = std::filesystem;
-
 const char kCheckHelp[] =
-    "usage: orvelxml check [--lenient] FILE...\n"
-    "       orvelxml check [--lenient] -r DIR\n"
+    "usage: orvelxml check [--lenient] [-v] FILE...\n"
+    "       orvelxml check [--lenient] [-v] -r DIR [--ext LIST]\n"
     "Checks that each FILE (- reads standard input) is well formed XML 1.0 and\n"
     "prints \"FILE: well formed\" on standard output, or \"FILE:LINE:COL: MESSAGE\" on\n"
     "standard error for the first error. The module parses FILE first, and its\n"
@@ -30,21 +26,62 @@ const char kCheckHelp[] =
     "inside elements is reported at its end, with the elements left open.\n"
     "LINE and COL count lines and UTF-8 characters; a position names the '<' of a\n"
     "tag. An \".xmlz\" FILE is decoded by the module's load; LINE and COL count in\n"
-    "the decoded text. -r DIR checks every .xml and .xmlz file below DIR, in name\n"
-    "order.\n"
+    "the decoded text.\n"
+    "-r DIR checks the XML files below DIR, in name order: those named .xml .xmlz\n"
+    ".xsl .xslt .svg .xsd, and .conf when the file starts as XML does (a '<' first);\n"
+    "--ext LIST names the extensions instead (xml,rng). -v ends with the number of\n"
+    "files checked.\n"
     "--lenient gives the module's own verdict alone: it recovers from what it can\n"
     "and leaves the rules above alone, so it prints \"FILE: the component parses it\n"
     "cleanly\", never \"well formed\". (--strict, the default, is still accepted.)\n"
     "-q prints only the errors.\n"
     "Exit 0 when all pass, 1 when one does not, 2 when a file cannot be read\n"
-    "(UTF-16 is not read: convert it to UTF-8).\n";
+    "(UTF-16 is not read: convert it to UTF-8) or -r finds no file to check.\n";
 
 struct CheckOptions {
   Args files;
   std::string folder;
+  std::string extensions;  // --ext LIST
   bool strict = false;
   bool lenient = false;
+  bool verbose = false;
+  long skipped = 0;  // .conf files -r passed over
 };
+
+// The files -r finds below check.folder, appended to check.files; false after
+// saying why when there are none or the folder cannot be walked.
+bool AddFolder(CheckOptions& check) {
+  std::vector<std::string> extensions = DefaultDocumentExtensions();
+  std::string why;
+  if (!check.extensions.empty() && !ParseExtensions(check.extensions, &extensions, &why)) {
+    UsageError("check", why);
+    return false;
+  }
+  FoundDocuments found;
+  if (!FindDocuments(check.folder, extensions, &found, &why)) {
+    std::fprintf(Errors(), "orvelxml: %s\n", why.c_str());
+    return false;
+  }
+  if (found.files.empty()) {
+    std::string names;
+    for (const std::string& e : extensions) names += " ." + e;
+    std::fprintf(Errors(), "orvelxml: %s: no file to check below it (%s)\n", check.folder.c_str(),
+                 names.c_str() + 1);
+    return false;
+  }
+  check.files = found.files;
+  check.skipped = found.skipped;
+  return true;
+}
+
+// -v's last line: how many files were checked, failed and passed over.
+void PrintCount(const CheckOptions& check, long failed) {
+  const std::size_t n = check.files.size();
+  Print("%zu file%s checked, %ld failed", n, n == 1 ? "" : "s", failed);
+  if (check.skipped > 0)
+    Print(", %ld .conf file%s passed over (not XML)", check.skipped, check.skipped == 1 ? "" : "s");
+  Print("\n");
+}
 
 // Prints the verdict for one document; returns whether it passes.
 bool CheckOne(orvel::IXmlComponent* xml, const std::string& name, const std::string& bytes, Rules rules,
@@ -56,45 +93,19 @@ bool CheckOne(orvel::IXmlComponent* xml, const std::string& name, const std::str
   return errors.empty();
 }
 
-bool IsDocumentName(const fs::path& path) {
-  std::string extension = path.extension().string();
-  std::transform(extension.begin(), extension.end(), extension.begin(),
-                 [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); });
-  return extension == ".xml" || extension == ".xmlz";
-}
-
-// Every .xml and .xmlz file below folder, sorted; false after saying why when
-// the folder cannot be walked.
-bool FilesBelow(const std::string& folder, Args* files) {
-  std::error_code failure;
-  fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, failure);
-  for (; !failure && it != fs::recursive_directory_iterator(); it.increment(failure)) {
-    std::error_code ignored;
-    if (it->is_regular_file(ignored) && IsDocumentName(it->path())) files->push_back(it->path().string());
-  }
-  if (failure) {
-    std::fprintf(Errors(), "orvelxml: %s: %s\n", folder.c_str(), failure.message().c_str());
-    return false;
-  }
-  std::sort(files->begin(), files->end());
-  return true;
-}
-
 int RunCheck(CheckOptions& check, const ToolOptions& options) {
-  if (check.files.empty() == check.folder.empty()) {
-    std::fputs(kCheckHelp, Errors());
-    return ExitUsage;
-  }
-  if (check.strict && check.lenient) {
-    std::fputs("orvelxml: check takes --strict (the default) or --lenient, not both\n", Errors());
-    return ExitUsage;
-  }
-  if (!check.folder.empty() && !FilesBelow(check.folder, &check.files)) return ExitUsage;
+  if (check.files.empty() == check.folder.empty())
+    return UsageError("check", "check takes FILE... or -r DIR, one of the two");
+  if (!check.extensions.empty() && check.folder.empty()) return UsageError("check", "--ext goes with -r DIR");
+  if (check.strict && check.lenient)
+    return UsageError("check", "check takes --strict (the default) or --lenient, not both");
+  if (!check.folder.empty() && !AddFolder(check)) return ExitUsage;
   ModuleHost host;
   if (!OpenModule(host, options)) return ExitUsage;
   const Rules rules = check.lenient ? Rules::Lenient : Rules::Xml;
   bool allGood = true;
   bool unreadable = false;
+  long failed = 0;  // not well formed or not read
   {
     ComponentSession xml(host);
     if (!HasComponent(xml)) return ExitUsage;
@@ -104,11 +115,15 @@ int RunCheck(CheckOptions& check, const ToolOptions& options) {
       if (!ReadUsableDocument(host, path, &bytes, &failure)) {
         unreadable = unreadable || failure == ExitUsage;
         allGood = false;
+        ++failed;
         continue;
       }
-      allGood = CheckOne(xml.get(), DisplayName(path), bytes, rules, options.quiet) && allGood;
+      const bool passed = CheckOne(xml.get(), DisplayName(path), bytes, rules, options.quiet);
+      allGood = passed && allGood;
+      failed += passed ? 0 : 1;
     }
   }
+  if (check.verbose) PrintCount(check, failed);
   if (unreadable) return ExitUsage;
   return allGood ? ExitOk : ExitNotWellFormed;
 }
@@ -120,6 +135,8 @@ void InstallCheckCommand(CLI::App& app, CommandLine& line) {
   CLI::App* command = AddCommand(app, "check", "well formed or not", kCheckHelp, line, &check->files,
                                  [check, &line] { return RunCheck(*check, line.options); });
   command->add_option("-r", check->folder);
+  command->add_option("--ext", check->extensions);
+  command->add_flag("-v,--verbose", check->verbose);
   command->add_flag("--strict", check->strict);
   command->add_flag("--lenient", check->lenient);
 }

@@ -1,4 +1,5 @@
 #include <CLI/CLI.hpp>
+#include <cstdio>
 
 #include "tools/commands.h"
 
@@ -29,6 +30,12 @@ CLI::App* AddCommand(CLI::App& app, const char* name, const char* description, c
     line.operands = operands;
   });
   return command;
+}
+
+int UsageError(const std::string& command, const std::string& message) {
+  std::fprintf(Errors(), "orvelxml: %s\ntry 'orvelxml %s%s--help'\n", message.c_str(), command.c_str(),
+               command.empty() ? "" : " ");
+  return ExitUsage;
 }
 
 }  // namespace orvelxml

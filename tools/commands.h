@@ -32,6 +32,11 @@ struct CommandLine {
 CLI::App* AddCommand(CLI::App& app, const char* name, const char* description, const char* help,
                      CommandLine& line, Args* operands, std::function<int()> run);
 
+// A usage error: "orvelxml: MESSAGE" and where the help is, "try 'orvelxml
+// COMMAND --help'" ("try 'orvelxml --help'" for an empty command), on standard
+// error. Returns ExitUsage.
+int UsageError(const std::string& command, const std::string& message);
+
 void InstallDemoCommand(CLI::App& app, CommandLine& line);
 void InstallCheckCommand(CLI::App& app, CommandLine& line);
 void InstallFormatCommand(CLI::App& app, CommandLine& line);

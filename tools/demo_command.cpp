@@ -19,10 +19,10 @@ using orvel::IXmlComponent;
 const char kDemoHelp[] =
     "usage: orvelxml demo [FILE]\n"
     "A guided run on FILE (default: the bundled examples/sample.xml; an \".xmlz\"\n"
-    "FILE is decoded by the module's load; - reads standard input): parsing,\n"
-    "validity, walking elements and nodes, reading names, attributes and\n"
-    "contents, marks, a few edits, re-indentation, and the document text handed back.\n"
-    "The edits stay in memory; FILE is never written.\n"
+    "FILE is decoded by the module's load): parsing, validity, walking elements\n"
+    "and nodes, reading names, attributes and contents, marks, a few edits,\n"
+    "re-indentation, and the document text handed back. FILE may be - (standard\n"
+    "input). The edits stay in memory; FILE is never written.\n"
     "Exit 0; 1 when FILE is not well formed (its errors are shown instead); 2 when\n"
     "it cannot be read.\n";
 
@@ -272,10 +272,7 @@ class Guide {
 };
 
 int RunDemo(const Args& files, const ToolOptions& options) {
-  if (files.size() > 1) {
-    std::fputs(kDemoHelp, Errors());
-    return ExitUsage;
-  }
+  if (files.size() > 1) return UsageError("demo", "demo takes one FILE at most");
   const std::string path = files.empty() ? SamplePath() : files[0];
   if (files.empty() && orvel::platform::AccessPath(path.c_str(), 4) != 0) {
     std::fprintf(Errors(), "orvelxml: no bundled sample at %s; pass a file: orvelxml demo FILE\n",

@@ -64,19 +64,33 @@ bool ParseElementPath(const std::string& text, ElementPath* path, std::string* e
   }
 }
 
-bool SeekElementPath(orvel::IXmlComponent* xml, const ElementPath& path) {
+long VisitPathMatches(orvel::IXmlComponent* xml, const ElementPath& path,
+                      const std::function<bool()>& visit) {
   xml->RewindDocument();
-  for (std::size_t i = 0; i < path.steps.size(); ++i) {
-    const PathStep& step = path.steps[i];
-    const char* name = step.name.empty() ? nullptr : step.name.c_str();
-    if (i > 0) xml->RewindChildren();
-    for (int n = 0; n < step.index; ++n) {
-      const int found = i == 0 ? xml->SeekSiblingElement(name) : xml->SeekChildElement(name);
-      if (found == 0) return false;
+  const std::size_t last = path.steps.size() - 1;
+  // Per step, the elements of its name met so far under the current parent.
+  std::vector<int> seen(path.steps.size(), 0);
+  long visits = 0;
+  std::size_t level = 0;  // the step whose candidates are the main position's siblings
+  for (;;) {
+    const PathStep& step = path.steps[level];
+    const bool picked = step.index != 0 && seen[level] >= step.index;
+    if (picked || xml->SeekSiblingElement(step.name.empty() ? nullptr : step.name.c_str()) == 0) {
+      if (level == 0) return visits;
+      xml->LeaveElement();  // back to the element whose children these were
+      --level;
+      continue;
     }
-    if (i > 0) xml->EnterElement();  // the child found becomes main
+    ++seen[level];
+    if (step.index != 0 && seen[level] != step.index) continue;
+    if (level == last) {
+      ++visits;
+      if (!visit()) return visits;
+      continue;
+    }
+    xml->EnterElement();  // its children become the candidates of the next step
+    seen[++level] = 0;
   }
-  return true;
 }
 
 bool HasAttribute(orvel::IXmlComponent* xml, const std::string& name) {

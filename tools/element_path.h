@@ -1,9 +1,12 @@
 // The PATH of the editing commands: element names separated by '/', each with
-// an optional [n] (the nth of that name among its siblings, counted from 1)
-// and '*' for any name, then an optional final @attribute:
-// catalog/book[2]/@id.
+// an optional [n] and '*' for any name, then an optional final @attribute:
+// catalog/book[2]/@id. It means what the same XPath location path means:
+// every step is tried under every element the steps before it found, in
+// document order, and [n] picks the nth element of that name under each
+// parent (counted from 1).
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,7 +16,7 @@ namespace orvelxml {
 
 struct PathStep {
   std::string name;  // empty for '*'
-  int index = 1;
+  int index = 0;     // [n]; 0 for every element of the name
 };
 
 struct ElementPath {
@@ -24,9 +27,12 @@ struct ElementPath {
 // false with the reason in *error when text is not such a path.
 bool ParseElementPath(const std::string& text, ElementPath* path, std::string* error);
 
-// Walks path's elements from the document level with the seek operations and
-// leaves the main position on the last one; false when one is missing.
-bool SeekElementPath(orvel::IXmlComponent* xml, const ElementPath& path);
+// Calls visit once for every element that path's steps match, in document
+// order, with that element as the main position. visit leaves the main
+// position on the element, or, when it removed it, where DeleteElement left
+// it; the walk goes on from there. The walk stops early when visit returns
+// false. Returns the number of visits.
+long VisitPathMatches(orvel::IXmlComponent* xml, const ElementPath& path, const std::function<bool()>& visit);
 
 // Whether the main element has an attribute called name.
 bool HasAttribute(orvel::IXmlComponent* xml, const std::string& name);

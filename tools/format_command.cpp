@@ -7,7 +7,7 @@
 #include "tools/commands.h"
 #include "tools/document_input.h"
 #include "tools/document_save.h"
-#include "tools/space_indent.h"
+#include "tools/line_indents.h"
 
 namespace orvelxml {
 
@@ -17,12 +17,16 @@ const char kFormatHelp[] =
     "usage: orvelxml format FILE [-o OUT] [--indent N]\n"
     "Re-indents FILE (- reads standard input) and prints the text, or writes it to\n"
     "OUT (- is standard output) with the module's save: through a new file beside\n"
-    "OUT that replaces it once written, so OUT may be FILE. Only the white space in\n"
-    "front of tags changes: each tag that starts a line gets one tab a nesting\n"
-    "level, counted with the tabs already there; no line breaks are added or\n"
-    "removed, and text, comments and attributes stay as they are.\n"
+    "OUT that replaces it once written, so OUT may be FILE. Only the indentation\n"
+    "of lines changes, that is the white space after the last line break of white\n"
+    "space between markup that a tag follows: each tag that starts a line gets one\n"
+    "tab a nesting level, counted with the tabs already there. No line breaks are\n"
+    "added or removed; text, comments and attributes stay as they are, and so do\n"
+    "white space that is not a line's indentation, the whole content of an\n"
+    "element that holds only white space (<t> </t>), and everything inside an\n"
+    "element with xml:space=\"preserve\".\n"
     "--indent N indents N spaces a level instead, replacing the spaces and tabs\n"
-    "that start those lines. An \".xmlz\" FILE is decoded by the module's load; the\n"
+    "that indent those lines. An \".xmlz\" FILE is decoded by the module's load; the\n"
     "text is written uncompressed.\n"
     "Exit 0; 1 when FILE is not well formed (the text is still formatted), or holds\n"
     "a NUL byte (nothing is written); 2 on usage or file errors, and for a FILE the\n"
@@ -35,10 +39,7 @@ struct FormatOptions {
 };
 
 int RunFormat(const FormatOptions& format, const ToolOptions& options) {
-  if (format.files.size() != 1) {
-    std::fputs(kFormatHelp, Errors());
-    return ExitUsage;
-  }
+  if (format.files.size() != 1) return UsageError("format", "format takes one FILE");
   const std::string& input = format.files[0];
   const std::string name = DisplayName(input);
   ModuleHost host;
@@ -47,32 +48,46 @@ int RunFormat(const FormatOptions& format, const ToolOptions& options) {
   int failure = ExitOk;
   // Only the text before a NUL would reach the component, and be written back.
   if (!ReadUsableDocument(host, input, &bytes, &failure)) return failure;
-  if (format.indent >= 0) bytes = StripLineIndents(bytes);
   ComponentSession xml(host);
   if (!HasComponent(xml)) return ExitUsage;
-  const bool wellFormed = ParseAndJudge(xml.get(), bytes, Rules::Xml).empty();
-  xml->ReindentDocument();
-  // Tabs for the levels are added at most once a line.
-  const std::size_t expected = bytes.size() + bytes.size() / 8;
-  if (format.indent >= 0) {
-    std::string spaced;
-    if (!SpaceIndents(bytes, FetchDocumentText(xml.get(), expected), format.indent, &spaced)) {
-      std::fprintf(Errors(), "orvelxml: %s: the module's indentation does not line up; nothing written\n",
-                   name.c_str());
-      return ExitUsage;
-    }
-    xml->ParseText(spaced.c_str());
+  std::string reindented;
+  bool wellFormed;
+  {
+    // For spaces the module indents lines without their indentation: its tabs are then the depth.
+    const std::string stripped = format.indent >= 0 ? StripLineIndents(bytes) : std::string();
+    const std::string& parsed = format.indent >= 0 ? stripped : bytes;
+    wellFormed = ParseAndJudge(xml.get(), parsed, Rules::Xml).empty();
+    xml->ReindentDocument();
+    // Tabs for the levels are added at most once a line.
+    reindented = FetchDocumentText(xml.get(), parsed.size() + parsed.size() / 8);
   }
+  xml.Renew();  // the module's copy is not needed for the merge: its room is
+  std::string formatted;
+  if (format.indent < 0 && reindented == bytes) {
+    formatted.swap(reindented);  // the module changed nothing, so there is nothing to leave out
+  } else if (!MergeLineIndents(bytes, reindented, format.indent, &formatted)) {
+    std::fprintf(Errors(), "orvelxml: %s: the module's indentation does not line up; nothing written\n",
+                 name.c_str());
+    return ExitUsage;
+  }
+  std::string().swap(bytes);
+  std::string().swap(reindented);
   if (!wellFormed && !options.quiet)
     std::fprintf(Errors(), "orvelxml: %s is not well formed (formatted anyway)\n", name.c_str());
-  std::string error;
+  const int verdict = wellFormed ? ExitOk : ExitNotWellFormed;
   if (format.output.empty() || format.output == "-") {
-    PrintBytes(FetchDocumentText(xml.get(), expected));
-  } else if (!SaveDocumentText(xml.get(), format.output, &error)) {
+    PrintBytes(formatted);
+    return verdict;
+  }
+  // The module's save writes OUT, as it writes every document of the tool.
+  if (!HasComponent(xml)) return ExitUsage;
+  xml->ParseText(formatted.c_str());
+  std::string error;
+  if (!SaveDocumentText(xml.get(), format.output, &error)) {
     std::fprintf(Errors(), "orvelxml: %s\n", error.c_str());
     return ExitUsage;
   }
-  return wellFormed ? ExitOk : ExitNotWellFormed;
+  return verdict;
 }
 
 }  // namespace

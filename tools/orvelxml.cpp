@@ -18,16 +18,20 @@ const char kUsage[] =
     "  demo [FILE]                guided run on the bundled sample (or FILE)\n"
     "  check [--lenient] FILE...  well formed or not; first error as FILE:LINE:COL\n"
     "  format FILE [-o OUT]       re-indent and print (or write OUT)\n"
-    "  get FILE PATH              print an element's text or an attribute's value\n"
-    "  set FILE PATH VALUE        set it, keeping every other byte of FILE\n"
-    "  add FILE PATH MARKUP       add MARKUP as the last child of PATH's element\n"
-    "  delete FILE PATH           remove PATH's element\n"
+    "  get FILE PATH              print the text or attribute of each element found\n"
+    "  set FILE PATH VALUE        set it in each, keeping every other byte of FILE\n"
+    "  add FILE PATH MARKUP       add MARKUP at the end of each one's content\n"
+    "  delete FILE PATH           remove each element PATH finds\n"
     "  run SCRIPT|-               call interface operations by name, one per line\n"
     "  pack IN OUT                compress IN into OUT (gzip), a file the module loads\n"
     "  unpack IN OUT              load IN with the module and write its text to OUT\n"
-    "FILE may be - (standard input) for check and format. Each command takes --help;\n"
-    "-- ends the options. --module PATH loads that module instead of the one beside\n"
-    "this executable; -q leaves out what is not a result or an error; --version.\n";
+    "Every command takes - for FILE, SCRIPT and IN (standard input) and for OUT\n"
+    "(standard output), but unpack's IN; an edit of - writes the edited document\n"
+    "to standard output. PATH is an XPath path of element names, [n] and a last\n"
+    "@attribute: catalog/book[2]/@id (orvelxml get --help says more).\n"
+    "Each command takes --help; -- ends the options. --module PATH loads that\n"
+    "module instead of the one beside this executable; -q leaves out what is not\n"
+    "a result or an error; --version.\n";
 
 // The innermost command the parse reached, for its help text.
 const CLI::App* ChosenCommand(const CLI::App& app) {
@@ -92,8 +96,7 @@ int Run(int argc, char** argv) {
         why = (chosen == &app ? "unknown command '" : "unexpected argument '") + extra[0] + "'";
       }
     }
-    std::fprintf(Errors(), "orvelxml: %s\n%s", why.c_str(), chosen == &app ? kUsage : chosen->help().c_str());
-    return ExitUsage;
+    return UsageError(chosen == &app ? "" : chosen->get_name(), why);
   }
   if (line.operands != nullptr)
     line.operands->insert(line.operands->end(), afterDashes.begin(), afterDashes.end());
@@ -101,10 +104,7 @@ int Run(int argc, char** argv) {
     Print("orvelxml %s\n", ORVELXML_VERSION_STRING);
     return ExitOk;
   }
-  if (!line.run) {
-    std::fputs(kUsage, Errors());
-    return ExitUsage;
-  }
+  if (!line.run) return UsageError("", "no COMMAND given");
   // No exception may end the tool with an abort: a file or buffer too large for
   // memory is reported like any other failure.
   try {

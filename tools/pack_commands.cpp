@@ -10,6 +10,7 @@
 #include "platform/platform.h"
 #include "tools/commands.h"
 #include "tools/document_save.h"
+#include "tools/gzip.h"
 #include "tools/strict_check.h"
 
 namespace orvelxml {
@@ -19,13 +20,15 @@ namespace {
 const char kPackHelp[] =
     "usage: orvelxml pack IN.xml OUT.xmlz\n"
     "Compresses IN into OUT as gzip data (what gzip -c IN > OUT writes), which the\n"
-    "module loads as a compressed document.\n"
+    "module loads as a compressed document. IN may be - (standard input), and OUT\n"
+    "- (standard output).\n"
     "Exit 0; 2 on usage or file errors.\n";
 
 const char kUnpackHelp[] =
     "usage: orvelxml unpack IN.xmlz OUT.xml\n"
     "Loads IN with the module (decoded by the factory library's decoder) and\n"
-    "writes the document text to OUT.\n"
+    "writes the document text to OUT. OUT may be - (standard output); IN may not,\n"
+    "since the module loads files only.\n"
     "Exit 0; 1 when the text is not well formed (written anyway); 2 on usage\n"
     "errors, when IN cannot be loaded or OUT cannot be written.\n";
 
@@ -34,29 +37,41 @@ struct TwoFiles {
   Args files;
 };
 
-// Both operands given; else false after printing the usage.
-bool HasTwoFiles(const TwoFiles& operands, const char* help) {
+// Both operands given; else false after saying so.
+bool HasTwoFiles(const TwoFiles& operands, const char* command) {
   if (operands.files.size() == 2) return true;
-  std::fputs(help, Errors());
+  UsageError(command, std::string(command) + " takes IN OUT");
   return false;
 }
 
 int RunPack(const TwoFiles& operands) {
-  if (!HasTwoFiles(operands, kPackHelp)) return ExitUsage;
+  if (!HasTwoFiles(operands, "pack")) return ExitUsage;
   const std::string& in = operands.files[0];
   const std::string& out = operands.files[1];
-  std::string bytes, error;
-  if (!ReadWholeFile(in, &bytes, &error) || !SaveCompressedText(bytes, out, &error)) {
+  std::string bytes, packed, error;
+  if (!ReadInputFile(in, &bytes, &error)) {
     std::fprintf(Errors(), "orvelxml: %s\n", error.c_str());
     return ExitUsage;
   }
+  if (out != "-") {
+    if (SaveCompressedText(bytes, out, &error)) return ExitOk;
+    std::fprintf(Errors(), "orvelxml: %s\n", error.c_str());
+    return ExitUsage;
+  }
+  if (!Gzip(bytes, &packed)) {
+    std::fputs("orvelxml: compression failed\n", Errors());
+    return ExitUsage;
+  }
+  PrintBytes(packed);
   return ExitOk;
 }
 
 int RunUnpack(const TwoFiles& operands, const ToolOptions& options) {
-  if (!HasTwoFiles(operands, kUnpackHelp)) return ExitUsage;
+  if (!HasTwoFiles(operands, "unpack")) return ExitUsage;
   const std::string& in = operands.files[0];
   const std::string& out = operands.files[1];
+  if (in == "-")
+    return UsageError("unpack", "unpack reads IN with the module, which loads files only: IN is not -");
   std::string error;
   char absolute[260];
   if (!orvel::platform::AbsolutePath(in.c_str(), absolute, sizeof absolute)) {
@@ -77,7 +92,9 @@ int RunUnpack(const TwoFiles& operands, const ToolOptions& options) {
       return ExitUsage;
     }
     wellFormed = xml->IsDocumentValid() != 0 && FindStrictErrors(text).empty();
-    if (!SaveDocumentText(xml.get(), out, &error)) {
+    if (out == "-") {
+      PrintBytes(text);
+    } else if (!SaveDocumentText(xml.get(), out, &error)) {
       std::fprintf(Errors(), "orvelxml: %s\n", error.c_str());
       return ExitUsage;
     }

@@ -76,10 +76,7 @@ int RunLines(std::istream& in, const std::string& name, ModuleHost& host) {
 }
 
 int RunScript(const Args& scripts, const ToolOptions& options) {
-  if (scripts.size() != 1) {
-    std::fputs(kRunHelp, Errors());
-    return ExitUsage;
-  }
+  if (scripts.size() != 1) return UsageError("run", "run takes one SCRIPT");
   const std::string& script = scripts[0];
   std::ifstream file;
   if (script != "-") {

@@ -48,6 +48,10 @@ bool ReadStandardInput(std::string* bytes, std::string* error) {
 
 }  // namespace
 
+bool ReadInputFile(const std::string& path, std::string* bytes, std::string* error) {
+  return path == "-" ? ReadStandardInput(bytes, error) : ReadWholeFile(path, bytes, error);
+}
+
 bool ReadInputDocument(ModuleHost& host, const std::string& path, std::string* text, std::string* error) {
   if (path == "-") return ReadStandardInput(text, error);
   return ReadDocumentFile(host, path, text, error);

@@ -35,6 +35,10 @@ bool ReadWholeFile(const std::string& path, std::string* bytes, std::string* err
 // new content is written whole (a sibling file renamed over it).
 bool WriteWholeFile(const std::string& path, const std::string& bytes, std::string* error);
 
+// The bytes of path as they are, or of standard input for "-"; false with a
+// message in *error.
+bool ReadInputFile(const std::string& path, std::string* bytes, std::string* error);
+
 // Whether the module loads path as a compressed document: its extension,
 // space-trimmed, is "xmlz" in any letter case.
 bool IsCompressedName(const std::string& path);
@@ -96,10 +100,13 @@ std::string FetchText(Read read, int maxCapacity = kMaxTextCapacity, std::size_t
   const long long first = std::max<long long>(256, static_cast<long long>(expected) + 1);
   for (int capacity = static_cast<int>(std::min<long long>(first, maxCapacity));;
        capacity = static_cast<int>(std::min<long long>(2LL * capacity, maxCapacity))) {
-    std::vector<char> buf(capacity, '\x7F');
-    if (read(buf.data(), capacity) == 0) return std::string();
-    if (const void* nul = std::memchr(buf.data(), 0, buf.size()))
-      return std::string(buf.data(), static_cast<const char*>(nul) - buf.data());
+    // The buffer becomes the result: a long text is not copied once more.
+    std::string buf(static_cast<std::size_t>(capacity), '\x7F');
+    if (read(&buf[0], capacity) == 0) return std::string();
+    if (const void* nul = std::memchr(buf.data(), 0, buf.size())) {
+      buf.resize(static_cast<std::size_t>(static_cast<const char*>(nul) - buf.data()));
+      return buf;
+    }
     if (capacity >= maxCapacity) {
       throw std::length_error("a text result does not fit in " + std::to_string(maxCapacity) + " bytes");
     }

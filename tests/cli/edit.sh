@@ -32,7 +32,7 @@ echo '# refused: nothing is written'
 cp catalog.xml before.xml
 run set catalog.xml catalog 'text'
 run add catalog.xml catalog '<a><b></a>'
-run add catalog.xml catalog '<a/><b/>'
+run add catalog.xml catalog '<a/></b>'
 run delete catalog.xml catalog
 run delete catalog.xml catalog/book/@id
 run set catalog.xml 'catalog/book[0]' x

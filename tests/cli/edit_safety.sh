@@ -25,6 +25,9 @@ echo '# what an XML reader reads back as given: a line break and a tab in text, 
 run set doc.xml r/t "$(printf 'line\n\tnext\rend')" | cat -A
 show doc.xml
 run get doc.xml r/t | cat -A
+echo '# an & is escaped beside a carriage return too: the text reads back as given'
+run set doc.xml r/t "$(printf 'x &lt; y\r')"
+run get doc.xml r/t | cat -A
 
 echo '# a document that breaks XML rules is not edited, though the module reads it'
 printf '<r a="1" a="2"><t/></r>' > duplicate.xml
@@ -39,12 +42,12 @@ stat -c '%a' private.xml
 echo '# an edit interrupted while the file is replaced leaves no new file beside it'
 { echo '<r a="1">'; seq -f '  <i n="%g">some text</i>' 1 1500000; echo '</r>'; } > big.xml
 cp big.xml edited.xml
-"$TOOL" --module "$MODULE" set edited.xml r/@a 2
+"$TOOL" --module "$MODULE" -q set edited.xml r/@a 2
 for signal in INT TERM; do
   rm -rf saving
   mkdir saving
   cp big.xml saving/doc.xml
-  env --default-signal="$signal" "$TOOL" --module "$MODULE" set saving/doc.xml r/@a 2 &
+  env --default-signal="$signal" "$TOOL" --module "$MODULE" -q set saving/doc.xml r/@a 2 &
   pid=$!
   # A second file in the folder is the save under way: interrupt it then.
   shopt -s dotglob nullglob

@@ -28,3 +28,9 @@ echo "huge.xml is $(stat -c %s huge.xml) bytes"
 printf '\xff\xfe<\0r\0/\0>\0' > utf16.xml
 run format utf16.xml -o out.xml
 test -e out.xml || echo 'out.xml not written'
+
+echo '# only the indentation of lines changes: white space inside a line, an element'
+echo '# holding only white space and what xml:space="preserve" holds stay as they are'
+printf '<x:s xmlns:x="urn:x">\n<x:text> </x:text>\n<a> <b/>\t<c/></a>\n<e>\n  </e>\n<p xml:space="preserve">\n  <q/>\n <d xml:space="default">\n<z/>\n </d>\n</p>\n</x:s>\n' > space.xml
+run format space.xml
+run format --indent 2 space.xml

@@ -35,3 +35,13 @@ for f in utf16.xml nul.xml; do
   run set "$f" r x
   run format "$f"
 done
+
+echo '# FILE - makes an edit a filter: standard input in, the edited document out'
+run set - r/t new < good.xml
+run -q add - r '<u/>' < good.xml
+run delete - r/t < good.xml
+run set - r/missing x < good.xml
+echo '# pack reads - and writes -; unpack writes -'
+"$TOOL" --module "$MODULE" pack - - < good.xml | gzip -dc
+gzip -c good.xml > good.xmlz
+run unpack good.xmlz -

@@ -68,12 +68,12 @@ TEST(XmlChars, CharAndNameClassesAtTheirEdges) {
 TEST(ElementPath, ParsesStepsIndexesAndAFinalAttribute) {
   const struct {
     const char* text;
-    const char* parsed;  // steps as name#index joined by '/', then @attr; null when refused
+    const char* parsed;  // steps as name#index (0: every one) joined by '/', then @attr; null when refused
   } cases[] = {
-      {"catalog/book[2]/@id", "catalog#1/book#2@id"},
-      {"/catalog", "catalog#1"},
-      {"*[3]/x", "#3/x#1"},
-      {"a/b[12]/c", "a#1/b#12/c#1"},
+      {"catalog/book[2]/@id", "catalog#0/book#2@id"},
+      {"/catalog", "catalog#0"},
+      {"*[3]/x", "#3/x#0"},
+      {"a/b[12]/c", "a#0/b#12/c#0"},
       {"a[0]", nullptr},
       {"a[]", nullptr},
       {"a[2", nullptr},

@@ -16,7 +16,8 @@ step "install into a temporary prefix"
 DESTDIR= cmake --install "$build" --prefix "$work/stage" --strip >/dev/null
 for f in "$libdir/libOrvelXml.so.$version" "$libdir/libOrvelXml.so.${version%%.*}" "$libdir/libOrvelXml.so" \
   "$libdir/libZandrop.so" include/orvel/orvel.h include/orvel/xml_component.h include/orvel/factory_library.h \
-  include/orvel/version.h bin/orvelxml share/man/man1/orvelxml.1 share/doc/orvelxml/README.md \
+  include/orvel/version.h bin/orvelxml share/man/man1/orvelxml.1 share/bash-completion/completions/orvelxml \
+  share/doc/orvelxml/README.md \
   share/doc/orvelxml/LICENSE share/doc/orvelxml/examples/sample.xml "$libdir/cmake/OrvelXml/OrvelXmlConfig.cmake" \
   "$libdir/cmake/OrvelXml/OrvelXmlConfigVersion.cmake" "$libdir/pkgconfig/orvelxml.pc"; do
   [ -e "$work/stage/$f" ] || fail "not installed: $f"
