@@ -288,14 +288,19 @@ bool CopyAttributes(int from, int to) {
 bool CopyAttributes(int, int) { return true; }
 #endif
 
-// Gives the new file fd what the old one (open as oldFd, status old) has:
-// owner and group, then the permission bits (a change of owner clears the
-// set-id bits), then the extended attributes. false when any cannot be given.
-bool TakeOverIdentity(int fd, int oldFd, const struct stat& old) {
+// Gives the new file fd the owner and group of the old one (status old),
+// before its first byte is written. false when they cannot be given.
+bool TakeOverOwner(int fd, const struct stat& old) {
   struct stat st;
   if (fstat(fd, &st) != 0) return false;
-  if ((st.st_uid != old.st_uid || st.st_gid != old.st_gid) && fchown(fd, old.st_uid, old.st_gid) != 0)
-    return false;
+  return (st.st_uid == old.st_uid && st.st_gid == old.st_gid) || fchown(fd, old.st_uid, old.st_gid) == 0;
+}
+
+// Gives the new file fd, once written, the permission bits and extended
+// attributes of the old one (open as oldFd, status old): a write clears the
+// set-id bits and file capabilities, as a change of owner does. false when
+// any cannot be given.
+bool TakeOverModeAndAttributes(int fd, int oldFd, const struct stat& old) {
   return fchmod(fd, old.st_mode & 07777) == 0 && CopyAttributes(oldFd, fd);
 }
 
@@ -311,24 +316,24 @@ bool RefusedReplacement(int error) {
 // without a name) and renames it over the document at place, then flushes
 // the folder. A sibling that replaces an existing file (open as oldFd,
 // status old) is private to its writer from its creation and takes on the
-// old file's identity before the first byte is written (EPERM when it
-// cannot); one for a new name is made as any new file is (mode 0666 less
-// the umask). *unnamedRefused tells that the system made an unnamed file but
-// would not name it. 0 or an errno value; nothing is left beside the
-// document on failure.
+// old file's owner before the first byte is written, its mode and
+// attributes after the last (EPERM when it cannot); one for a new name is made as any new file is (mode 0666
+// less the umask). *unnamedRefused tells that the system made an unnamed file but would not name it. 0 or an
+// errno value; nothing is left beside the document on failure.
 int ReplaceBySibling(const Place& place, int oldFd, const struct stat* old, const char* data,
                      std::size_t size, bool unnamed, bool* unnamedRefused) {
   Sibling sibling;
   int error = CreateSibling(place, old != nullptr ? 0600 : 0666, unnamed, &sibling);
   if (error != 0) return error;
-  if (old != nullptr) {
+  if (old != nullptr && !TakeOverOwner(sibling.fd, *old)) error = EPERM;
+  if (error == 0) error = WriteAll(sibling.fd, data, size);
+  if (error == 0 && old != nullptr) {
     try {
-      if (!TakeOverIdentity(sibling.fd, oldFd, *old)) error = EPERM;
+      if (!TakeOverModeAndAttributes(sibling.fd, oldFd, *old)) error = EPERM;
     } catch (const std::bad_alloc&) {
       error = ENOMEM;
     }
   }
-  if (error == 0) error = WriteAll(sibling.fd, data, size);
   if (error == 0 && fsync(sibling.fd) != 0) error = errno;
   if (error == 0 && sibling.path.empty()) {
     error = NameSibling(place, &sibling);
