@@ -2,7 +2,10 @@
 // text, script errors.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -305,6 +308,44 @@ TEST(ToolFormat, FormattingAFileOntoItselfKeepsIt) {
   EXPECT_EQ(o.exitCode, 0) << o.out;
   EXPECT_EQ(ReadFile(in), "<r>\n\t<a>\n\t\t<b/>\n\t</a>\n</r>\n");
 }
+
+// A failed save names its reason as the module gives it: errno, whose text
+// is the component's status after the failed save.
+TEST(ToolSave, AFailedSaveNamesItsReason) {
+  const std::string in = WriteFile("reason.xml", "<r/>");
+  std::filesystem::create_directory(Folder() + "/reason-folder");
+  const struct {
+    std::string out;
+    int reason;
+  } cases[] = {
+      {Folder() + "/missing-folder/out.xml", ENOENT},
+      {Folder() + "/reason-folder", EISDIR},
+      {Folder() + "/" + std::string(150, 'f') + "/" + std::string(150, 'p') + ".xml", ENAMETOOLONG},
+  };
+  for (const auto& c : cases) {
+    const Outcome o = Tool("format " + in + " -o " + c.out);
+    EXPECT_EQ(o.exitCode, 2) << c.out;
+    EXPECT_EQ(o.out, "orvelxml: " + c.out + ": " + std::strerror(c.reason) + "\n");
+  }
+}
+
+#if !defined(_WIN32)
+// Past the file size limit (ulimit -f) an edit fails with its reason instead
+// of ending the tool (SIGXFSZ), and leaves the file and its folder as they were.
+TEST(ToolSave, PastTheFileSizeLimitAnEditFailsAndSaysWhy) {
+  const std::string text = "<r a=\"1\">" + std::string(100000, 'x') + "</r>";
+  std::filesystem::create_directory(Folder() + "/limited");
+  const std::string doc = WriteFile("limited/doc.xml", text);
+  const Outcome o = Tool("set " + doc + " r/@a 2", "ulimit -f 40; ");  // 20 or 40 KB, as the shell counts
+  EXPECT_EQ(o.out, "orvelxml: " + doc + ": " + std::strerror(EFBIG) + "\n");
+  EXPECT_EQ(o.exitCode, 2);
+  EXPECT_EQ(ReadFile(doc), text);
+  std::string names;
+  for (const auto& entry : std::filesystem::directory_iterator(Folder() + "/limited"))
+    names += entry.path().filename().string() + " ";
+  EXPECT_EQ(names, "doc.xml ");
+}
+#endif
 
 TEST(ToolDemo, RunsOnTheBundledSample) {
   const Outcome o = Tool("demo");
