@@ -164,15 +164,16 @@ TEST_F(DocumentFiles, EveryNameOfASavedFileReadsTheNewText) {
 }
 
 // Paths of 259 bytes save and load back, a new file as well as one that is
-// replaced (whose replacing files must fit beside it); 260 bytes are refused
-// above.
+// replaced: the files the replacement puts beside a short name in a long
+// folder must fit too. 260 bytes are refused above.
 TEST_F(DocumentFiles, PathsOf259BytesSaveAndLoadBack) {
-  const std::string folder = dir.path() + platform::kPathSeparator;
-  for (const char letter : {'n', 'e'}) {
-    const std::string path = folder + std::string(258 - dir.path().size(), letter);
-    if (letter == 'e') dir.Write(path.substr(folder.size()), "<old/>");
+  const std::string folder = dir.MakeDir(std::string(252 - dir.path().size(), 'f'));
+  dir.Write(folder.substr(dir.path().size() + 1) + "/e.xml", "<old/>");
+  for (const char* name : {"n.xml", "e.xml"}) {
+    const std::string path = folder + platform::kPathSeparator + name;
+    ASSERT_EQ(path.size(), 259u);
     const HostRun run = RunOnDocument({"save", "0", path, "load", "0", path});
-    EXPECT_NE(run.out.find("save=1\nload=1\n" + kKept), std::string::npos) << letter << "\n" << run.out;
+    EXPECT_NE(run.out.find("save=1\nload=1\n" + kKept), std::string::npos) << name << "\n" << run.out;
   }
 }
 
