@@ -220,11 +220,11 @@ bool HeldByAnother(DWORD error) {
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-// Moves from to the free name to, again while another program holds from.
-// 0 or the last Win32 error.
-DWORD MoveToFreeName(const std::string& from, const std::string& to) {
+// Moves the file from to the name to with flags, again while another
+// program holds from. 0 or the last Win32 error.
+DWORD MoveWhileHeld(const std::string& from, const std::string& to, DWORD flags) {
   for (int attempt = 0;; ++attempt) {
-    if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) return 0;
+    if (MoveFileExA(from.c_str(), to.c_str(), flags | MOVEFILE_WRITE_THROUGH)) return 0;
     const DWORD error = GetLastError();
     if (attempt + 1 == kPlaceAttempts || !HeldByAnother(error)) return error;
     Sleep(kPlaceWaitMs);
@@ -264,23 +264,12 @@ DWORD ReplaceExisting(const std::string& target, const std::string& sibling, con
     if (!HeldByAnother(error)) return error;
   }
   if (Exists(target)) return error;  // the old text
-  if (MoveToFreeName(sibling, target) == 0 || WriteNewFile(target, data, size) == 0) {
+  if (MoveWhileHeld(sibling, target, 0) == 0 || WriteNewFile(target, data, size) == 0) {
     DeleteFileA(backup.c_str());
     return 0;
   }
-  if (Exists(backup)) MoveToFreeName(backup, target);
+  if (Exists(backup)) MoveWhileHeld(backup, target, 0);
   return error;
-}
-
-// Moves the complete sibling to the new name target. 0 or the Win32 error.
-DWORD PlaceNew(const std::string& target, const std::string& sibling) {
-  for (int attempt = 0;; ++attempt) {
-    if (MoveFileExA(sibling.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-      return 0;
-    const DWORD error = GetLastError();
-    if (attempt + 1 == kPlaceAttempts || !HeldByAnother(error)) return error;
-    Sleep(kPlaceWaitMs);
-  }
 }
 
 // A replacement that the folder or the file refused (a folder that takes
@@ -307,8 +296,8 @@ int WriteThroughSibling(const Place& place, bool exists, PSID owner, const char*
   error = CloseChecked(h, error);
   const std::string target = place.Path();
   if (error == 0) {
-    const DWORD placed =
-        exists ? ReplaceExisting(target, name, NextSiblingPath(place), data, size) : PlaceNew(target, name);
+    const DWORD placed = exists ? ReplaceExisting(target, name, NextSiblingPath(place), data, size)
+                                : MoveWhileHeld(name, target, MOVEFILE_REPLACE_EXISTING);
     if (placed != 0) error = ErrnoOf(placed);
   }
   // (Kept while the document's name is empty: it then holds the new text.)
