@@ -138,26 +138,15 @@ int OverwriteInPlace(int fd, const char* data, std::size_t size) {
   return error;
 }
 
-// Where a file lies: its folder ("" for the working folder, else ending in
-// '/') and its name there.
-struct Place {
-  explicit Place(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-    name = path.substr(folder.size());
-  }
-  std::string Path() const { return folder + name; }
-  const char* Folder() const { return folder.empty() ? "." : folder.c_str(); }
-  std::string folder;
-  std::string name;
-};
+// The folder of place as open() takes it.
+const char* FolderOf(const Place& place) { return place.folder.empty() ? "." : place.folder.c_str(); }
 
 // Flushes the folder's names to the disk, so that a rename or a new name
 // survives a power cut. 0, or the errno value of a flush that failed; a
 // folder that cannot be opened or flushed (no such flush on this file
 // system) counts as flushed.
 int SyncFolder(const Place& place) {
-  const int fd = open(place.Folder(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const int fd = open(FolderOf(place), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return 0;
   int error = fsync(fd) == 0 ? 0 : errno;
   if (error == EINVAL || error == EROFS || error == EBADF) error = 0;
@@ -168,7 +157,7 @@ int SyncFolder(const Place& place) {
 // Removes the sibling files of the document at place that writers no
 // longer running left behind (killed while they saved).
 void RemoveLeftovers(const Place& place) {
-  DIR* folder = opendir(place.Folder());
+  DIR* folder = opendir(FolderOf(place));
   if (folder == nullptr) return;
   const std::string prefix = SiblingPrefix(place.name);
   while (const dirent* entry = readdir(folder)) {
@@ -197,7 +186,7 @@ std::string NextSiblingPath(const Place& place) {
 int CreateSibling(const Place& place, mode_t mode, bool unnamed, Sibling* sibling) {
 #if defined(O_TMPFILE)
   if (unnamed) {
-    sibling->fd = open(place.Folder(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+    sibling->fd = open(FolderOf(place), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
     if (sibling->fd >= 0) return 0;
     // Not offered by this kernel or file system: a named file instead.
     if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return errno;
@@ -427,7 +416,7 @@ int DescriptorNamedBy(const char* path) {
     if (lstat(at.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return kNoDescriptor;
     const Place place(at);
     struct statfs fs;
-    if (statfs(place.Folder(), &fs) == 0 && fs.f_type == PROC_SUPER_MAGIC) {
+    if (statfs(FolderOf(place), &fs) == 0 && fs.f_type == PROC_SUPER_MAGIC) {
       return ProcessDescriptor(place.folder, place.name);
     }
     char target[PATH_MAX];

@@ -121,18 +121,6 @@ bool IsDevice(const char* path) {
   return type == FILE_TYPE_CHAR || type == FILE_TYPE_PIPE;
 }
 
-// Where a file lies: its folder (ending in a separator, or "") and its name there.
-struct Place {
-  explicit Place(const std::string& path) {
-    const std::size_t cut = path.find_last_of("\\/:");
-    folder = cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
-    name = path.substr(folder.size());
-  }
-  std::string Path() const { return folder + name; }
-  std::string folder;
-  std::string name;
-};
-
 // path in full (folder and all), as the replacement calls need it: given a
 // bare name, ReplaceFileA finds no folder for its own files. false when
 // that does not fit in MAX_PATH.

@@ -4,8 +4,20 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/platform.h"
+
 namespace orvel {
 namespace platform {
+
+Place::Place(const std::string& path) {
+#if defined(_WIN32)
+  const std::size_t cut = path.find_last_of("\\/:");  // "C:name" lies in C:'s folder
+#else
+  const std::size_t cut = path.rfind(kPathSeparator);
+#endif
+  folder = cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+  name = path.substr(folder.size());
+}
 
 std::string SiblingPrefix(const std::string& name) { return "." + name + ".orvel~"; }
 

@@ -1,8 +1,8 @@
-// Names of the files a save puts beside a document: the new text until it
-// replaces the old one (and on Windows the old text until the new one is in
-// place). A name carries the document's name and the writer's process id, so
-// that a later save of the same document can remove what a killed writer
-// left behind. Shared by both builds.
+// Where a document lies, and the names of the files a save puts beside it:
+// the new text until it replaces the old one (and on Windows the old text
+// until the new one is in place). A name carries the document's name and the
+// writer's process id, so that a later save of the same document can remove
+// what a killed writer left behind. Shared by both builds.
 #pragma once
 
 #include <cstddef>
@@ -10,6 +10,15 @@
 
 namespace orvel {
 namespace platform {
+
+// Where a file lies: its folder (ending in a separator, or "" for the
+// working folder) and its name there.
+struct Place {
+  explicit Place(const std::string& path);
+  std::string Path() const { return folder + name; }
+  std::string folder;
+  std::string name;
+};
 
 // What every such name of the document named name (no folder) begins with:
 // "." name ".orvel~".
