@@ -37,6 +37,13 @@ chmod 600 private.xml
 run set private.xml r/@a 2
 stat -c '%a' private.xml
 
+echo '# past the file size limit an edit fails and says why, leaving the file as it was'
+mkdir limited
+{ echo '<r a="1">'; seq -f '  <i>%g</i>' 1 300; echo '</r>'; } > limited/doc.xml
+cp limited/doc.xml limited.xml
+(ulimit -f 1; run set limited/doc.xml r/@a 2)
+cmp -s limited/doc.xml limited.xml && echo "limited: $(ls -A limited | tr '\n' ' ')"
+
 echo '# an edit interrupted while the file is replaced leaves no new file beside it'
 { echo '<r a="1">'; seq -f '  <i n="%g">some text</i>' 1 1500000; echo '</r>'; } > big.xml
 cp big.xml edited.xml

@@ -1,8 +1,8 @@
 // Preloaded into a test host (LD_PRELOAD): records, in the order they happen,
-// the calls that decide what survives a power cut: each flush ("fsync file",
-// "fsync folder"), each new name given to a file ("link") and each rename,
-// one line each, to the file ORVEL_SYNC_LOG names. Every call then goes on to
-// the C library's own.
+// the calls of a save that decide what survives a power cut: each flush
+// ("fsync file", "fsync folder"), each new name given to a file ("link") and
+// each rename, one line each, to the file ORVEL_SYNC_LOG names. Every call
+// then goes on to the C library's own.
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -26,11 +26,6 @@ void Note(const char* line) {
   close(fd);
 }
 
-void NoteFlush(int fd) {
-  struct stat st;
-  Note(fstat(fd, &st) == 0 && S_ISDIR(st.st_mode) ? "fsync folder\n" : "fsync file\n");
-}
-
 template <class Fn>
 Fn Real(const char* name) {
   return reinterpret_cast<Fn>(dlsym(RTLD_NEXT, name));
@@ -39,28 +34,14 @@ Fn Real(const char* name) {
 }  // namespace
 
 ORVEL_LIBRARY_EXPORT int fsync(int fd) {
-  NoteFlush(fd);
+  struct stat st;
+  Note(fstat(fd, &st) == 0 && S_ISDIR(st.st_mode) ? "fsync folder\n" : "fsync file\n");
   return Real<int (*)(int)>("fsync")(fd);
-}
-
-ORVEL_LIBRARY_EXPORT int fdatasync(int fd) {
-  NoteFlush(fd);
-  return Real<int (*)(int)>("fdatasync")(fd);
 }
 
 ORVEL_LIBRARY_EXPORT int rename(const char* from, const char* to) {
   Note("rename\n");
   return Real<int (*)(const char*, const char*)>("rename")(from, to);
-}
-
-ORVEL_LIBRARY_EXPORT int renameat(int fromDir, const char* from, int toDir, const char* to) {
-  Note("rename\n");
-  return Real<int (*)(int, const char*, int, const char*)>("renameat")(fromDir, from, toDir, to);
-}
-
-ORVEL_LIBRARY_EXPORT int link(const char* from, const char* to) {
-  Note("link\n");
-  return Real<int (*)(const char*, const char*)>("link")(from, to);
 }
 
 ORVEL_LIBRARY_EXPORT int linkat(int fromDir, const char* from, int toDir, const char* to, int flags) {
