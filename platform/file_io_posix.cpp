@@ -157,9 +157,9 @@ int SyncFolder(const Place& place) {
 // Removes the sibling files of the document at place that writers no
 // longer running left behind (killed while they saved).
 void RemoveLeftovers(const Place& place) {
+  const std::string prefix = SiblingPrefix(place.name);
   DIR* folder = opendir(FolderOf(place));
   if (folder == nullptr) return;
-  const std::string prefix = SiblingPrefix(place.name);
   while (const dirent* entry = readdir(folder)) {
     const unsigned long writer = SiblingWriter(entry->d_name, prefix);
     if (writer == 0 || writer > static_cast<unsigned long>(INT32_MAX)) continue;
@@ -301,35 +301,42 @@ bool RefusedReplacement(int error) {
   return error == EACCES || error == EPERM || error == EROFS || error == EBUSY;
 }
 
-// Writes the new text to a sibling, flushes it, names it (when it was made
-// without a name) and renames it over the document at place, then flushes
-// the folder. A sibling that replaces an existing file (open as oldFd,
-// status old) is private to its writer from its creation and takes on the
-// old file's owner before the first byte is written, its mode and
-// attributes after the last (EPERM when it cannot); one for a new name is made as any new file is (mode 0666
-// less the umask). *unnamedRefused tells that the system made an unnamed file but would not name it. 0 or an
-// errno value; nothing is left beside the document on failure.
+// Gives the new sibling the old file's owner (open as oldFd, status old)
+// before its first byte, the text, the old file's mode and attributes after
+// its last (a write clears set-id bits and file capabilities), flushes it
+// and names it when it has no name (*unnamedRefused: the system would not).
+// 0, EPERM when the old identity cannot be given, or another errno value.
+int CompleteSibling(const Place& place, int oldFd, const struct stat* old, const char* data, std::size_t size,
+                    Sibling* sibling, bool* unnamedRefused) {
+  if (old != nullptr && !TakeOverOwner(sibling->fd, *old)) return EPERM;
+  int error = WriteAll(sibling->fd, data, size);
+  if (error == 0 && old != nullptr && !TakeOverModeAndAttributes(sibling->fd, oldFd, *old)) error = EPERM;
+  if (error == 0 && fsync(sibling->fd) != 0) error = errno;
+  if (error == 0 && sibling->path.empty()) {
+    error = NameSibling(place, sibling);
+    *unnamedRefused = error != 0;
+  }
+  return error;
+}
+
+// Writes the new text to a sibling (see CompleteSibling), renames it over
+// the document at place, then flushes the folder. A sibling that replaces an
+// existing file is private to its writer from its creation; one for a new
+// name is made as any new file is (mode 0666 less the umask). 0 or an errno
+// value; nothing is left beside the document on failure.
 int ReplaceBySibling(const Place& place, int oldFd, const struct stat* old, const char* data,
                      std::size_t size, bool unnamed, bool* unnamedRefused) {
+  const std::string target = place.Path();
   Sibling sibling;
   int error = CreateSibling(place, old != nullptr ? 0600 : 0666, unnamed, &sibling);
   if (error != 0) return error;
-  if (old != nullptr && !TakeOverOwner(sibling.fd, *old)) error = EPERM;
-  if (error == 0) error = WriteAll(sibling.fd, data, size);
-  if (error == 0 && old != nullptr) {
-    try {
-      if (!TakeOverModeAndAttributes(sibling.fd, oldFd, *old)) error = EPERM;
-    } catch (const std::bad_alloc&) {
-      error = ENOMEM;
-    }
-  }
-  if (error == 0 && fsync(sibling.fd) != 0) error = errno;
-  if (error == 0 && sibling.path.empty()) {
-    error = NameSibling(place, &sibling);
-    *unnamedRefused = error != 0;
+  try {
+    error = CompleteSibling(place, oldFd, old, data, size, &sibling, unnamedRefused);
+  } catch (const std::bad_alloc&) {
+    error = ENOMEM;
   }
   error = CloseChecked(sibling.fd, error);
-  if (error == 0 && rename(sibling.path.c_str(), place.Path().c_str()) != 0) error = errno;
+  if (error == 0 && rename(sibling.path.c_str(), target.c_str()) != 0) error = errno;
   if (error != 0) {
     if (!sibling.path.empty()) unlink(sibling.path.c_str());
     return error;
@@ -441,17 +448,21 @@ int SaveOverExisting(const char* path, int descriptor, const char* data, std::si
   const int fd = open(path, O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | NonBlockingFor(path), 0666);
   if (fd < 0) return errno;
   struct stat st;
-  std::string file;
   int error = 0;
   if (fstat(fd, &st) != 0) {
     error = errno;
   } else if (!S_ISREG(st.st_mode)) {
     MakeBlocking(fd);
     error = WriteAll(fd, data, size);  // a device or a pipe: written where it stands
-  } else if (descriptor == kOtherProcessDescriptor || !ReplacedFile(path, st, &file)) {
-    error = OverwriteInPlace(fd, data, size);
   } else {
-    error = SaveOverRegularFile(Place(file), fd, st, data, size);
+    try {
+      std::string file;
+      const bool replaceable = descriptor != kOtherProcessDescriptor && ReplacedFile(path, st, &file);
+      error = replaceable ? SaveOverRegularFile(Place(file), fd, st, data, size)
+                          : OverwriteInPlace(fd, data, size);
+    } catch (const std::bad_alloc&) {
+      error = ENOMEM;
+    }
   }
   return CloseChecked(fd, error);
 }

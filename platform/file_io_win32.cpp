@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "platform/file_stream.h"
@@ -157,10 +158,14 @@ void RemoveLeftovers(const Place& place) {
   WIN32_FIND_DATAA entry;
   const HANDLE search = FindFirstFileA((place.folder + prefix + "*").c_str(), &entry);
   if (search == INVALID_HANDLE_VALUE) return;
-  do {
-    const unsigned long writer = SiblingWriter(entry.cFileName, prefix);
-    if (writer != 0 && ProcessGone(writer)) DeleteFileA((place.folder + entry.cFileName).c_str());
-  } while (FindNextFileA(search, &entry));
+  try {
+    do {
+      const unsigned long writer = SiblingWriter(entry.cFileName, prefix);
+      if (writer != 0 && ProcessGone(writer)) DeleteFileA((place.folder + entry.cFileName).c_str());
+    } while (FindNextFileA(search, &entry));
+  } catch (const std::bad_alloc&) {
+    // The rest stays for a later save.
+  }
   FindClose(search);
 }
 
@@ -271,6 +276,8 @@ bool RefusedReplacement(int error) { return error == EACCES || error == EPERM; }
 // 0 or an errno value; EPERM when the owner cannot be given.
 int WriteThroughSibling(const Place& place, bool exists, PSID owner, const char* data, std::size_t size) {
   RemoveLeftovers(place);
+  const std::string target = place.Path();
+  const std::string backup = exists ? NextSiblingPath(place) : std::string();
   std::string name;
   int error = 0;
   const HANDLE h = CreateSibling(place, &name, &error);
@@ -282,9 +289,8 @@ int WriteThroughSibling(const Place& place, bool exists, PSID owner, const char*
   if (error == 0) error = WriteAllTo(h, data, size);
   if (error == 0 && !FlushFileBuffers(h)) error = ErrnoOf(GetLastError());
   error = CloseChecked(h, error);
-  const std::string target = place.Path();
   if (error == 0) {
-    const DWORD placed = exists ? ReplaceExisting(target, name, NextSiblingPath(place), data, size)
+    const DWORD placed = exists ? ReplaceExisting(target, name, backup, data, size)
                                 : MoveWhileHeld(name, target, MOVEFILE_REPLACE_EXISTING);
     if (placed != 0) error = ErrnoOf(placed);
   }
@@ -376,7 +382,13 @@ int ReplaceFileContents(const char* path, const char* data, std::size_t size) {
   const HANDLE h = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return ErrnoOf(GetLastError());
-  return CloseChecked(h, SaveOverExistingFile(place, h, attributes, data, size));
+  int error = 0;
+  try {
+    error = SaveOverExistingFile(place, h, attributes, data, size);
+  } catch (const std::bad_alloc&) {
+    error = ENOMEM;
+  }
+  return CloseChecked(h, error);
 }
 
 bool AbsolutePath(const char* path, char* out, std::size_t capacity) {
