@@ -155,7 +155,8 @@ int SyncFolder(const Place& place) {
 }
 
 // Removes the sibling files of the document at place that writers no
-// longer running left behind (killed while they saved).
+// longer running left behind (killed while they saved, or in the moment
+// between naming a complete file and renaming it).
 void RemoveLeftovers(const Place& place) {
   const std::string prefix = SiblingPrefix(place.name);
   DIR* folder = opendir(FolderOf(place));
@@ -345,10 +346,11 @@ int ReplaceBySibling(const Place& place, int oldFd, const struct stat* old, cons
 }
 
 // Replaces the document at place through a sibling (see ReplaceBySibling),
-// after removing what killed writers left beside it.
+// after removing what killed writers left beside it (at its first save in
+// this process).
 int WriteThroughSibling(const Place& place, int oldFd, const struct stat* old, const char* data,
                         std::size_t size) {
-  RemoveLeftovers(place);
+  if (FirstSaveInProcess(place.Path())) RemoveLeftovers(place);
   bool unnamedRefused = false;
   const int error = ReplaceBySibling(place, oldFd, old, data, size, true, &unnamedRefused);
   if (!unnamedRefused) return error;

@@ -152,7 +152,8 @@ bool ProcessGone(unsigned long pid) {
 }
 
 // Removes the sibling files of the document at place that writers no
-// longer running left behind (killed while they saved).
+// longer running left behind (killed while they saved, or in the moment
+// between naming a complete file and renaming it).
 void RemoveLeftovers(const Place& place) {
   const std::string prefix = SiblingPrefix(place.name);
   WIN32_FIND_DATAA entry;
@@ -272,11 +273,12 @@ bool RefusedReplacement(int error) { return error == EACCES || error == EPERM; }
 
 // Writes a sibling file, flushes it to the disk and puts it in the place of
 // the document at place (which exists or not), after removing what killed
-// writers left beside it. The sibling takes the old file's owner first.
-// 0 or an errno value; EPERM when the owner cannot be given.
+// writers left beside it (at its first save in this process). The sibling
+// takes the old file's owner first. 0 or an errno value; EPERM when the
+// owner cannot be given.
 int WriteThroughSibling(const Place& place, bool exists, PSID owner, const char* data, std::size_t size) {
-  RemoveLeftovers(place);
   const std::string target = place.Path();
+  if (FirstSaveInProcess(target)) RemoveLeftovers(place);
   const std::string backup = exists ? NextSiblingPath(place) : std::string();
   std::string name;
   int error = 0;

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
+#include <set>
 
 #include "platform/platform.h"
 
@@ -43,6 +45,13 @@ unsigned long SiblingWriter(const char* entry, const std::string& prefix) {
   const char* attempt = end + 1;
   std::strtoul(attempt, &end, 16);
   return end != attempt && *end == '\0' ? pid : 0;
+}
+
+bool FirstSaveInProcess(const std::string& path) {
+  static std::mutex lock;
+  static std::set<std::string> seen;
+  const std::lock_guard<std::mutex> hold(lock);
+  return seen.insert(path).second;
 }
 
 }  // namespace platform

@@ -36,5 +36,10 @@ std::string SiblingName(const std::string& name, std::size_t room, unsigned long
 // when it is not one.
 unsigned long SiblingWriter(const char* entry, const std::string& prefix);
 
+// true the first time this process asks for path: a document's folder is
+// looked through for leftovers once per process (listing a folder of 100,000
+// files costs some 25 ms, more than the save).
+bool FirstSaveInProcess(const std::string& path);
+
 }  // namespace platform
 }  // namespace orvel
