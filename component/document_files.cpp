@@ -82,6 +82,7 @@ bool XmlComponent::SaveToFile(const char* path) {
   // that cannot be loaded back.
   if (path != nullptr && std::strlen(path) >= kPathBuffer) {
     document_.status = std::strerror(ENAMETOOLONG);
+    errno = ENAMETOOLONG;  // as a failed SaveFile leaves it
     return false;
   }
   return document_.SaveFile(path);

@@ -1,5 +1,6 @@
 // Reading a document from a plain file and writing its text back, byte for
 // byte (NUL bytes included).
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <limits>
@@ -42,8 +43,15 @@ bool XmlDocument::LoadFile(const char* path) {
 
 bool XmlDocument::SaveFile(const char* path) {
   const int error = platform::ReplaceFileContents(path, text.data(), text.size());
-  status = error == 0 ? ByteCountStatus(text.size()) : std::string(std::strerror(error));
-  return error == 0;
+  if (error == 0) {
+    status = ByteCountStatus(text.size());
+    return true;
+  }
+  status = std::strerror(error);
+  // The status is the error text of errno, which then still holds the
+  // reason: no slot hands the status out, but a host can read errno.
+  errno = error;
+  return false;
 }
 
 bool XmlDocument::ParseTakenText(std::string* source) {

@@ -126,7 +126,8 @@ class XmlDocument {
   // byte count. A file that cannot be read whole, or holds no byte, changes
   // only the status.
   bool LoadFile(const char* path);
-  // Writes text whole to path (a regular file through a replacing copy).
+  // Writes text whole to path (a regular file through a replacing copy). On
+  // failure the status is the reason's error text and errno holds the reason.
   bool SaveFile(const char* path);
   // Takes *source over as the text (no copy; NUL bytes kept) and parses it;
   // *source receives the old text.

@@ -12,8 +12,8 @@ namespace orvelxml {
 bool SaveDocumentText(orvel::IXmlComponent* xml, const std::string& path, std::string* error) {
   HeldSignals held;
   // The interface keeps the reason of a failed save in the status text, which
-  // no slot hands out; errno, shared with the module where the C library is,
-  // still holds it after the call.
+  // no slot hands out; the module leaves it in errno too, which the tool
+  // shares with it (one C runtime on both builds).
   errno = 0;
   if (xml->SaveDocumentFile(path.c_str()) != 0) return true;
   const int reason = errno;

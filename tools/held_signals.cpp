@@ -43,16 +43,25 @@ sigset_t Held() {
 }
 
 sigset_t before;
+struct sigaction fileSizeBefore;
 
 }  // namespace
 
 HeldSignals::HeldSignals() {
   const sigset_t held = Held();
   sigprocmask(SIG_BLOCK, &held, &before);
+  // Past the file size limit (ulimit -f) a write then fails with EFBIG,
+  // which the save reports ("File too large"), instead of ending the tool.
+  struct sigaction ignore {};
+  ignore.sa_handler = SIG_IGN;
+  sigaction(SIGXFSZ, &ignore, &fileSizeBefore);
 }
 
 // Restoring the mask delivers what came meanwhile, with its usual effect.
-HeldSignals::~HeldSignals() { sigprocmask(SIG_SETMASK, &before, nullptr); }
+HeldSignals::~HeldSignals() {
+  sigaction(SIGXFSZ, &fileSizeBefore, nullptr);
+  sigprocmask(SIG_SETMASK, &before, nullptr);
+}
 
 #endif
 

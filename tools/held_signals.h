@@ -2,6 +2,8 @@
 // (Ctrl-C, kill, a closed terminal) are held back: the save then either has
 // not begun or has finished, and no new file is left half written beside the
 // one it replaces. A signal that came meanwhile takes effect at the end.
+// The file size limit's signal (SIGXFSZ) is ignored meanwhile: the save
+// fails with its reason instead.
 #pragma once
 
 namespace orvelxml {

@@ -25,6 +25,9 @@ const char kRunHelp[] =
     "RESULT is the number returned, or done for operations that return nothing;\n"
     "TEXT is the buffer afterwards: the quoted text, untouched, or garbled.\n"
     "Release 0 releases the component; the script goes on with a fresh one.\n"
+    "A relative path is loaded by LoadDocumentFile from the data root (the folder\n"
+    "the factory library's configuration names, else orvelxml's own folder) but\n"
+    "saved by SaveDocumentFile in the working folder.\n"
     "Exit 0; 2 for a missing script, an unknown operation or bad arguments.\n";
 
 // Runs the script read from in; named for error messages.

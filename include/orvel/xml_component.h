@@ -9,6 +9,8 @@ namespace orvel {
 // Slots 5 to 63, in binary-interface order. Booleans are int 0/1; text results
 // are copied into (buf, len) only when they fit with their NUL, otherwise the
 // buffer is left untouched (the call still returns 1 for a usable buffer).
+// SaveDocumentFile that returns 0 leaves the reason in errno (strerror gives
+// its text), where the C runtime is shared with the module.
 class IXmlComponent : public IComponent {
  public:
   virtual int LoadDocumentFile(const char* path) = 0;                                 // 5

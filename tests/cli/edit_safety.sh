@@ -2,7 +2,8 @@
 # value XML does not allow, or would not read back as given, is refused; an
 # edit whose result breaks XML's rules leaves the file as it was (exit 1); the
 # file is replaced through the module's save, and an edit interrupted by a
-# signal leaves no new file behind.
+# signal leaves no new file behind (one killed leaves the old file, and
+# nothing that a later save does not remove).
 printf '<r a="1">\n  <t>text</t>\n</r>\n' > doc.xml
 cp doc.xml before.xml
 
@@ -39,27 +40,44 @@ chmod 600 private.xml
 run set private.xml r/@a 2
 stat -c '%a' private.xml
 
+echo '# past the file size limit an edit fails and says why, leaving the file as it was'
+mkdir limited
+{ echo '<r a="1">'; seq -f '  <i>%g</i>' 1 300; echo '</r>'; } > limited/doc.xml
+cp limited/doc.xml limited.xml
+(ulimit -f 1; run set limited/doc.xml r/@a 2)
+cmp -s limited/doc.xml limited.xml && echo "limited: $(ls -A limited | tr '\n' ' ')"
+
 echo '# an edit interrupted while the file is replaced leaves no new file beside it'
 { echo '<r a="1">'; seq -f '  <i n="%g">some text</i>' 1 1500000; echo '</r>'; } > big.xml
 cp big.xml edited.xml
 "$TOOL" --module "$MODULE" -q set edited.xml r/@a 2
-for signal in INT TERM; do
+for signal in INT TERM KILL; do
   rm -rf saving
   mkdir saving
   cp big.xml saving/doc.xml
-  env --default-signal="$signal" "$TOOL" --module "$MODULE" -q set saving/doc.xml r/@a 2 &
+  if [ "$signal" = KILL ]; then # (its action cannot be set)
+    "$TOOL" --module "$MODULE" -q set saving/doc.xml r/@a 2 &
+  else
+    env --default-signal="$signal" "$TOOL" --module "$MODULE" -q set saving/doc.xml r/@a 2 &
+  fi
   pid=$!
-  # A second file in the folder is the save under way: interrupt it then.
+  # The save under way: a second file in the folder, or a file of the tool's
+  # that has no name there yet ("saving/#12345 (deleted)"): interrupt it then.
   shopt -s dotglob nullglob
   while kill -0 "$pid" 2>/dev/null; do
     files=(saving/*)
-    if [ ${#files[@]} -gt 1 ]; then
+    if [ ${#files[@]} -gt 1 ] || ls -l "/proc/$pid/fd" 2>/dev/null | grep -q 'saving/#'; then
       kill -s "$signal" "$pid"
       break
     fi
   done
   shopt -u dotglob nullglob
   wait "$pid" 2>/dev/null
+  if [ "$signal" = KILL ]; then
+    # Killed, the tool cannot clean up: a later save removes what it left.
+    cmp -s saving/doc.xml big.xml && echo "SIG$signal: doc.xml as it was"
+    "$TOOL" --module "$MODULE" set saving/doc.xml r/@a 2
+  fi
   echo "SIG$signal: $(ls -A saving | tr '\n' ' ')"
   cmp -s saving/doc.xml edited.xml && echo "SIG$signal: doc.xml edited whole"
 done

@@ -2,7 +2,10 @@
 // text, script errors.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -304,6 +307,26 @@ TEST(ToolFormat, FormattingAFileOntoItselfKeepsIt) {
   const Outcome o = Tool("format " + in + " -o " + in);
   EXPECT_EQ(o.exitCode, 0) << o.out;
   EXPECT_EQ(ReadFile(in), "<r>\n\t<a>\n\t\t<b/>\n\t</a>\n</r>\n");
+}
+
+// A failed save names its reason as the module gives it: errno, whose text
+// is the component's status after the failed save.
+TEST(ToolSave, AFailedSaveNamesItsReason) {
+  const std::string in = WriteFile("reason.xml", "<r/>");
+  std::filesystem::create_directory(Folder() + "/reason-folder");
+  const struct {
+    std::string out;
+    int reason;
+  } cases[] = {
+      {Folder() + "/missing-folder/out.xml", ENOENT},
+      {Folder() + "/reason-folder", EISDIR},
+      {Folder() + "/" + std::string(150, 'f') + "/" + std::string(150, 'p') + ".xml", ENAMETOOLONG},
+  };
+  for (const auto& c : cases) {
+    const Outcome o = Tool("format " + in + " -o " + c.out);
+    EXPECT_EQ(o.exitCode, 2) << c.out;
+    EXPECT_EQ(o.out, "orvelxml: " + c.out + ": " + std::strerror(c.reason) + "\n");
+  }
 }
 
 TEST(ToolDemo, RunsOnTheBundledSample) {

@@ -34,8 +34,10 @@ std::vector<unsigned> CreatedFileModes() {
 extern "C" int open(const char* path, int flags, ...) {
   using Open = int (*)(const char*, int, ...);
   static const Open real = reinterpret_cast<Open>(dlsym(RTLD_NEXT, "open"));
+  // New for certain: O_EXCL, or O_TMPFILE (a file without a name in the folder path names).
+  const bool creates = (flags & (O_CREAT | O_EXCL)) == (O_CREAT | O_EXCL) || (flags & O_TMPFILE) == O_TMPFILE;
   mode_t mode = 0;
-  if ((flags & O_CREAT) != 0) {
+  if ((flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE) {
     va_list args;
     va_start(args, flags);
     mode = static_cast<mode_t>(va_arg(args, int));
@@ -43,7 +45,7 @@ extern "C" int open(const char* path, int flags, ...) {
   }
   const int fd = real(path, flags, mode);
   struct stat st;
-  if (fd >= 0 && (flags & O_CREAT) != 0 && !g_part.empty() && std::strstr(path, g_part.c_str()) != nullptr &&
+  if (fd >= 0 && creates && !g_part.empty() && std::strstr(path, g_part.c_str()) != nullptr &&
       fstat(fd, &st) == 0) {
     g_modes.push_back(st.st_mode & 07777);
   }

@@ -1,6 +1,6 @@
 // Files as they are at the moment they are created: the test executable's
-// open() records the permission bits of each new file whose name holds a
-// given part, right after the system created it and before the caller can do
+// open() records the permission bits of each new file whose name (or, for a
+// file made without a name, its folder's) holds a given part, right after the system created it and before the caller can do
 // anything with it.
 #pragma once
 

@@ -208,7 +208,7 @@ TEST_F(IoFailure, TheReplacingFileIsPrivateFromItsCreation) {
     const std::string path = Write("doc.xml", "<old/>", mode);
     IXmlComponent* xml = NewComponent();
     ASSERT_EQ(xml->ParseText("<new/>"), 1);
-    WatchCreatedFiles(".orvel~");
+    WatchCreatedFiles(dir_);
     EXPECT_EQ(xml->SaveDocumentFile(path.c_str()), 1);
     const std::vector<unsigned> modes = CreatedFileModes();
     ASSERT_EQ(modes.size(), 1u) << "one replacing file, created through open()";

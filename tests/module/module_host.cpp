@@ -5,14 +5,18 @@
 //   orvel_module_host MODULE COMMAND...
 //
 // Components created are numbered 0, 1, ... in creation order. Commands
-// ending in "-async" run on a thread of their own; the host joins those
-// threads before it exits.
-#if !defined(_WIN32)
+// ending in "-async" run on a thread of their own, as does "hold-new-files";
+// the host joins those threads before it exits.
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <grp.h>
 #include <sys/resource.h>
 #include <unistd.h>
 #endif
 
+#include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cinttypes>
 #include <csignal>
@@ -21,6 +25,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -132,6 +137,37 @@ bool LimitFileSize(long long size) {
 #endif
 }
 
+// Opens each file of folder not among seen (the names it held at the
+// start), once, for holdMs milliseconds without delete sharing, as indexers,
+// virus scanners and sync clients open new files, until stop is set.
+// Windows only: POSIX has no sharing modes that could refuse a rename.
+void HoldNewFiles(const std::string& folder, std::set<std::string> seen, int holdMs,
+                  const std::atomic<bool>* stop) {
+#if defined(_WIN32)
+  while (!stop->load()) {
+    WIN32_FIND_DATAA entry;
+    const HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) continue;
+    do {
+      const std::string name = entry.cFileName;
+      if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 || seen.count(name) != 0) continue;
+      const HANDLE h = CreateFileA((folder + "\\" + name).c_str(), GENERIC_READ,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+      if (h == INVALID_HANDLE_VALUE) continue;  // still written (shared with no one): again later
+      seen.insert(name);
+      Sleep(static_cast<DWORD>(holdMs));
+      CloseHandle(h);
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+  }
+#else
+  (void)folder;
+  (void)seen;
+  (void)holdMs;
+  (void)stop;
+#endif
+}
+
 // Prints the factory library's counters when it is loaded in this process.
 void PrintZandropCounts() {
   orvel::platform::ModuleHandle z =
@@ -164,16 +200,20 @@ int main(int argc, char** argv) {
   orvel::platform::ModuleHandle module = orvel::platform::LoadModule(argv[1]);
   Exports x;
   if (module == nullptr || !Resolve(module, "CreateComponent", x.createComponent) ||
-      !Resolve(module, "SetDLLRegistry", x.setDllRegistry) || !Resolve(module, "OrvelDllFreeMap", x.freeMap) ||
+      !Resolve(module, "SetDLLRegistry", x.setDllRegistry) ||
+      !Resolve(module, "OrvelDllFreeMap", x.freeMap) ||
       !Resolve(module, "OrvelDllCanUnloadNow", x.canUnloadNow) ||
       !Resolve(module, "SetFactoryHandle", x.setFactoryHandle) ||
-      !Resolve(module, "OrvelSetDllSafe", x.setDllSafe) || !Resolve(module, "GetComponentIDs", x.getComponentIds)) {
+      !Resolve(module, "OrvelSetDllSafe", x.setDllSafe) ||
+      !Resolve(module, "GetComponentIDs", x.getComponentIds)) {
     std::fprintf(stderr, "cannot load %s\n", argv[1]);
     return 3;
   }
   std::vector<IComponent*> components;
   void* factoryLibrary = nullptr;  // the last library handed over with factory-handle
   std::vector<std::thread> threads;
+  std::atomic<bool> stopHolding{false};
+  int lastSaveError = 0;  // errno after the last load or save
   auto unload = [&] {
     orvel::platform::ReleaseModuleReference(module);
     module = nullptr;
@@ -205,7 +245,8 @@ int main(int argc, char** argv) {
       if (c == nullptr) {
         std::printf("create=null\n");
       } else {
-        std::printf("create=%zu pointer=0x%08" PRIxPTR "\n", components.size(), reinterpret_cast<std::uintptr_t>(c));
+        std::printf("create=%zu pointer=0x%08" PRIxPTR "\n", components.size(),
+                    reinterpret_cast<std::uintptr_t>(c));
       }
       components.push_back(c);
     } else if (cmd == "ids") {
@@ -213,7 +254,8 @@ int main(int argc, char** argv) {
       std::vector<std::uint32_t> ids(capacity + 1, 0xEEEEEEEEu);
       const int count = x.getComponentIds(ids.data(), capacity);
       std::string shown;
-      for (std::uint32_t v : ids) shown += (shown.empty() ? "" : ",") + (v == 0xEEEEEEEEu ? "x" : std::to_string(v));
+      for (std::uint32_t v : ids)
+        shown += (shown.empty() ? "" : ",") + (v == 0xEEEEEEEEu ? "x" : std::to_string(v));
       std::printf("ids=%d:%s\n", count, shown.c_str());
     } else if (cmd == "release") {
       component(i)->Release(0);
@@ -272,8 +314,21 @@ int main(int argc, char** argv) {
       IComponent* c = component(i);
       const char* path = arg(i);
       if (std::strcmp(path, "null") == 0) path = nullptr;
+      errno = 0;
       const int ok = cmd == "load" ? AsXml(c)->LoadDocumentFile(path) : AsXml(c)->SaveDocumentFile(path);
+      lastSaveError = errno;
       std::printf("%s=%d\n", cmd.c_str(), ok);
+    } else if (cmd == "reason") {  // errno's text after the last load or save
+      std::printf("reason=%s\n", std::strerror(lastSaveError));
+    } else if (cmd == "hold-new-files") {  // hold-new-files FOLDER MS
+      const std::string folder = arg(i);
+      const int holdMs = static_cast<int>(number(i));
+      std::set<std::string> present;
+      std::error_code error;
+      for (const auto& entry : std::filesystem::directory_iterator(folder, error))
+        present.insert(entry.path().filename().string());
+      threads.emplace_back(
+          [folder, present, holdMs, &stopHolding] { HoldNewFiles(folder, present, holdMs, &stopHolding); });
     } else if (cmd == "text") {
       IComponent* c = component(i);
       std::printf("text=\"%s\" valid=%d\n", Escaped(DocumentText(AsXml(c))).c_str(),
@@ -340,6 +395,7 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
+  stopHolding = true;
   for (std::thread& t : threads) t.join();
   return 0;
 }
