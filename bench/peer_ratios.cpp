@@ -5,7 +5,7 @@
 // the rounds. scripts/bench-tables.sh runs it in several processes on both
 // targets and gives the ratios (peer time / ours).
 //
-//   peer_ratios [--rounds=N] [--min-seconds=S] [--only=ROW]
+//   peer_ratios [--rounds=N] [--min-seconds=S] [--only=ROW] [--who=NAME]
 //
 // Each measurement repeats its work until it has taken at least S seconds of
 // CPU time (Wine's clock advances in 10 ms steps). Output, one line per row:
@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <initializer_list>
 #include <pugixml.hpp>
 #include <rapidxml.hpp>
 #include <string>
@@ -35,6 +36,7 @@ struct Options {
   int rounds = 5;
   double minSeconds = 0.5;
   std::string only;
+  std::string who;  // only this contestant (for profiles)
 };
 
 // A component created through the module's export, released at the end.
@@ -62,6 +64,14 @@ struct Contestant {
   std::vector<double> seconds;
 };
 
+// Whether any of rows is to be timed: a section makes its documents only then.
+bool Wants(const Options& options, std::initializer_list<const char*> rows) {
+  if (options.only.empty()) return true;
+  for (const char* row : rows)
+    if (options.only == row) return true;
+  return false;
+}
+
 double Median(std::vector<double> v) {
   std::sort(v.begin(), v.end());
   const std::size_t n = v.size();
@@ -71,6 +81,10 @@ double Median(std::vector<double> v) {
 // Times the contestants in turn, round after round, and prints the medians.
 void RunRow(const Options& options, const char* row, std::vector<Contestant> contestants) {
   if (!options.only.empty() && options.only != row) return;
+  if (!options.who.empty())
+    contestants.erase(std::remove_if(contestants.begin(), contestants.end(),
+                                     [&](const Contestant& c) { return options.who != c.name; }),
+                      contestants.end());
   for (Contestant& c : contestants) {
     const double before = orvel::bench::ProcessCpuSeconds();
     c.run();  // warms up, and sizes the measurement
@@ -105,6 +119,7 @@ struct RapidParse {
 };
 
 void ParseRows(const Options& options) {
+  if (!Wants(options, {"first_parse_50MB", "reparse_50MB"})) return;
   const std::string text = orvel::bench::GenerateRecordDocument(50u << 20);
   // A host's first parse: create, ParseText, release; the peers build and
   // destroy a new document.
@@ -136,6 +151,9 @@ void ParseRows(const Options& options) {
 using Walk = void (*)(IXmlComponent*, Tally&);
 
 void WalkRows(const Options& options) {
+  if (!Wants(options, {"walk_asking_child_10MB", "parse_walk_asking_child_10MB", "walk_entering_10MB",
+                       "parse_walk_entering_10MB"}))
+    return;
   const std::string text = orvel::bench::GenerateAttributeDenseDocument(10u << 20);
   Component c;
   c.get()->ParseText(text.c_str());
@@ -200,6 +218,7 @@ struct StringWriter : pugi::xml_writer {
 // 100,000 children appended to one parent, then the text handed back into a
 // buffer of twice its size (pugixml: saved into memory reserved as large).
 void AppendRows(const Options& options) {
+  if (!Wants(options, {"append_100k"})) return;
   std::vector<char> out(kAppendedRoom);
   Component c;
   RunRow(options, "append_100k",
@@ -232,6 +251,8 @@ bool ReadOptions(int argc, char** argv, Options& options) {
       options.minSeconds = std::atof(a + 14);
     else if (std::strncmp(a, "--only=", 7) == 0)
       options.only = a + 7;
+    else if (std::strncmp(a, "--who=", 6) == 0)
+      options.who = a + 6;
     else
       return false;
   }
@@ -243,7 +264,7 @@ bool ReadOptions(int argc, char** argv, Options& options) {
 int main(int argc, char** argv) {
   Options options;
   if (!ReadOptions(argc, argv, options)) {
-    std::fprintf(stderr, "usage: peer_ratios [--rounds=N] [--min-seconds=S] [--only=ROW]\n");
+    std::fprintf(stderr, "usage: peer_ratios [--rounds=N] [--min-seconds=S] [--only=ROW] [--who=NAME]\n");
     return 2;
   }
   ParseRows(options);

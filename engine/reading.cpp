@@ -5,6 +5,7 @@
 #include "engine/byte_classes.h"
 #include "engine/encoding.h"
 #include "engine/read_guards.h"
+#include "engine/scanner_blocks.h"
 #include "engine/xml_document.h"
 #include "orvel/constants.h"
 
@@ -50,7 +51,7 @@ std::string_view ContentOfMixedSpan(const std::string& text, std::int32_t docFla
                                     std::string& out) {
   out.clear();
   const std::int32_t end = span.start + span.length;
-  ScanCursor cursor(text.c_str(), docFlags);
+  ScanCursor cursor(text, docFlags);
   cursor.pos = span.start;
   MarkupToken token;
   while (cursor.pos < end) {
@@ -185,10 +186,10 @@ std::string_view XmlDocument::ContentView(std::int32_t x) const {
   if (x == 0) {
     // The document record spans the whole text, which ends at a NUL it may
     // hold (an element's span never reaches one: the parse stops there).
-    if (const void* nul = std::memchr(begin, '\0', static_cast<std::size_t>(span.length)))
-      span.length = static_cast<std::int32_t>(static_cast<const char*>(nul) - begin);
+    if (const char* nul = blocks::FindIn(begin, begin + span.length, '\0'))
+      span.length = static_cast<std::int32_t>(nul - begin);
   }
-  if (std::memchr(begin, '<', static_cast<std::size_t>(span.length)) == nullptr)
+  if (blocks::FindIn(begin, begin + span.length, '<') == nullptr)
     return DecodeView(begin, span.length, readScratch);
   return ContentOfMixedSpan(text, docFlags, span, readScratch);
 }

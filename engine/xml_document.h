@@ -184,8 +184,9 @@ class XmlDocument {
   static constexpr std::int32_t CursorBare = 0x20000;
   // Every numbered attribute of the tag whose scan begins at pos, as
   // ScanAttributes would find each by index and by name, in one pass.
+  // textEnd: the address of text's NUL, when known (values are then sought in blocks).
   static void ListAttributes(const char* text, std::int32_t pos, std::int32_t limit,
-                             std::vector<AttributeSpan>& spans);
+                             std::vector<AttributeSpan>& spans, const char* textEnd = nullptr);
   // The attributes of the tag scanned from pos up to limit, from the cache.
   const std::vector<AttributeSpan>& AttributesAt(std::int32_t pos, std::int32_t limit) const {
     if (limit < pos) limit = pos;  // a tag that ends before it begins has no attributes
