@@ -78,16 +78,9 @@ int ScanInstruction(ScanCursor& cursor, MarkupToken& token, const char* target) 
 
 // A declaration opened by "<!" and E, A or N: ends at '>' outside quotes.
 int ScanDeclaration(ScanCursor& cursor, MarkupToken& token, const char* p) {
-  for (;;) {
-    p = blocks::FindStop<'>', '"', '\''>(p, cursor.end);
-    const char b = *p;
-    if (b == '>') return Finish(cursor, token, p + 1, NodeDoctype);
-    if (b == '\0') return Unterminated(cursor, token, p, "Doctype");
-    const char* close =
-        b == '"' ? blocks::FindStop<'"'>(p + 1, cursor.end) : blocks::FindStop<'\''>(p + 1, cursor.end);
-    if (*close == '\0') return Unterminated(cursor, token, close, "Doctype");
-    p = close + 1;
-  }
+  p = blocks::FindTagEnd(p, cursor.end);
+  if (*p == '\0') return Unterminated(cursor, token, p, "Doctype");
+  return Finish(cursor, token, p + 1, NodeDoctype);
 }
 
 // "<!-" and "<![" constructs: lt[3] must be `opener`; the terminator is

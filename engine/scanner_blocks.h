@@ -78,6 +78,47 @@ inline const char* FindStop(const char* p, const char* end) {
   return p;
 }
 
+// The '>' that ends a start tag or declaration whose attributes begin at p:
+// the first '>' outside a value quoted with '"' or '\'' (inside one, the
+// other quote and '>' are text), or the NUL when the text ends first.
+inline const char* FindTagEnd(const char* p, const char* end) {
+  char quote = '\0';
+#if defined(__SSE2__)
+  if (end != nullptr) {
+    for (; end - p >= kBlock - 1; p += kBlock) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+      const unsigned nul = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_setzero_si128())));
+      const unsigned gt = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('>'))));
+      const unsigned dq = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('"'))));
+      const unsigned sq = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('\''))));
+      // The bytes that matter, in order: outside a value NUL, '>' and both
+      // quotes; inside one NUL and its closing quote.
+      for (unsigned seen = 0;;) {
+        const unsigned bits = (quote == '\0' ? nul | gt | dq | sq : nul | (quote == '"' ? dq : sq)) & ~seen;
+        if (bits == 0) break;
+        const unsigned bit = bits & (0u - bits);
+        if ((nul | gt) & bit) return p + FirstBit(bit);
+        quote = quote != '\0' ? '\0' : (dq & bit) ? '"' : '\'';
+        seen |= bit | (bit - 1);
+      }
+    }
+  }
+#else
+  (void)end;
+#endif
+  for (;; ++p) {
+    const char c = *p;
+    if (c == '\0') return p;
+    if (quote != '\0') {
+      if (c == quote) quote = '\0';
+    } else if (c == '>') {
+      return p;
+    } else if (c == '"' || c == '\'') {
+      quote = c;
+    }
+  }
+}
+
 // The first byte equal to c in [p, limit), or null; no byte at or after
 // limit is read (a span need not end at a NUL).
 inline const char* FindIn(const char* p, const char* limit, char c) {

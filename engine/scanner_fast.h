@@ -50,16 +50,8 @@ inline int ScanStartTag(ScanCursor& cursor, MarkupToken& token, const char* name
   else if (!token.quiet)
     AssignName(token.text, name, static_cast<std::size_t>(p - name));
   const char* const afterName = p;
-  for (;;) {
-    p = blocks::FindStop<'>', '"', '\''>(p, cursor.end);
-    const char b = *p;
-    if (b == '>') break;
-    if (b == '\0') return Unterminated(cursor, token, p, "Element tag");
-    const char* close =
-        b == '"' ? blocks::FindStop<'"'>(p + 1, cursor.end) : blocks::FindStop<'\''>(p + 1, cursor.end);
-    if (*close == '\0') return Unterminated(cursor, token, close, "Element tag");
-    p = close + 1;
-  }
+  p = blocks::FindTagEnd(p, cursor.end);
+  if (*p == '\0') return Unterminated(cursor, token, p, "Element tag");
   // Empty-element tag: '/' right before '>', itself after the name or after
   // white space or a quote. Bytes of the name do not count.
   if (p - 1 >= afterName && p[-1] == '/') {
