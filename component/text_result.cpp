@@ -14,15 +14,6 @@ bool BoundedCopy(char* dst, int capacity, const char* src) {
   return true;
 }
 
-int HandBackText(std::string_view text, char* buf, int len) {
-  if (buf == nullptr || len <= 0) return 0;
-  if (text.size() < static_cast<std::size_t>(len)) {
-    if (!text.empty()) blocks::CopyBytes(buf, text.data(), text.size());  // an empty view may have no data
-    buf[text.size()] = '\0';
-  }
-  return 1;
-}
-
 int HandBackTextUpToNul(std::string_view text, char* buf, int len) {
   if (buf == nullptr || len <= 0) return 0;
   // Nothing past the capacity needs to be looked at to know whether it fits.

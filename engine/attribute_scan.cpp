@@ -214,7 +214,7 @@ void XmlDocument::ListAttributes(const char* text, std::int32_t pos, std::int32_
 
 const std::vector<AttributeSpan>& XmlDocument::ListAttributesAt(std::int32_t pos, std::int32_t limit) const {
   AttributeCache& cache = attributeCache;
-  cache.start = -1;  // a failed scan keeps nothing
+  cache.Forget();  // a failed scan keeps nothing
   ListAttributes(text.c_str(), pos, limit, cache.spans, text.c_str() + text.size());
   cache.start = pos;
   cache.limit = limit;

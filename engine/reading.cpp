@@ -219,11 +219,25 @@ std::string_view XmlDocument::ElementMarkupView(std::int32_t x) const {
 // ---- attributes -----------------------------------------------------------
 
 // Reading all k attributes of a tag, by index and then by name, scans the tag
-// once: the attribute list is kept until the tag's bytes change.
-std::string_view XmlDocument::AttributeValueView(std::int32_t x, const char* name) const {
+// once: the attribute list is kept until the tag's bytes change, and the next
+// read of the same element takes it without locating the tag again.
+const std::vector<AttributeSpan>* XmlDocument::AttributeListOf(std::int32_t x) const {
+  const bool element = x > 0 && nodeType == NodeElement;
+  // The record still starting where the kept scan began guards against a
+  // change that moved the tag without passing through the cache.
+  if (element && attributeCache.element == x && x < recordCount && Rec(x).start + 1 == attributeCache.start)
+    return &attributeCache.spans;
   std::int32_t pos = 0, limit = 0;
-  if (name == nullptr || !AttributeRange(*this, x, pos, limit)) return std::string_view();
-  for (const AttributeSpan& a : AttributesAt(pos, limit)) {
+  if (!AttributeRange(*this, x, pos, limit)) return nullptr;
+  const std::vector<AttributeSpan>& spans = AttributesAt(pos, limit);
+  attributeCache.element = element ? x : -1;
+  return &spans;
+}
+
+std::string_view XmlDocument::AttributeValueView(std::int32_t x, const char* name) const {
+  const std::vector<AttributeSpan>* spans = name != nullptr ? AttributeListOf(x) : nullptr;
+  if (spans == nullptr) return std::string_view();
+  for (const AttributeSpan& a : *spans) {
     if (!AttributeNameIs(text.data() + a.nameStart, a.nameEnd - a.nameStart + 1, name, docFlags)) continue;
     const char* value = text.data() + a.valueStart;
     const std::int32_t length = a.valueEnd - a.valueStart + 1;
@@ -234,9 +248,9 @@ std::string_view XmlDocument::AttributeValueView(std::int32_t x, const char* nam
 }
 
 std::string_view XmlDocument::AttributeNameView(int index) const {
-  std::int32_t pos = 0, limit = 0;
-  if (!AttributeRange(*this, mainPos, pos, limit)) return std::string_view();
-  const std::vector<AttributeSpan>& spans = AttributesAt(pos, limit);
+  const std::vector<AttributeSpan>* list = AttributeListOf(mainPos);
+  if (list == nullptr) return std::string_view();
+  const std::vector<AttributeSpan>& spans = *list;
   if (index < 0 || static_cast<std::size_t>(index) >= spans.size()) return std::string_view();
   const AttributeSpan& a = spans[static_cast<std::size_t>(index)];
   return std::string_view(text.data() + a.nameStart, static_cast<std::size_t>(a.nameEnd - a.nameStart + 1));

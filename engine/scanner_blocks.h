@@ -21,61 +21,79 @@
 namespace orvel {
 namespace blocks {
 
+// A block of bytes as the searches read it: Mask<Bytes...>(p) has a bit set
+// for each byte at p equal to NUL or one of Bytes (with the word unit, a
+// byte after the first such one may be flagged wrongly, so only the first
+// flag is used), and First(mask) is the offset of the first byte flagged.
 #if defined(__SSE2__)
-constexpr std::ptrdiff_t kBlock = 16;
+struct Sse2Unit {
+  static constexpr std::ptrdiff_t kSize = 16;
+  template <char... Bytes>
+  static unsigned Mask(const char* p) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    __m128i hits = _mm_cmpeq_epi8(v, _mm_setzero_si128());
+    ((hits = _mm_or_si128(hits, _mm_cmpeq_epi8(v, _mm_set1_epi8(Bytes)))), ...);
+    return static_cast<unsigned>(_mm_movemask_epi8(hits));
+  }
+  static int First(unsigned mask) { return __builtin_ctz(mask); }
+};
+#endif
 
-// Bit i set: byte i of the block equals one of Bytes or NUL.
-template <char... Bytes>
-inline unsigned StopMask(const char* p) {
-  const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-  __m128i hits = _mm_cmpeq_epi8(v, _mm_setzero_si128());
-  ((hits = _mm_or_si128(hits, _mm_cmpeq_epi8(v, _mm_set1_epi8(Bytes)))), ...);
-  return static_cast<unsigned>(_mm_movemask_epi8(hits));
-}
+// A machine word, for targets without SSE2 (little-endian byte order).
+struct WordUnit {
+  using Word = std::uintptr_t;
+  static constexpr std::ptrdiff_t kSize = sizeof(Word);
+  static constexpr Word kOnes = ~Word{0} / 0xFF;  // 0x01 in every byte
+  static constexpr Word kHighs = kOnes * 0x80;
+  // The top bit of every byte of w that is zero (and maybe of later ones).
+  static Word ZeroBytes(Word w) { return (w - kOnes) & ~w & kHighs; }
+  template <char... Bytes>
+  static Word Mask(const char* p) {
+    Word w;
+    std::memcpy(&w, p, sizeof w);
+    return (ZeroBytes(w) | ... | ZeroBytes(w ^ (kOnes * static_cast<unsigned char>(Bytes))));
+  }
+  static int First(Word mask) {
+    return (sizeof(Word) == 8 ? __builtin_ctzll(static_cast<unsigned long long>(mask))
+                              : __builtin_ctz(mask)) /
+           8;
+  }
+};
 
+#if defined(__SSE2__)
+using Unit = Sse2Unit;
+constexpr bool kBlocks = true;
 inline int FirstBit(unsigned mask) { return __builtin_ctz(mask); }
 #elif defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-using Word = std::uintptr_t;
-constexpr std::ptrdiff_t kBlock = sizeof(Word);
-constexpr Word kOnes = ~Word{0} / 0xFF;  // 0x01 in every byte
-constexpr Word kHighs = kOnes * 0x80;
-
-// The top bit of every byte of w that is zero; a byte above (after) the first
-// such byte may be flagged wrongly, so only the lowest flag is used.
-inline Word ZeroBytes(Word w) { return (w - kOnes) & ~w & kHighs; }
-
-template <char... Bytes>
-inline Word StopMask(const char* p) {
-  Word w;
-  std::memcpy(&w, p, sizeof w);
-  return (ZeroBytes(w) | ... | ZeroBytes(w ^ (kOnes * static_cast<unsigned char>(Bytes))));
-}
-
-inline int FirstBit(Word mask) {
-  return (sizeof(Word) == 8 ? __builtin_ctzll(static_cast<unsigned long long>(mask)) : __builtin_ctz(mask)) /
-         8;
-}
+using Unit = WordUnit;
+constexpr bool kBlocks = true;
 #else
-constexpr std::ptrdiff_t kBlock = 0;  // bytes one at a time
+using Unit = WordUnit;
+constexpr bool kBlocks = false;  // bytes one at a time
 #endif
+constexpr std::ptrdiff_t kBlock = Unit::kSize;
 
 template <char... Bytes>
 inline bool IsStop(char c) {
   return c == '\0' || ((c == Bytes) || ...);
 }
 
-// The first byte at or after p that is NUL or one of Bytes. end: the
-// address of the text's NUL (p <= end), or null to read byte by byte.
-template <char... Bytes>
-inline const char* FindStop(const char* p, const char* end) {
-#if defined(__SSE2__) || (defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__)
-  if (end != nullptr) {
-    for (; end - p >= kBlock - 1; p += kBlock)
-      if (const auto mask = StopMask<Bytes...>(p)) return p + FirstBit(mask);
+// The first byte at or after p that is NUL or one of Bytes, read in blocks
+// of U. end: the address of the text's NUL (p <= end), or null to read byte
+// by byte.
+template <class U, char... Bytes>
+inline const char* FindStopIn(const char* p, const char* end) {
+  if (kBlocks && end != nullptr) {
+    for (; end - p >= U::kSize - 1; p += U::kSize)
+      if (const auto mask = U::template Mask<Bytes...>(p)) return p + U::First(mask);
   }
-#endif
   while (!IsStop<Bytes...>(*p)) ++p;
   return p;
+}
+
+template <char... Bytes>
+inline const char* FindStop(const char* p, const char* end) {
+  return FindStopIn<Unit, Bytes...>(p, end);
 }
 
 // The '>' that ends a start tag or declaration whose attributes begin at p:
@@ -191,23 +209,23 @@ FindNul(const char* s, std::size_t n) {
 // Copies n bytes; the short copies of names and values without a library
 // call (a copy of fixed size is a few moves).
 inline void CopyBytes(char* out, const char* src, std::size_t n) {
-  if (n >= 16) {
+  // A copy of 2 * sizeof(T) bytes at most, as two pieces that may overlap.
+  const auto overlapping = [&](auto piece) {
+    using T = decltype(piece);
+    T a, b;
+    std::memcpy(&a, src, sizeof a);
+    std::memcpy(&b, src + n - sizeof b, sizeof b);
+    std::memcpy(out, &a, sizeof a);
+    std::memcpy(out + n - sizeof b, &b, sizeof b);
+  };
+  if (n >= 16)
     std::memcpy(out, src, n);
-  } else if (n >= 8) {
-    std::uint64_t a, b;
-    std::memcpy(&a, src, 8);
-    std::memcpy(&b, src + n - 8, 8);
-    std::memcpy(out, &a, 8);
-    std::memcpy(out + n - 8, &b, 8);
-  } else if (n >= 4) {
-    std::uint32_t a, b;
-    std::memcpy(&a, src, 4);
-    std::memcpy(&b, src + n - 4, 4);
-    std::memcpy(out, &a, 4);
-    std::memcpy(out + n - 4, &b, 4);
-  } else {
+  else if (n >= 8)
+    overlapping(std::uint64_t{});
+  else if (n >= 4)
+    overlapping(std::uint32_t{});
+  else
     for (std::size_t i = 0; i < n; ++i) out[i] = src[i];
-  }
 }
 
 }  // namespace blocks

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/byte_classes.h"
+#include "engine/scanner_blocks.h"
 #include "orvel/constants.h"
 #include "tests/engine/engine_test_util.h"
 
@@ -25,6 +26,15 @@ struct ScanCase {
   const char* input;
   std::vector<Expected> tokens;
 };
+
+// A text of minLength to maxLength bytes drawn from alphabet.
+std::string RandomText(std::mt19937& rng, const std::string& alphabet, int minLength, int maxLength) {
+  std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
+  std::string out;
+  for (int n = std::uniform_int_distribution<int>(minLength, maxLength)(rng); n > 0; --n)
+    out += alphabet[pick(rng)];
+  return out;
+}
 
 // Tokens must follow each other without gap and cover the text up to its NUL.
 ::testing::AssertionResult Tiles(const std::string& text, const std::vector<ScannedToken>& tokens) {
@@ -262,13 +272,10 @@ TEST(Scanner, EveryByteHasTheWrittenClasses) {
 
 // Random texts over the bytes that matter to the scanner.
 TEST(Scanner, RandomTextsMatchTheRules) {
-  const char alphabet[] = "<<<>>>!!--[[]]CDEANr?/'\" \t\r\nxa=";
+  const std::string alphabet = "<<<>>>!!--[[]]CDEANr?/'\" \t\r\nxa=";
   std::mt19937 rng(20240601);
-  std::uniform_int_distribution<int> pick(0, static_cast<int>(sizeof alphabet) - 2);
-  std::uniform_int_distribution<int> length(1, 40);
   for (int i = 0; i < 30000; ++i) {
-    std::string input;
-    for (int n = length(rng); n > 0; --n) input += alphabet[pick(rng)];
+    const std::string input = RandomText(rng, alphabet, 1, 40);
     ExactText text(input);
     const std::vector<ScannedToken> fast = ScanAll(text.c_str(), ScanToken);
     ASSERT_EQ(fast, ScanAll(text.c_str(), ScanTokenStepwise)) << "input '" << input << "'";
@@ -321,6 +328,42 @@ TEST(Scanner, RunsOfEveryLengthAtEveryOffsetMatchTheRules) {
         }
       }
     }
+  }
+}
+
+// Every block search of the scanner against its byte-by-byte form, from
+// every start in random texts that end their heap block; the word unit of
+// targets without SSE2 is held to the same results.
+TEST(Scanner, BlockSearchesFindWhatByteSearchesFind) {
+  using Search = const char* (*)(const char*, const char*);
+  const struct {
+    const char* name;
+    Search search;
+  } searches[] = {
+      {"text stop", [](const char* p, const char* end) { return blocks::FindStop<'<', '>'>(p, end); }},
+      {"text stop (words)",
+       [](const char* p, const char* end) { return blocks::FindStopIn<blocks::WordUnit, '<', '>'>(p, end); }},
+      {"quote or amp (words)",
+       [](const char* p, const char* end) { return blocks::FindStopIn<blocks::WordUnit, '"', '&'>(p, end); }},
+      {"lt", [](const char* p, const char* end) { return blocks::FindStop<'<'>(p, end); }},
+      {"tag end", blocks::FindTagEnd},
+      {"run of lt", [](const char* p, const char* end) { return blocks::SkipRunOf('<', p, end); }},
+      {"amp in span",
+       [](const char* p, const char* end) {
+         const char* at = end != nullptr ? blocks::FindIn(p, end, '&') : std::strchr(p, '&');
+         return at != nullptr ? at : p + std::strlen(p);
+       }},
+  };
+  const std::string alphabet("<<>>\"\"''&&xx \0", 14);
+  std::mt19937 rng(2906);
+  for (int i = 0; i < 3000; ++i) {
+    const std::string input = RandomText(rng, alphabet, 0, 70);
+    ExactText text(input);
+    const char* end = text.c_str() + std::strlen(text.c_str());
+    for (const auto& s : searches)
+      for (const char* p = text.c_str(); p <= end; ++p)
+        ASSERT_EQ(s.search(p, end), s.search(p, nullptr))
+            << s.name << " from " << (p - text.c_str()) << " in '" << input << "'";
   }
 }
 
