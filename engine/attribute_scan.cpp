@@ -149,19 +149,22 @@ inline std::int32_t QuoteAt(const char* t, std::int32_t p, std::int32_t limit, c
 // False, spans left partly filled, at anything else; the token walk below
 // then reads the tag. Nothing here differs from what that walk finds: a
 // recorded tag holds no NUL, and the closing quote is sought within the tag.
+// kClosed: the tag's last byte (before limit) is its '>', where every run of
+// name bytes or white space stops, so the runs need not look at limit.
+template <bool kClosed>
 bool ListPlainAttributes(const char* t, std::int32_t pos, std::int32_t limit, const char* textEnd,
                          std::vector<AttributeSpan>& spans) {
   std::int32_t p = pos;
   if (p >= limit || Is(t[p], kWordEnd) || t[p] == '"' || t[p] == '\'') return false;
-  while (p < limit && !Is(t[p], kWordEnd)) ++p;  // the tag name
+  while ((kClosed || p < limit) && !Is(t[p], kWordEnd)) ++p;  // the tag name
   for (;;) {
-    while (p < limit && Is(t[p], kTagSpace)) ++p;
+    while ((kClosed || p < limit) && Is(t[p], kTagSpace)) ++p;
     if (p >= limit || t[p] == '\0') return true;
     const char c = t[p];
     if (c == '>' || c == '/' || c == '?') return true;
     if (c == '=' || c == '"' || c == '\'') return false;
     const std::int32_t nameStart = p;
-    while (p < limit && !Is(t[p], kWordEnd)) ++p;
+    while ((kClosed || p < limit) && !Is(t[p], kWordEnd)) ++p;
     if (p + 1 >= limit || t[p] != '=' || (t[p + 1] != '"' && t[p + 1] != '\'')) return false;
     const std::int32_t valueStart = p + 2;
     bool amp = false;
@@ -177,7 +180,10 @@ bool ListPlainAttributes(const char* t, std::int32_t pos, std::int32_t limit, co
 void XmlDocument::ListAttributes(const char* text, std::int32_t pos, std::int32_t limit,
                                  std::vector<AttributeSpan>& spans, const char* textEnd) {
   spans.clear();
-  if (ListPlainAttributes(text, pos, limit, textEnd, spans)) return;
+  const bool listed = limit > pos && text[limit - 1] == '>'
+                          ? ListPlainAttributes<true>(text, pos, limit, textEnd, spans)
+                          : ListPlainAttributes<false>(text, pos, limit, textEnd, spans);
+  if (listed) return;
   spans.clear();
   // A cursor of its own stays in registers: one shared with a caller is
   // stored and loaded again around every token, which stalls the loads.

@@ -223,10 +223,8 @@ std::string_view XmlDocument::ElementMarkupView(std::int32_t x) const {
 // read of the same element takes it without locating the tag again.
 const std::vector<AttributeSpan>* XmlDocument::AttributeListOf(std::int32_t x) const {
   const bool element = x > 0 && nodeType == NodeElement;
-  // The record still starting where the kept scan began guards against a
-  // change that moved the tag without passing through the cache.
-  if (element && attributeCache.element == x && x < recordCount && Rec(x).start + 1 == attributeCache.start)
-    return &attributeCache.spans;
+  if (element && attributeCache.element == x)
+    return &attributeCache.spans;  // a change of the text forgets it
   std::int32_t pos = 0, limit = 0;
   if (!AttributeRange(*this, x, pos, limit)) return nullptr;
   const std::vector<AttributeSpan>& spans = AttributesAt(pos, limit);
