@@ -109,6 +109,19 @@ inline const char* FindTagEnd(const char* p, const char* end) {
       const unsigned gt = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('>'))));
       const unsigned dq = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('"'))));
       const unsigned sq = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('\''))));
+      if (sq == 0 && quote != '\'') {
+        // Only double quotes (the usual tag): bit i of inside is set when
+        // byte i lies after an opening quote and up to its closing one (a
+        // running parity of the quotes), so no byte needs a branch.
+        unsigned inside = dq ^ (dq << 1);
+        inside ^= inside << 2;
+        inside ^= inside << 4;
+        inside ^= inside << 8;
+        if (quote == '"') inside = ~inside;
+        if (const unsigned stop = nul | (gt & ~inside)) return p + FirstBit(stop);
+        quote = (inside & 0x8000u) != 0 ? '"' : '\0';
+        continue;
+      }
       // The bytes that matter, in order: outside a value NUL, '>' and both
       // quotes; inside one NUL and its closing quote.
       for (unsigned seen = 0;;) {

@@ -294,6 +294,8 @@ TEST(Scanner, RunsOfEveryLengthAtEveryOffsetMatchTheRules) {
                                     "R",
                                     "R>R<a/>",
                                     "<a b='R'>",
+                                    "<a b=\"R\" c=\"R>R\">",
+                                    "<a b=\"R",
                                     "<a b=\"R>'R\"/>",
                                     "<aR c='1'/>",
                                     "<a R/>",
