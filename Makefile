@@ -12,7 +12,8 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 PREFIX ?= /usr/local
 
-.PHONY: demo test install install-configure deps build build-asan build-tsan build-win32 test-win32 build-fuzz fuzz bench format clean
+.PHONY: demo test install install-configure deps build build-asan build-tsan build-win32 test-win32 build-fuzz fuzz \
+	bench bench-setup bench-win32-build bench-win32 bench-tables format clean
 
 deps:
 	@scripts/install-deps.sh
@@ -85,12 +86,40 @@ install-configure:
 	cmake -S . -B $(INSTALL_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVEL_TESTS=OFF -DORVEL_WERROR=ON \
 	  -DCMAKE_INSTALL_PREFIX=$(PREFIX) $(CMAKE_FLAGS) >/dev/null
 
-bench: deps
-	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DORVEL_TESTS=OFF -DORVEL_BENCH=ON >/dev/null
-	cmake --build build-bench -j $(JOBS)
+# The benchmarks measure the configuration that ships (RelWithDebInfo: -O2),
+# and build their peers from source with the same compiler and flags.
+BENCH_BUILD ?= build-bench
+BENCH_WIN32_BUILD ?= build-bench-win32
+BENCH_PROCESSES ?= 3
+BENCH_ARGS ?=
+
+bench-setup: deps
+	@scripts/bench-setup.sh
+
+bench: bench-setup
+	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVEL_TESTS=OFF -DORVEL_BENCH=ON >/dev/null
+	cmake --build $(BENCH_BUILD) -j $(JOBS)
+
+# peer_ratios for the real target: OrvelXml.dll and its peers cross-built with
+# MinGW-w64, run under Wine.
+bench-win32-build: bench-setup
+	cmake -S . -B $(BENCH_WIN32_BUILD) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64-i686.cmake \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVEL_TESTS=OFF -DORVEL_BENCH=ON >/dev/null
+	cmake --build $(BENCH_WIN32_BUILD) -j $(JOBS) --target peer_ratios
+
+bench-win32: bench-win32-build
+	cd $(BENCH_WIN32_BUILD) && status=0; ./wine-run bin/peer_ratios.exe $(BENCH_ARGS) || status=$$?; \
+	./wine-run --stop; exit $$status
+
+# Both speed tables (the DLL under Wine and Linux), from BENCH_PROCESSES
+# processes of each run in turn.
+bench-tables: bench-win32-build
+	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVEL_TESTS=OFF -DORVEL_BENCH=ON >/dev/null
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target peer_ratios
+	scripts/bench-tables.sh $(BENCH_BUILD) $(BENCH_WIN32_BUILD) $(BENCH_PROCESSES) $(BENCH_ARGS)
 
 format:
 	find engine component module platform include factory tools tests bench fuzz -name '*.h' -o -name '*.cpp' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(DEMO_BUILD) $(INSTALL_BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(WIN32_BUILD) build-bench
+	rm -rf $(BUILD) $(DEMO_BUILD) $(INSTALL_BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(WIN32_BUILD) $(BENCH_BUILD) $(BENCH_WIN32_BUILD) build-peers

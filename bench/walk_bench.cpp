@@ -10,6 +10,7 @@
 #include "orvel/orvel.h"
 #include "support/document_generators.h"
 #include "support/heap_mode.h"
+#include "support/host_walks.h"
 #include "support/run_benchmarks.h"
 
 namespace {
@@ -21,11 +22,7 @@ const std::string& Document() {
   return text;
 }
 
-// Bytes read, so that the compiler keeps every read.
-struct Tally {
-  std::size_t bytes = 0;
-  std::size_t elements = 0;
-};
+using orvel::bench::Tally;
 
 // Depth first with the three positions: down with SeekChildElement and
 // EnterElement, along with SeekSiblingElement, up with LeaveElement.
@@ -49,36 +46,6 @@ void WalkEngine(XmlDocument& doc, Tally& tally) {
     tally.bytes += doc.ContentView(doc.mainPos).size();
     while (!doc.SeekSiblingElement(nullptr))
       if (!doc.LeaveElement()) return;
-  }
-}
-
-// The same walk on pugixml's tree; a leaf's text is its text and CDATA children.
-void WalkPugi(const pugi::xml_document& doc, Tally& tally) {
-  pugi::xml_node node = doc.document_element();
-  while (node) {
-    ++tally.elements;
-    tally.bytes += std::strlen(node.name());
-    for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute())
-      tally.bytes += std::strlen(a.name()) + std::strlen(a.value());
-    pugi::xml_node firstElement =
-        node.find_child([](pugi::xml_node c) { return c.type() == pugi::node_element; });
-    if (firstElement) {
-      node = firstElement;
-      continue;
-    }
-    for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling())
-      if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata)
-        tally.bytes += std::strlen(c.value());
-    for (;;) {
-      pugi::xml_node next = node.next_sibling();
-      while (next && next.type() != pugi::node_element) next = next.next_sibling();
-      if (next) {
-        node = next;
-        break;
-      }
-      node = node.parent();
-      if (!node || node.type() != pugi::node_element) return;
-    }
   }
 }
 
@@ -109,7 +76,7 @@ void BM_WalkEngine(benchmark::State& state) {
 void BM_WalkPugixml(benchmark::State& state) {
   pugi::xml_document doc;
   doc.load_buffer(Document().data(), Document().size(), kPugiFlags);
-  Measure(state, Document(), [&](Tally& tally) { WalkPugi(doc, tally); });
+  Measure(state, Document(), [&](Tally& tally) { orvel::bench::WalkPugixml(doc, tally); });
 }
 
 // Parse and walk together: this engine decodes on read, pugixml while parsing.
@@ -125,7 +92,7 @@ void BM_ParseWalkPugixml(benchmark::State& state) {
   Measure(state, Document(), [](Tally& tally) {
     pugi::xml_document doc;
     doc.load_buffer(Document().data(), Document().size(), kPugiFlags);
-    WalkPugi(doc, tally);
+    orvel::bench::WalkPugixml(doc, tally);
   });
 }
 
@@ -145,58 +112,33 @@ const std::string& DenseDocument() {
 
 using DocumentFn = const std::string& (*)();
 
-// Every text into the host's own buffer: names, each attribute by index and
-// then by name, leaf contents; moves by SeekSiblingElement, SeekChildElement,
-// EnterElement and LeaveElement.
-void WalkHost(orvel::IXmlComponent* x, Tally& tally) {
-  char name[256], attribute[256], value[4096];
-  x->RewindDocument();
-  if (!x->SeekSiblingElement(nullptr)) return;
-  for (;;) {
-    ++tally.elements;
-    x->ReadNodeName(name, sizeof name);
-    tally.bytes += std::strlen(name);
-    for (int i = 0;; ++i) {
-      attribute[0] = '\0';
-      x->ReadAttributeName(i, attribute, sizeof attribute);
-      if (attribute[0] == '\0') break;
-      x->ReadAttribute(attribute, value, sizeof value);
-      tally.bytes += std::strlen(attribute) + std::strlen(value);
-    }
-    if (x->SeekChildElement(nullptr)) {
-      x->EnterElement();
-      continue;
-    }
-    x->ReadContent(value, sizeof value);
-    tally.bytes += std::strlen(value);
-    while (!x->SeekSiblingElement(nullptr))
-      if (!x->LeaveElement()) return;
-  }
-}
-
 struct HostComponent {
   orvel::IXmlComponent* x = static_cast<orvel::IXmlComponent*>(CreateComponent(orvel::XmlComponentID, 0));
   ~HostComponent() { x->Release(0); }
 };
 
-void HostWalk(benchmark::State& state, DocumentFn document) {
+using HostWalkFn = void (*)(orvel::IXmlComponent*, Tally&);
+
+// The two walks a host writes: asking SeekChildElement before it enters an
+// element, or entering every element and seeking its children until none is left.
+void HostWalk(benchmark::State& state, DocumentFn document, HostWalkFn walk) {
   HostComponent c;
   c.x->ParseText(document().c_str());
-  Measure(state, document(), [&](Tally& tally) { WalkHost(c.x, tally); });
+  Measure(state, document(), [&](Tally& tally) { walk(c.x, tally); });
 }
 
 void HostWalkPugixml(benchmark::State& state, DocumentFn document) {
   pugi::xml_document doc;
   doc.load_buffer(document().data(), document().size(), kPugiFlags);
-  Measure(state, document(), [&](Tally& tally) { WalkPugi(doc, tally); });
+  Measure(state, document(), [&](Tally& tally) { orvel::bench::WalkPugixml(doc, tally); });
 }
 
 // Parse and walk: the component's steady heap against a reused pugixml document.
-void HostParseWalk(benchmark::State& state, DocumentFn document) {
+void HostParseWalk(benchmark::State& state, DocumentFn document, HostWalkFn walk) {
   HostComponent c;
   Measure(state, document(), [&](Tally& tally) {
     c.x->ParseText(document().c_str());
-    WalkHost(c.x, tally);
+    walk(c.x, tally);
   });
 }
 
@@ -204,17 +146,28 @@ void HostParseWalkPugixml(benchmark::State& state, DocumentFn document) {
   pugi::xml_document doc;
   Measure(state, document(), [&](Tally& tally) {
     doc.load_buffer(document().data(), document().size(), kPugiFlags);
-    WalkPugi(doc, tally);
+    orvel::bench::WalkPugixml(doc, tally);
   });
 }
 
-BENCHMARK_CAPTURE(HostWalk, Records, RecordDocument)->Unit(benchmark::kMillisecond);
+using orvel::bench::WalkAskingForAChild;
+using orvel::bench::WalkEnteringEachElement;
+BENCHMARK_CAPTURE(HostWalk, Records, RecordDocument, WalkAskingForAChild)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(HostWalk, RecordsEntering, RecordDocument, WalkEnteringEachElement)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(HostWalkPugixml, Records, RecordDocument)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(HostParseWalk, Records, RecordDocument)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(HostParseWalk, Records, RecordDocument, WalkAskingForAChild)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(HostParseWalk, RecordsEntering, RecordDocument, WalkEnteringEachElement)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(HostParseWalkPugixml, Records, RecordDocument)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(HostWalk, Attributes, DenseDocument)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(HostWalk, Attributes, DenseDocument, WalkAskingForAChild)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(HostWalk, AttributesEntering, DenseDocument, WalkEnteringEachElement)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(HostWalkPugixml, Attributes, DenseDocument)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(HostParseWalk, Attributes, DenseDocument)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(HostParseWalk, Attributes, DenseDocument, WalkAskingForAChild)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(HostParseWalk, AttributesEntering, DenseDocument, WalkEnteringEachElement)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(HostParseWalkPugixml, Attributes, DenseDocument)->Unit(benchmark::kMillisecond);
 
 BENCHMARK(BM_WalkEngine)->Unit(benchmark::kMillisecond);

@@ -21,3 +21,9 @@ set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
 set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static")
 # zlib (the decoder of the stand-in factory, gzip in the tool) goes into the binaries too.
 set(ZLIB_USE_STATIC_LIBS ON)
+
+# Every CPU that runs a supported 32-bit Windows has SSE2: the scanner finds
+# the structural bytes of the text 16 at a time with it (the compiler's
+# default, pentiumpro, has none).
+set(CMAKE_C_FLAGS_INIT "-msse2")
+set(CMAKE_CXX_FLAGS_INIT "-msse2")

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "engine/scanner_blocks.h"
+
 namespace orvel {
 
 bool BoundedCopy(char* dst, int capacity, const char* src) {
@@ -12,21 +14,14 @@ bool BoundedCopy(char* dst, int capacity, const char* src) {
   return true;
 }
 
-int HandBackText(std::string_view text, char* buf, int len) {
-  if (buf == nullptr || len <= 0) return 0;
-  if (text.size() < static_cast<std::size_t>(len)) {
-    if (!text.empty()) std::memcpy(buf, text.data(), text.size());  // an empty view may have no data
-    buf[text.size()] = '\0';
-  }
-  return 1;
-}
-
 int HandBackTextUpToNul(std::string_view text, char* buf, int len) {
   if (buf == nullptr || len <= 0) return 0;
   // Nothing past the capacity needs to be looked at to know whether it fits.
-  const std::size_t seen = text.size() < static_cast<std::size_t>(len) ? text.size() : static_cast<std::size_t>(len);
-  const void* nul = std::memchr(text.data(), 0, seen);
-  return HandBackText(nul != nullptr ? text.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - text.data())) : text, buf, len);
+  const std::size_t seen =
+      text.size() < static_cast<std::size_t>(len) ? text.size() : static_cast<std::size_t>(len);
+  const char* nul = blocks::FindIn(text.data(), text.data() + seen, '\0');
+  return HandBackText(nul != nullptr ? text.substr(0, static_cast<std::size_t>(nul - text.data())) : text,
+                      buf, len);
 }
 
 }  // namespace orvel

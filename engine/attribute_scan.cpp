@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "engine/scanner_blocks.h"
 #include "engine/xml_document.h"
 #include "orvel/constants.h"
 
@@ -129,34 +130,18 @@ bool XmlDocument::ScanAttributes(ScanCursor& cursor, const char* name, int index
 
 namespace {
 
-// Eight bytes at once (SWAR): the bytes of v equal to b have their top bit
-// set in the result, and no others below the first such byte.
-inline std::uint64_t BytesEqual(std::uint64_t v, unsigned char b) {
-  const std::uint64_t x = v ^ (0x0101010101010101ull * b);
-  return (x - 0x0101010101010101ull) & ~x & 0x8080808080808080ull;
-}
-
 // The offset of the first quote byte in [p, limit), or -1; amp is set when
-// an '&' comes before it. Values are mostly 5 to 30 bytes: eight at a time
-// while all eight lie in the tag, then byte by byte.
-inline std::int32_t QuoteAt(const char* t, std::int32_t p, std::int32_t limit, char quote, bool& amp) {
-  for (; p + 8 <= limit; p += 8) {
-    std::uint64_t v;
-    std::memcpy(&v, t + p, 8);
-    const std::uint64_t quotes = BytesEqual(v, static_cast<unsigned char>(quote));
-    const std::uint64_t amps = BytesEqual(v, '&');
-    if (quotes != 0) {
-      const int at = __builtin_ctzll(quotes) / 8;
-      if (amps != 0 && __builtin_ctzll(amps) / 8 < at) amp = true;
-      return p + at;
-    }
-    if (amps != 0) amp = true;
+// an '&' comes before it. textEnd: the address of the text's NUL (null: the
+// bytes are read one at a time); the search may read on to it, never past it.
+inline std::int32_t QuoteAt(const char* t, std::int32_t p, std::int32_t limit, const char* textEnd,
+                            char quote, bool& amp) {
+  const char* q =
+      quote == '"' ? blocks::FindStop<'"', '&'>(t + p, textEnd) : blocks::FindStop<'\'', '&'>(t + p, textEnd);
+  if (q - t < limit && *q == '&') {
+    amp = true;
+    q = quote == '"' ? blocks::FindStop<'"'>(q + 1, textEnd) : blocks::FindStop<'\''>(q + 1, textEnd);
   }
-  for (; p < limit; ++p) {
-    if (t[p] == quote) return p;
-    if (t[p] == '&') amp = true;
-  }
-  return -1;
+  return q - t < limit && *q == quote ? static_cast<std::int32_t>(q - t) : -1;
 }
 
 // The list of a tag written as most are: a name, then attributes of the form
@@ -164,23 +149,26 @@ inline std::int32_t QuoteAt(const char* t, std::int32_t p, std::int32_t limit, c
 // False, spans left partly filled, at anything else; the token walk below
 // then reads the tag. Nothing here differs from what that walk finds: a
 // recorded tag holds no NUL, and the closing quote is sought within the tag.
-bool ListPlainAttributes(const char* t, std::int32_t pos, std::int32_t limit,
+// kClosed: the tag's last byte (before limit) is its '>', where every run of
+// name bytes or white space stops, so the runs need not look at limit.
+template <bool kClosed>
+bool ListPlainAttributes(const char* t, std::int32_t pos, std::int32_t limit, const char* textEnd,
                          std::vector<AttributeSpan>& spans) {
   std::int32_t p = pos;
   if (p >= limit || Is(t[p], kWordEnd) || t[p] == '"' || t[p] == '\'') return false;
-  while (p < limit && !Is(t[p], kWordEnd)) ++p;  // the tag name
+  while ((kClosed || p < limit) && !Is(t[p], kWordEnd)) ++p;  // the tag name
   for (;;) {
-    while (p < limit && Is(t[p], kTagSpace)) ++p;
+    while ((kClosed || p < limit) && Is(t[p], kTagSpace)) ++p;
     if (p >= limit || t[p] == '\0') return true;
     const char c = t[p];
     if (c == '>' || c == '/' || c == '?') return true;
     if (c == '=' || c == '"' || c == '\'') return false;
     const std::int32_t nameStart = p;
-    while (p < limit && !Is(t[p], kWordEnd)) ++p;
+    while ((kClosed || p < limit) && !Is(t[p], kWordEnd)) ++p;
     if (p + 1 >= limit || t[p] != '=' || (t[p + 1] != '"' && t[p + 1] != '\'')) return false;
     const std::int32_t valueStart = p + 2;
     bool amp = false;
-    const std::int32_t valueEnd = QuoteAt(t, valueStart, limit, t[p + 1], amp);
+    const std::int32_t valueEnd = QuoteAt(t, valueStart, limit, textEnd, t[p + 1], amp);
     if (valueEnd < 0) return false;
     spans.push_back({nameStart, p - 1, valueStart, valueEnd - 1, !amp});
     p = valueEnd + 1;
@@ -190,9 +178,12 @@ bool ListPlainAttributes(const char* t, std::int32_t pos, std::int32_t limit,
 }  // namespace
 
 void XmlDocument::ListAttributes(const char* text, std::int32_t pos, std::int32_t limit,
-                                 std::vector<AttributeSpan>& spans) {
+                                 std::vector<AttributeSpan>& spans, const char* textEnd) {
   spans.clear();
-  if (ListPlainAttributes(text, pos, limit, spans)) return;
+  const bool listed = limit > pos && text[limit - 1] == '>'
+                          ? ListPlainAttributes<true>(text, pos, limit, textEnd, spans)
+                          : ListPlainAttributes<false>(text, pos, limit, textEnd, spans);
+  if (listed) return;
   spans.clear();
   // A cursor of its own stays in registers: one shared with a caller is
   // stored and loaded again around every token, which stalls the loads.
@@ -229,8 +220,8 @@ void XmlDocument::ListAttributes(const char* text, std::int32_t pos, std::int32_
 
 const std::vector<AttributeSpan>& XmlDocument::ListAttributesAt(std::int32_t pos, std::int32_t limit) const {
   AttributeCache& cache = attributeCache;
-  cache.start = -1;  // a failed scan keeps nothing
-  ListAttributes(text.c_str(), pos, limit, cache.spans);
+  cache.Forget();  // a failed scan keeps nothing
+  ListAttributes(text.c_str(), pos, limit, cache.spans, text.c_str() + text.size());
   cache.start = pos;
   cache.limit = limit;
   return cache.spans;

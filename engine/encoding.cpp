@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "engine/scanner_blocks.h"
 #include "orvel/constants.h"
 
 namespace orvel {
@@ -184,12 +185,12 @@ void DecodeTextInto(const char* text, std::int32_t length, std::string& out) {
   out.reserve(out.size() + static_cast<std::size_t>(length));
   std::int32_t i = 0;
   while (i < length) {
-    const void* amp = std::memchr(text + i, '&', static_cast<std::size_t>(length - i));
+    const char* amp = blocks::FindIn(text + i, text + length, '&');
     if (amp == nullptr) {
       out.append(text + i, static_cast<std::size_t>(length - i));
       break;
     }
-    std::int32_t at = static_cast<std::int32_t>(static_cast<const char*>(amp) - text);
+    std::int32_t at = static_cast<std::int32_t>(amp - text);
     out.append(text + i, static_cast<std::size_t>(at - i));
     i = at;
     std::int32_t used = (i + 1 < length && text[i + 1] == '#') ? DecodeNumericRef(text, i, length, out)
@@ -210,7 +211,7 @@ std::string DecodeText(const char* text, std::int32_t length) {
 
 std::string_view DecodeView(const char* text, std::int32_t length, std::string& scratch) {
   if (text == nullptr || length <= 0) return std::string_view();
-  if (std::memchr(text, '&', static_cast<std::size_t>(length)) == nullptr)
+  if (blocks::FindIn(text, text + length, '&') == nullptr)
     return std::string_view(text, static_cast<std::size_t>(length));
   scratch.clear();
   DecodeTextInto(text, length, scratch);

@@ -20,6 +20,7 @@
 
 #include "engine/byte_classes.h"
 #include "engine/open_name_index.h"
+#include "engine/scanner_blocks.h"
 #include "engine/scanner_fast.h"
 #include "engine/xml_document.h"
 #include "orvel/constants.h"
@@ -260,8 +261,7 @@ class MarkupParser {
       cursor_.pos = static_cast<std::int32_t>(p - cursor_.text);
       return;
     }
-    const char* lt = std::strchr(p, '<');
-    cursor_.pos = static_cast<std::int32_t>((lt != nullptr ? lt : p + std::strlen(p)) - cursor_.text);
+    cursor_.pos = static_cast<std::int32_t>(blocks::FindStop<'<'>(p, cursor_.end) - cursor_.text);
   }
 
   // A run of '<' reads as two-byte malformed tokens ("<<"), each with the
@@ -270,8 +270,8 @@ class MarkupParser {
   void SkipLessThanRun() {
     const char* p = cursor_.text + cursor_.pos;
     if (p[0] != '<' || p[1] != '<' || p[2] != '<') return;
-    const std::size_t run = std::strspn(p, "<");
-    cursor_.pos += static_cast<std::int32_t>(2 * ((run - 1) / 2));
+    const std::int32_t run = static_cast<std::int32_t>(blocks::SkipRunOf('<', p, cursor_.end) - p);
+    cursor_.pos += 2 * ((run - 1) / 2);
   }
 
   // The name of the element open at depth k. A parse that leaves the text as

@@ -138,7 +138,7 @@ int XmlDocument::SeekNode(int typeMask) {
   }
 
   std::int32_t element = mainPos;
-  ScanCursor cursor(text.c_str(), docFlags);
+  ScanCursor cursor(text, docFlags);
   MarkupToken token;
   token.quiet = true;  // the walk needs no names: it allocates nothing
   for (;;) {

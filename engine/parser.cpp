@@ -12,6 +12,7 @@
 #endif
 
 #include "engine/markup_parser.h"
+#include "engine/scanner_blocks.h"
 #include "engine/xml_document.h"
 #include "platform/platform.h"
 
@@ -62,7 +63,7 @@ std::size_t CopySlices(char* out, const char* src, std::size_t room, bool stream
   std::size_t i = 0;
   while (i < room) {
     const std::size_t want = std::min(room - i, kSlice);
-    const char* nul = static_cast<const char*>(std::memchr(src + i, '\0', want));
+    const char* nul = blocks::FindNul(src + i, want);
     const std::size_t n = nul != nullptr ? static_cast<std::size_t>(nul - (src + i)) : want;
     if (stream)
       StreamCopy(out + i, src + i, n);
@@ -76,9 +77,9 @@ std::size_t CopySlices(char* out, const char* src, std::size_t room, bool stream
 
 // Copies src into out up to and without its NUL, at most room bytes, in one
 // pass over memory: the usual length-then-copy reads a long text twice.
-// Returns the bytes copied; room of them means the NUL was not reached. No
-// byte after the NUL is read (memchr stops at it), so a text that ends just
-// before unreadable memory is safe, and the address checks see every read.
+// Returns the bytes copied; room of them means the NUL was not reached. The
+// NUL is sought in aligned blocks (blocks::FindNul), so a text that ends just
+// before unreadable memory is safe.
 // The source may be the text itself or lie inside it (then after out).
 std::size_t CopyUntilNul(char* out, const char* src, std::size_t room) {
 #if defined(__SSE2__)
@@ -111,7 +112,7 @@ bool CopySource(std::string& text, const char* source) {
   text.resize(room);
   std::size_t n = CopyUntilNul(&text[0], source, room);
   text.resize(n);
-  if (n == room) n += std::strlen(source + n);
+  if (n == room) n = static_cast<std::size_t>(blocks::FindNul(source + n, SIZE_MAX) - source);
   if (n > kMaxTextLength) return false;
   if (n > text.capacity() && n >= kLargeText) {
     // Fresh room for a large text: hinted before the copy first touches it.
@@ -158,7 +159,7 @@ void BuildTable(XmlDocument& table, const std::string& text) {
     table.status = "Empty document";
     return;
   }
-  ScanCursor cursor(text.c_str(), table.docFlags);
+  ScanCursor cursor(text, table.docFlags);
   const std::int32_t first = table.ParseMarkup(0, cursor);
   ElementRecord& document = table.Rec(0);
   document.length = static_cast<std::int32_t>(text.size());

@@ -5,6 +5,7 @@
 #include "engine/byte_classes.h"
 #include "engine/encoding.h"
 #include "engine/read_guards.h"
+#include "engine/scanner_blocks.h"
 #include "engine/xml_document.h"
 #include "orvel/constants.h"
 
@@ -50,7 +51,7 @@ std::string_view ContentOfMixedSpan(const std::string& text, std::int32_t docFla
                                     std::string& out) {
   out.clear();
   const std::int32_t end = span.start + span.length;
-  ScanCursor cursor(text.c_str(), docFlags);
+  ScanCursor cursor(text, docFlags);
   cursor.pos = span.start;
   MarkupToken token;
   while (cursor.pos < end) {
@@ -185,10 +186,10 @@ std::string_view XmlDocument::ContentView(std::int32_t x) const {
   if (x == 0) {
     // The document record spans the whole text, which ends at a NUL it may
     // hold (an element's span never reaches one: the parse stops there).
-    if (const void* nul = std::memchr(begin, '\0', static_cast<std::size_t>(span.length)))
-      span.length = static_cast<std::int32_t>(static_cast<const char*>(nul) - begin);
+    if (const char* nul = blocks::FindIn(begin, begin + span.length, '\0'))
+      span.length = static_cast<std::int32_t>(nul - begin);
   }
-  if (std::memchr(begin, '<', static_cast<std::size_t>(span.length)) == nullptr)
+  if (blocks::FindIn(begin, begin + span.length, '<') == nullptr)
     return DecodeView(begin, span.length, readScratch);
   return ContentOfMixedSpan(text, docFlags, span, readScratch);
 }
@@ -218,11 +219,23 @@ std::string_view XmlDocument::ElementMarkupView(std::int32_t x) const {
 // ---- attributes -----------------------------------------------------------
 
 // Reading all k attributes of a tag, by index and then by name, scans the tag
-// once: the attribute list is kept until the tag's bytes change.
-std::string_view XmlDocument::AttributeValueView(std::int32_t x, const char* name) const {
+// once: the attribute list is kept until the tag's bytes change, and the next
+// read of the same element takes it without locating the tag again.
+const std::vector<AttributeSpan>* XmlDocument::AttributeListOf(std::int32_t x) const {
+  const bool element = x > 0 && nodeType == NodeElement;
+  if (element && attributeCache.element == x)
+    return &attributeCache.spans;  // a change of the text forgets it
   std::int32_t pos = 0, limit = 0;
-  if (name == nullptr || !AttributeRange(*this, x, pos, limit)) return std::string_view();
-  for (const AttributeSpan& a : AttributesAt(pos, limit)) {
+  if (!AttributeRange(*this, x, pos, limit)) return nullptr;
+  const std::vector<AttributeSpan>& spans = AttributesAt(pos, limit);
+  attributeCache.element = element ? x : -1;
+  return &spans;
+}
+
+std::string_view XmlDocument::AttributeValueView(std::int32_t x, const char* name) const {
+  const std::vector<AttributeSpan>* spans = name != nullptr ? AttributeListOf(x) : nullptr;
+  if (spans == nullptr) return std::string_view();
+  for (const AttributeSpan& a : *spans) {
     if (!AttributeNameIs(text.data() + a.nameStart, a.nameEnd - a.nameStart + 1, name, docFlags)) continue;
     const char* value = text.data() + a.valueStart;
     const std::int32_t length = a.valueEnd - a.valueStart + 1;
@@ -233,9 +246,9 @@ std::string_view XmlDocument::AttributeValueView(std::int32_t x, const char* nam
 }
 
 std::string_view XmlDocument::AttributeNameView(int index) const {
-  std::int32_t pos = 0, limit = 0;
-  if (!AttributeRange(*this, mainPos, pos, limit)) return std::string_view();
-  const std::vector<AttributeSpan>& spans = AttributesAt(pos, limit);
+  const std::vector<AttributeSpan>* list = AttributeListOf(mainPos);
+  if (list == nullptr) return std::string_view();
+  const std::vector<AttributeSpan>& spans = *list;
   if (index < 0 || static_cast<std::size_t>(index) >= spans.size()) return std::string_view();
   const AttributeSpan& a = spans[static_cast<std::size_t>(index)];
   return std::string_view(text.data() + a.nameStart, static_cast<std::size_t>(a.nameEnd - a.nameStart + 1));

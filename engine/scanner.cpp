@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "engine/byte_classes.h"
+#include "engine/scanner_blocks.h"
 #include "engine/scanner_fast.h"
 #include "orvel/constants.h"
 
@@ -57,11 +58,11 @@ int Malformed(ScanCursor& cursor, MarkupToken& token, const char* p, const char*
 
 // Finds the '>' that completes a terminator of n bytes whose first n - 1
 // bytes must precede it; the '>' must lie beyond offset n.
-const char* FindTerminator(const char* text, const char* p, const char* lead, int n) {
+const char* FindTerminator(const ScanCursor& cursor, const char* p, const char* lead, int n) {
   for (;;) {
-    p = SkipUntil(p, bytes::kTagStop);
+    p = blocks::FindStop<'>'>(p, cursor.end);
     if (*p == '\0') return p;
-    if (*p == '>' && p - text > n && std::memcmp(p - (n - 1), lead, n - 1) == 0) return p;
+    if (p - cursor.text > n && p[-1] == lead[n - 2] && (n < 3 || p[-2] == lead[0])) return p;
     ++p;
   }
 }
@@ -70,22 +71,16 @@ int ScanInstruction(ScanCursor& cursor, MarkupToken& token, const char* target) 
   const char* p = SkipUntil(target, bytes::kNameEnd);
   if (*p == '\0') return Unterminated(cursor, token, p, "Processing instruction");
   if (!token.quiet) token.text.assign(target, static_cast<std::size_t>(p - target));
-  p = FindTerminator(cursor.text, p, "?", 2);
+  p = FindTerminator(cursor, p, "?", 2);
   if (*p == '\0') return Unterminated(cursor, token, p, "Processing instruction");
   return Finish(cursor, token, p + 1, NodeInstruction);
 }
 
 // A declaration opened by "<!" and E, A or N: ends at '>' outside quotes.
 int ScanDeclaration(ScanCursor& cursor, MarkupToken& token, const char* p) {
-  for (;;) {
-    p = SkipUntil(p, bytes::kTagStop);
-    const char b = *p;
-    if (b == '>') return Finish(cursor, token, p + 1, NodeDoctype);
-    if (b == '\0') return Unterminated(cursor, token, p, "Doctype");
-    const char* close = std::strchr(p + 1, b);
-    if (close == nullptr) return Unterminated(cursor, token, p + std::strlen(p), "Doctype");
-    p = close + 1;
-  }
+  p = blocks::FindTagEnd(p, cursor.end);
+  if (*p == '\0') return Unterminated(cursor, token, p, "Doctype");
+  return Finish(cursor, token, p + 1, NodeDoctype);
 }
 
 // "<!-" and "<![" constructs: lt[3] must be `opener`; the terminator is
@@ -93,7 +88,7 @@ int ScanDeclaration(ScanCursor& cursor, MarkupToken& token, const char* p) {
 int ScanBracketed(ScanCursor& cursor, MarkupToken& token, const char* lt, char opener, const char* lead,
                   int type, const char* word, const char* wrongWord) {
   if (lt[3] == opener) {
-    const char* p = FindTerminator(cursor.text, lt + 4, lead, 3);
+    const char* p = FindTerminator(cursor, lt + 4, lead, 3);
     if (*p == '\0') return Unterminated(cursor, token, p, word);
     return Finish(cursor, token, p + 1, type);
   }

@@ -25,9 +25,16 @@ struct ScanCursor {
   std::int32_t pos = 0;       // next byte to scan
   const char* text = "";      // NUL-terminated, never null
   std::int32_t docFlags = 0;  // DocNoCase only; bits 0x8000 and 0x10000 are the attribute scan's
+  // The address of the NUL that ends text, when the caller knows it: runs are
+  // then scanned 16 bytes at a time up to it. Null: byte by byte. A caller
+  // that changes the text keeps it null.
+  const char* end = nullptr;
 
   ScanCursor() = default;
   ScanCursor(const char* t, std::int32_t flags) : text(t ? t : ""), docFlags(flags) {}
+  // A cursor over a whole string, scanned in blocks.
+  ScanCursor(const std::string& t, std::int32_t flags)
+      : text(t.c_str()), docFlags(flags), end(t.c_str() + t.size()) {}
 };
 
 struct MarkupToken {

@@ -3,11 +3,11 @@
 // rare document type declarations. Inline so that the parser's loop holds it.
 #pragma once
 
-#include <cstring>
 #include <string>
 
 #include "engine/byte_classes.h"
 #include "engine/scanner.h"
+#include "engine/scanner_blocks.h"
 #include "orvel/constants.h"
 
 namespace orvel {
@@ -45,20 +45,13 @@ int ScanOtherMarkup(ScanCursor& cursor, MarkupToken& token, const char* lt);
 inline int ScanStartTag(ScanCursor& cursor, MarkupToken& token, const char* name, std::int32_t* nameLength) {
   const char* p = SkipUntil(name + 1, bytes::kNameEnd);
   if (*p == '\0') return Unterminated(cursor, token, p, "Element tag");
-  if (nameLength != nullptr) *nameLength = static_cast<std::int32_t>(p - name);
-  else if (!token.quiet) AssignName(token.text, name, static_cast<std::size_t>(p - name));
+  if (nameLength != nullptr)
+    *nameLength = static_cast<std::int32_t>(p - name);
+  else if (!token.quiet)
+    AssignName(token.text, name, static_cast<std::size_t>(p - name));
   const char* const afterName = p;
-  for (;;) {
-    p = SkipUntil(p, bytes::kTagStop);
-    const char b = *p;
-    if (b == '>') break;
-    if (b == '\0') return Unterminated(cursor, token, p, "Element tag");
-    // Attribute values are short: find the matching quote in line.
-    const char* close = p + 1;
-    while (*close != b && *close != '\0') ++close;
-    if (*close == '\0') return Unterminated(cursor, token, close, "Element tag");
-    p = close + 1;
-  }
+  p = blocks::FindTagEnd(p, cursor.end);
+  if (*p == '\0') return Unterminated(cursor, token, p, "Element tag");
   // Empty-element tag: '/' right before '>', itself after the name or after
   // white space or a quote. Bytes of the name do not count.
   if (p - 1 >= afterName && p[-1] == '/') {
@@ -75,9 +68,8 @@ inline int ScanEndTagAt(ScanCursor& cursor, MarkupToken& token, const char* name
   cursor.nameStart = static_cast<std::int32_t>(name - cursor.text);
   cursor.nameEnd = static_cast<std::int32_t>(p - cursor.text) - 1;
   if (*p != '>') {
-    const char* gt = std::strchr(p, '>');
-    if (gt == nullptr) return Unterminated(cursor, token, p + std::strlen(p), "Element end tag");
-    p = gt;
+    p = blocks::FindStop<'>'>(p, cursor.end);
+    if (*p == '\0') return Unterminated(cursor, token, p, "Element end tag");
   }
   return Finish(cursor, token, p + 1, ScanEndTag);
 }
@@ -112,7 +104,7 @@ inline int ScanTokenInline(ScanCursor& cursor, MarkupToken& token, std::int32_t*
   }
   // Text: the byte that made it text is taken as it is (even a '>'); then the
   // run ends before '<', after '>', or at the end of the text.
-  p = SkipUntil(p + 1, bytes::kTextStop);
+  p = blocks::FindStop<'<', '>'>(p + 1, cursor.end);
   return Finish(cursor, token, *p == '>' ? p + 1 : p, NodeText);
 }
 

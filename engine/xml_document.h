@@ -52,10 +52,11 @@ struct AttributeSpan {
 // index and by name, scans it once. Every change of the text (ReplaceText, a
 // parse) forgets them; nothing else can move a tag.
 struct AttributeCache {
-  std::int32_t start = -1;  // where the scan began (after '<' or "<?"); -1: nothing kept
-  std::int32_t limit = -1;  // where it had to stop
+  std::int32_t start = -1;    // where the scan began (after '<' or "<?"); -1: nothing kept
+  std::int32_t limit = -1;    // where it had to stop
+  std::int32_t element = -1;  // the element whose start tag it was; -1: none (an instruction)
   std::vector<AttributeSpan> spans;
-  void Forget() { start = -1; }
+  void Forget() { start = element = -1; }
 };
 
 // One insertion or replacement, described by its caller and completed by
@@ -185,8 +186,9 @@ class XmlDocument {
   static constexpr std::int32_t CursorBare = 0x20000;
   // Every numbered attribute of the tag whose scan begins at pos, as
   // ScanAttributes would find each by index and by name, in one pass.
+  // textEnd: the address of text's NUL, when known (values are then sought in blocks).
   static void ListAttributes(const char* text, std::int32_t pos, std::int32_t limit,
-                             std::vector<AttributeSpan>& spans);
+                             std::vector<AttributeSpan>& spans, const char* textEnd = nullptr);
   // The attributes of the tag scanned from pos up to limit, from the cache.
   const std::vector<AttributeSpan>& AttributesAt(std::int32_t pos, std::int32_t limit) const {
     if (limit < pos) limit = pos;  // a tag that ends before it begins has no attributes
@@ -195,6 +197,9 @@ class XmlDocument {
   }
   // The scan behind AttributesAt, whose result it keeps.
   const std::vector<AttributeSpan>& ListAttributesAt(std::int32_t pos, std::int32_t limit) const;
+  // The attributes a read of x finds (those of the current instruction when x
+  // is the main position on one), or null when x has none to read.
+  const std::vector<AttributeSpan>* AttributeListOf(std::int32_t x) const;
 
   // ---- splicing and table fix-up -----------------------------------------
   // Replaces count bytes at offset by markup (capacity grown to n + n/2 + 128).

@@ -36,8 +36,8 @@ struct ScannedToken {
   std::string text;  // name or message when the scan wrote one
   std::int32_t nameStart, nameEnd;
   bool operator==(const ScannedToken& o) const {
-    return type == o.type && start == o.start && length == o.length && flags == o.flags &&
-           text == o.text && nameStart == o.nameStart && nameEnd == o.nameEnd;
+    return type == o.type && start == o.start && length == o.length && flags == o.flags && text == o.text &&
+           nameStart == o.nameStart && nameEnd == o.nameEnd;
   }
 };
 
@@ -50,9 +50,13 @@ using ScanFunction = int (*)(ScanCursor&, MarkupToken&);
 
 // All tokens of text, scanned with scan until the end; the token's text is
 // reset to a marker before each call so that "not written" shows as "~".
-inline std::vector<ScannedToken> ScanAll(const char* text, ScanFunction scan, int docFlags = 0) {
+// inBlocks: the cursor knows where the text ends, so runs are scanned 16
+// bytes at a time.
+inline std::vector<ScannedToken> ScanAll(const char* text, ScanFunction scan, int docFlags = 0,
+                                         bool inBlocks = false) {
   std::vector<ScannedToken> out;
   ScanCursor cursor(text, docFlags);
+  if (inBlocks) cursor.end = text + std::strlen(text);
   MarkupToken token;
   for (int guard = 0; guard < 100000; ++guard) {
     token.text = "~";
@@ -60,7 +64,8 @@ inline std::vector<ScannedToken> ScanAll(const char* text, ScanFunction scan, in
     cursor.nameEnd = -9;
     const int type = scan(cursor, token);
     if (type == ScanAtEnd) break;
-    out.push_back({type, token.start, token.length, token.flags, token.text, cursor.nameStart, cursor.nameEnd});
+    out.push_back(
+        {type, token.start, token.length, token.flags, token.text, cursor.nameStart, cursor.nameEnd});
   }
   return out;
 }

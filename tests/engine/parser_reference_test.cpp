@@ -55,7 +55,8 @@ namespace {
   const std::int32_t want = ReferenceParseMarkup(records, status, root, fragment.c_str(), docFlags);
   if (got != want) return ::testing::AssertionFailure() << "first " << got << ", the rules give " << want;
   if (doc.status != status)
-    return ::testing::AssertionFailure() << "status '" << doc.status << "', the rules give '" << status << "'";
+    return ::testing::AssertionFailure()
+           << "status '" << doc.status << "', the rules give '" << status << "'";
   return SameRecords(records, doc);
 }
 
@@ -64,11 +65,16 @@ namespace {
 // document type declarations with internal subsets.
 std::string RandomMarkup(std::mt19937& rng, int pieces) {
   static const char* const kPieces[] = {
-      "<a>", "</a>", "<b>", "</b>", "<ab>", "</ab>", "<A>", "</A>", "<a/>", "<b />", "<a x='>'>", "<b y=\"/\"/>",
-      "</a >", "</b\t>", "</>", "<a[1]>", "</a[1]>", "<:c>", "</:c>", "<a b=1/>", "<!-- c -->", "<!--", "-->",
-      "<![CDATA[<a>]]>", "<![CDATA[", "]]>", "<?p x?>", "<?", "?>", "<!DOCTYPE r [<!ELEMENT a ANY><!-- > -->]>",
-      "<!DOCTYPE r [", "<!ENTITY e 'a>b'>", "<!x>", "<!-x>", "<![x>", "<1>", "< a>", "\n", "\r\n", "\t", "\t\t",
-      "  ", "\n\t\t\t", "x", "text", ">", "<", "'", "\"", "=", "/", "!", "-", "[", "]", "C", "D", "?", "<!D", "<!E"};
+      "<a>", "</a>", "<b>", "</b>", "<ab>", "</ab>", "<A>", "</A>", "<a/>", "<b />", "<a x='>'>",
+      "<b y=\"/\"/>", "</a >", "</b\t>", "</>", "<a[1]>", "</a[1]>", "<:c>", "</:c>", "<a b=1/>",
+      "<!-- c -->", "<!--", "-->", "<![CDATA[<a>]]>", "<![CDATA[", "]]>", "<?p x?>", "<?", "?>",
+      "<!DOCTYPE r [<!ELEMENT a ANY><!-- > -->]>", "<!DOCTYPE r [", "<!ENTITY e 'a>b'>", "<!x>", "<!-x>",
+      "<![x>", "<1>", "< a>", "\n", "\r\n", "\t", "\t\t", "  ", "\n\t\t\t", "x", "text", ">", "<", "'", "\"",
+      "=", "/", "!", "-", "[", "]", "C", "D", "?", "<!D", "<!E",
+      // Runs longer than a block of the scanner's searches.
+      "a text run of 27 bytes here", "\r\n\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t",
+      "<a x='a value of 19 b' y=\"&amp; then 17 by\">", "<!-- a comment of 35 bytes - > -->",
+      "<![CDATA[ 21 bytes ] > ]]>", "</a                 >"};
   std::uniform_int_distribution<int> pick(0, static_cast<int>(sizeof kPieces / sizeof kPieces[0]) - 1);
   std::string out;
   for (int n = 0; n < pieces; ++n) out += kPieces[pick(rng)];

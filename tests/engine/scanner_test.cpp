@@ -1,3 +1,5 @@
+#include "engine/scanner.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -5,7 +7,7 @@
 #include <vector>
 
 #include "engine/byte_classes.h"
-#include "engine/scanner.h"
+#include "engine/scanner_blocks.h"
 #include "orvel/constants.h"
 #include "tests/engine/engine_test_util.h"
 
@@ -25,12 +27,22 @@ struct ScanCase {
   std::vector<Expected> tokens;
 };
 
+// A text of minLength to maxLength bytes drawn from alphabet.
+std::string RandomText(std::mt19937& rng, const std::string& alphabet, int minLength, int maxLength) {
+  std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
+  std::string out;
+  for (int n = std::uniform_int_distribution<int>(minLength, maxLength)(rng); n > 0; --n)
+    out += alphabet[pick(rng)];
+  return out;
+}
+
 // Tokens must follow each other without gap and cover the text up to its NUL.
 ::testing::AssertionResult Tiles(const std::string& text, const std::vector<ScannedToken>& tokens) {
   std::int32_t at = 0;
   for (const ScannedToken& t : tokens) {
     if (t.start != at || t.length <= 0)
-      return ::testing::AssertionFailure() << "token at " << t.start << " length " << t.length << ", expected start " << at;
+      return ::testing::AssertionFailure()
+             << "token at " << t.start << " length " << t.length << ", expected start " << at;
     at += t.length;
   }
   if (at != static_cast<std::int32_t>(std::strlen(text.c_str())))
@@ -40,7 +52,8 @@ struct ScanCase {
 
 TEST(Scanner, TokensOfTheDocumentedCases) {
   const std::vector<ScanCase> cases = {
-      {"<a href='x>y'>t</a>", {{NodeElement, 14, false, "a"}, {NodeText, 1, false, "~"}, {ScanEndTag, 4, false, "~"}}},
+      {"<a href='x>y'>t</a>",
+       {{NodeElement, 14, false, "a"}, {NodeText, 1, false, "~"}, {ScanEndTag, 4, false, "~"}}},
       {"<a/>", {{NodeElement, 4, true, "a"}}},
       {"<a />", {{NodeElement, 5, true, "a"}}},
       {"<a b='1'/>", {{NodeElement, 10, true, "a"}}},
@@ -66,7 +79,8 @@ TEST(Scanner, TokensOfTheDocumentedCases) {
       {"<!ATTLIST a>", {{NodeDoctype, 12, false, nullptr}}},
       {"<!NOTATION n>", {{NodeDoctype, 13, false, nullptr}}},
       {"<1a>", {{ScanBadMarkup, 4, false, "Incorrect tag name character at offset 0"}}},
-      {"< a>b", {{ScanBadMarkup, 4, false, "Incorrect tag name character at offset 0"}, {NodeText, 1, false, "~"}}},
+      {"< a>b",
+       {{ScanBadMarkup, 4, false, "Incorrect tag name character at offset 0"}, {NodeText, 1, false, "~"}}},
       {"<>x>", {{ScanBadMarkup, 4, false, "Incorrect tag name character at offset 0"}}},
       {"<1 '>'>", {{ScanBadMarkup, 7, false, nullptr}}},
       {"<1 '<'>", {{ScanBadMarkup, 4, false, nullptr}, {ScanBadMarkup, 3, false, nullptr}}},
@@ -74,7 +88,8 @@ TEST(Scanner, TokensOfTheDocumentedCases) {
       {"<!>a>", {{ScanBadMarkup, 5, false, "Incorrect ! tag at offset 0"}}},
       {"<!-x>", {{ScanBadMarkup, 5, false, "Incorrect comment tag at offset 0"}}},
       {"<![x>", {{ScanBadMarkup, 5, false, "Incorrect tag at offset 0"}}},
-      {"x<!-- abc", {{NodeText, 1, false, "~"}, {ScanBadMarkup, 8, false, "Comment at offset 1 unterminated"}}},
+      {"x<!-- abc",
+       {{NodeText, 1, false, "~"}, {ScanBadMarkup, 8, false, "Comment at offset 1 unterminated"}}},
       {"<a", {{ScanBadMarkup, 2, false, "Element tag at offset 0 unterminated"}}},
       {"<a b='>", {{ScanBadMarkup, 7, false, "Element tag at offset 0 unterminated"}}},
       {"</a", {{ScanBadMarkup, 3, false, "Element end tag at offset 0 unterminated"}}},
@@ -114,6 +129,7 @@ TEST(Scanner, TokensOfTheDocumentedCases) {
       }
     }
     EXPECT_EQ(got, ScanAll(text.c_str(), ScanTokenStepwise));
+    EXPECT_EQ(got, ScanAll(text.c_str(), ScanToken, 0, true));
   }
 }
 
@@ -158,12 +174,49 @@ TEST(Scanner, NulEndsTheText) {
 // the fast scanner must equal the byte-by-byte rules and tile the text, and
 // nothing may read past the NUL (the text ends its heap block).
 TEST(Scanner, EveryByteInEveryStateMatchesTheRules) {
-  const std::vector<std::string> prefixes = {
-      "", "<", "<!", "<!-", "<![", "<![C", "<!--", "<!D", "<!DOCTYPE r [", "<!DOCTYPE r [<", "<!DOCTYPE r [<!",
-      "<!DOCTYPE r [<a ", "<!DOCTYPE r [<!-", "<!DOCTYPE r [<!E x '", "<!E", "<!E '", "<?", "<?x", "<?x ", "</",
-      "</a", "</a ", "<a", "<a ", "<a b='", "<a b=\"", "<a b='1'", "<a /", " ", "x", "\t\n", "x>", "<1", "<1 '",
-      "<!x", "<![x", "<?x?", "<![CDATA[]", "<![CDATA[]]", "<!-- -", "<!-- --"};
-  const std::vector<std::string> suffixes = {"", ">", "<", "x>", "-->", "]]>", "?>", "'>", "\">", "/>", " <a/>", "]>"};
+  const std::vector<std::string> prefixes = {"",
+                                             "<",
+                                             "<!",
+                                             "<!-",
+                                             "<![",
+                                             "<![C",
+                                             "<!--",
+                                             "<!D",
+                                             "<!DOCTYPE r [",
+                                             "<!DOCTYPE r [<",
+                                             "<!DOCTYPE r [<!",
+                                             "<!DOCTYPE r [<a ",
+                                             "<!DOCTYPE r [<!-",
+                                             "<!DOCTYPE r [<!E x '",
+                                             "<!E",
+                                             "<!E '",
+                                             "<?",
+                                             "<?x",
+                                             "<?x ",
+                                             "</",
+                                             "</a",
+                                             "</a ",
+                                             "<a",
+                                             "<a ",
+                                             "<a b='",
+                                             "<a b=\"",
+                                             "<a b='1'",
+                                             "<a /",
+                                             " ",
+                                             "x",
+                                             "\t\n",
+                                             "x>",
+                                             "<1",
+                                             "<1 '",
+                                             "<!x",
+                                             "<![x",
+                                             "<?x?",
+                                             "<![CDATA[]",
+                                             "<![CDATA[]]",
+                                             "<!-- -",
+                                             "<!-- --"};
+  const std::vector<std::string> suffixes = {"",   ">",  "<",   "x>", "-->",   "]]>",
+                                             "?>", "'>", "\">", "/>", " <a/>", "]>"};
   std::size_t compared = 0;
   for (const std::string& prefix : prefixes) {
     for (int b = 1; b < 256; ++b) {
@@ -173,6 +226,7 @@ TEST(Scanner, EveryByteInEveryStateMatchesTheRules) {
         const std::vector<ScannedToken> fast = ScanAll(text.c_str(), ScanToken);
         const std::vector<ScannedToken> rules = ScanAll(text.c_str(), ScanTokenStepwise);
         ASSERT_EQ(fast, rules) << "input '" << input << "'";
+        ASSERT_EQ(ScanAll(text.c_str(), ScanToken, 0, true), rules) << "input '" << input << "' in blocks";
         ASSERT_TRUE(Tiles(input, fast)) << "input '" << input << "'";
         ++compared;
       }
@@ -218,17 +272,100 @@ TEST(Scanner, EveryByteHasTheWrittenClasses) {
 
 // Random texts over the bytes that matter to the scanner.
 TEST(Scanner, RandomTextsMatchTheRules) {
-  const char alphabet[] = "<<<>>>!!--[[]]CDEANr?/'\" \t\r\nxa=";
+  const std::string alphabet = "<<<>>>!!--[[]]CDEANr?/'\" \t\r\nxa=";
   std::mt19937 rng(20240601);
-  std::uniform_int_distribution<int> pick(0, static_cast<int>(sizeof alphabet) - 2);
-  std::uniform_int_distribution<int> length(1, 40);
   for (int i = 0; i < 30000; ++i) {
-    std::string input;
-    for (int n = length(rng); n > 0; --n) input += alphabet[pick(rng)];
+    const std::string input = RandomText(rng, alphabet, 1, 40);
     ExactText text(input);
     const std::vector<ScannedToken> fast = ScanAll(text.c_str(), ScanToken);
     ASSERT_EQ(fast, ScanAll(text.c_str(), ScanTokenStepwise)) << "input '" << input << "'";
+    ASSERT_EQ(fast, ScanAll(text.c_str(), ScanToken, 0, true)) << "input '" << input << "' in blocks";
     ASSERT_TRUE(Tiles(input, fast)) << "input '" << input << "'";
+  }
+}
+
+// Runs scanned in blocks (text, white space, attribute values, names,
+// comments, CDATA, instructions, declarations, end tags, complete or cut off
+// by the end of the text): each with its deciding byte at every offset of a
+// block and at every distance from the text's end, equal to the rules. The
+// text ends its heap block, so a block read past its NUL is an address error.
+TEST(Scanner, RunsOfEveryLengthAtEveryOffsetMatchTheRules) {
+  const char* const constructs[] = {"R<a/>",
+                                    "R",
+                                    "R>R<a/>",
+                                    "<a b='R'>",
+                                    "<a b=\"R\" c=\"R>R\">",
+                                    "<a b=\"R",
+                                    "<a b=\"R>'R\"/>",
+                                    "<aR c='1'/>",
+                                    "<a R/>",
+                                    "<a b='R",
+                                    "<!--R-->",
+                                    "<!--R->-R-->",
+                                    "<!--R",
+                                    "<![CDATA[R]]>",
+                                    "<![CDATA[R]>]R]]>",
+                                    "<![CDATA[R",
+                                    "<?pR?>",
+                                    "<?p R>?R?>",
+                                    "<?pR",
+                                    "<!ENTITY e 'R>R'>",
+                                    "<!ENTITY R",
+                                    "</aR>",
+                                    "</a R>",
+                                    "</a R",
+                                    "<1R>R<a/>",
+                                    "<!xR'>'R>"};
+  for (const char* construct : constructs) {
+    for (const char fill : {'x', ' '}) {
+      for (std::size_t run = 0; run <= 40; ++run) {
+        for (std::size_t pad = 0; pad < 17; ++pad) {
+          std::string input = std::string(pad, 'y');
+          for (const char* c = construct; *c != '\0'; ++c)
+            input += *c == 'R' ? std::string(run, fill) : std::string(1, *c);
+          ExactText text(input);
+          const std::vector<ScannedToken> rules = ScanAll(text.c_str(), ScanTokenStepwise);
+          ASSERT_EQ(ScanAll(text.c_str(), ScanToken, 0, true), rules) << "input '" << input << "'";
+          ASSERT_TRUE(Tiles(input, rules)) << "input '" << input << "'";
+        }
+      }
+    }
+  }
+}
+
+// Every block search of the scanner against its byte-by-byte form, from
+// every start in random texts that end their heap block; the word unit of
+// targets without SSE2 is held to the same results.
+TEST(Scanner, BlockSearchesFindWhatByteSearchesFind) {
+  using Search = const char* (*)(const char*, const char*);
+  const struct {
+    const char* name;
+    Search search;
+  } searches[] = {
+      {"text stop", [](const char* p, const char* end) { return blocks::FindStop<'<', '>'>(p, end); }},
+      {"text stop (words)",
+       [](const char* p, const char* end) { return blocks::FindStopIn<blocks::WordUnit, '<', '>'>(p, end); }},
+      {"quote or amp (words)",
+       [](const char* p, const char* end) { return blocks::FindStopIn<blocks::WordUnit, '"', '&'>(p, end); }},
+      {"lt", [](const char* p, const char* end) { return blocks::FindStop<'<'>(p, end); }},
+      {"tag end", blocks::FindTagEnd},
+      {"run of lt", [](const char* p, const char* end) { return blocks::SkipRunOf('<', p, end); }},
+      {"amp in span",
+       [](const char* p, const char* end) {
+         const char* at = end != nullptr ? blocks::FindIn(p, end, '&') : std::strchr(p, '&');
+         return at != nullptr ? at : p + std::strlen(p);
+       }},
+  };
+  const std::string alphabet("<<>>\"\"''&&xx \0", 14);
+  std::mt19937 rng(2906);
+  for (int i = 0; i < 3000; ++i) {
+    const std::string input = RandomText(rng, alphabet, 0, 70);
+    ExactText text(input);
+    const char* end = text.c_str() + std::strlen(text.c_str());
+    for (const auto& s : searches)
+      for (const char* p = text.c_str(); p <= end; ++p)
+        ASSERT_EQ(s.search(p, end), s.search(p, nullptr))
+            << s.name << " from " << (p - text.c_str()) << " in '" << input << "'";
   }
 }
 
@@ -249,8 +386,9 @@ TEST(Scanner, NextNameReadsNamesAndSingleDelimiters) {
     std::int32_t pos;
   };
   const std::vector<Case> cases = {
-      {" = 'v'", true, "=", 2}, {"/>", true, "/", 1}, {"abc=1", true, "abc", 3}, {"  href x", true, "href", 6},
-      {"a\\b", true, "a", 1}, {"?>", true, "?", 1}, {"'v' x", true, "'v'", 3}, {"   ", false, "", 3}, {"", false, "", 0}};
+      {" = 'v'", true, "=", 2},      {"/>", true, "/", 1},   {"abc=1", true, "abc", 3},
+      {"  href x", true, "href", 6}, {"a\\b", true, "a", 1}, {"?>", true, "?", 1},
+      {"'v' x", true, "'v'", 3},     {"   ", false, "", 3},  {"", false, "", 0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
     ScanCursor cursor(c.text, 0);

@@ -193,7 +193,9 @@ TEST(ListAttributes, AgreesWithTheScanForEveryIndexAndName) {
                                     "=",
                                     "/",
                                     " a= \"1\"",
-                                    " b=\"quote not closed"};
+                                    " b=\"quote not closed",
+                                    " c=\"a value longer than one block &amp; two\"",
+                                    " d='0123456789abcdef0123456789abcde'"};
   const char* const names[] = {"a", "b", "ab", "x", "=", "a[1]", "A"};
   std::uint32_t state = 7;
   for (int round = 0; round < 40000; ++round) {
@@ -208,8 +210,15 @@ TEST(ListAttributes, AgreesWithTheScanForEveryIndexAndName) {
     }
     if (round % 2 == 1) tag += state % 5 == 0 ? "/>" : ">";
     const std::int32_t limit = static_cast<std::int32_t>(tag.size()) - static_cast<std::int32_t>(state % 3);
-    std::vector<AttributeSpan> spans;
+    std::vector<AttributeSpan> spans, inBlocks;
     XmlDocument::ListAttributes(tag.c_str(), 1, limit, spans);
+    XmlDocument::ListAttributes(tag.c_str(), 1, limit, inBlocks, tag.c_str() + tag.size());
+    ASSERT_EQ(inBlocks.size(), spans.size()) << tag;
+    for (std::size_t i = 0; i < spans.size(); ++i)
+      ASSERT_TRUE(inBlocks[i].nameStart == spans[i].nameStart && inBlocks[i].nameEnd == spans[i].nameEnd &&
+                  inBlocks[i].valueStart == spans[i].valueStart &&
+                  inBlocks[i].valueEnd == spans[i].valueEnd && inBlocks[i].plain == spans[i].plain)
+          << tag << " attribute " << i;
     for (int index = 0; index <= static_cast<int>(spans.size()); ++index) {
       ScanCursor scan(tag.c_str(), 0);
       scan.pos = 1;
