@@ -113,7 +113,7 @@ bool XmlDocument::ReturnToMark(const char* name) {
     mainPos = Rec(saved).parent;
     parentPos = IsLiveRecord(*this, mainPos) ? Rec(mainPos).parent : 0;
     nodeType = mainPos != 0 ? NodeElement : 0;
-  } else if (entry.flags & MarkMain) {
+  } else if (entry.flags & (MarkMain | MarkChild)) {
     mainPos = saved;
     parentPos = Rec(saved).parent;
     childPos = 0;

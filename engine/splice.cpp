@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "engine/edit_checks.h"
+#include "engine/table_rebuild.h"
 #include "engine/xml_document.h"
 #include "orvel/constants.h"
 
@@ -52,6 +53,9 @@ void XmlDocument::ReplaceText(std::int32_t offset, std::int32_t count, const std
   if (count == 0 && markup.empty()) return;
   attributeCache.Forget();
   ++textRevision;
+  std::string removed;  // what a rebuild needs to take the change back
+  if (activeRebuild != nullptr)
+    removed.assign(text, static_cast<std::size_t>(offset), static_cast<std::size_t>(count));
   const std::size_t n = text.size() - static_cast<std::size_t>(count) + markup.size();
   if (n > text.capacity()) {
     // Growth by half again keeps a run of small insertions amortised.
@@ -60,6 +64,8 @@ void XmlDocument::ReplaceText(std::int32_t offset, std::int32_t count, const std
     text.reserve(grown);
   }
   text.replace(static_cast<std::size_t>(offset), static_cast<std::size_t>(count), markup);
+  if (activeRebuild != nullptr)
+    activeRebuild->TextReplaced(offset, removed, static_cast<std::int32_t>(markup.size()));
 }
 
 bool XmlDocument::CanTakeContent(std::int32_t parent) const {
@@ -68,7 +74,7 @@ bool XmlDocument::CanTakeContent(std::int32_t parent) const {
 }
 
 std::int32_t XmlDocument::SpliceMarkup(std::int32_t parent, std::int32_t& after, InsertSpec& insertion) {
-  ElementRecord& p = Rec(parent);
+  const ElementRecord& p = Rec(parent);
   const bool bare = parent != 0 && p.IsBareTag();
   const bool emptyContent = parent != 0 && p.length - p.EndTagLength() - p.StartTagLength() == 0;
   const bool noBreak = (insertion.flags & EditNoBreak) != 0;
@@ -134,13 +140,19 @@ std::int32_t XmlDocument::SpliceMarkup(std::int32_t parent, std::int32_t& after,
                                                   static_cast<std::int64_t>(written.size()));
   if (!fits) return -1;
 
+  // The new markup lies after link among parent's children (or at the
+  // front, for new content), or in parent's own tag.
+  if (activeRebuild != nullptr)
+    activeRebuild->Around(parent, insertion.length != 0 ? after : replace ? 0 : link);
   ReplaceText(position, count, written);
+  if (activeRebuild != nullptr && !activeRebuild->Holds(newOffset, ownLength)) return -1;
   if (bare) {
-    if (p.Has(ElemOpen))
-      p.Clear(ElemOpen);
+    ElementRecord& expanded = Rec(parent);  // a rebuild's plan may have grown the table
+    if (expanded.Has(ElemOpen))
+      expanded.Clear(ElemOpen);
     else
-      p.SetStartTagLength(p.StartTagLength() - 1);
-    p.SetEndTagLength(endTag);
+      expanded.SetStartTagLength(expanded.StartTagLength() - 1);
+    expanded.SetEndTagLength(endTag);
   }
   after = link;
   insertion.offset = newOffset;

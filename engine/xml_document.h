@@ -15,6 +15,8 @@
 
 namespace orvel {
 
+class TableRebuild;
+
 // Mark entry flags.
 enum : std::uint32_t {
   MarkMain = 1,   // saved position is a main position
@@ -94,12 +96,12 @@ class XmlDocument {
   bool ReserveRecords(std::int32_t wanted);
   void SetPositions(std::int32_t parent, std::int32_t main, std::int32_t child);
   bool IsDocumentValid() const;
-  // True when an edit cannot be followed record by record and the table must
-  // be built again from the whole new text (TableRebuild): the document holds
-  // a parse error, whose recovery pairs tags by all of the text around it;
+  // True when an edit cannot be followed record by record and the part of
+  // the table it can alter must be parsed again (TableRebuild): the document
+  // holds a parse error, whose recovery pairs tags by the text around it;
   // names now compare other than when the table was built; or the text opens
   // with "<?>", which reads otherwise once anything comes in front of it.
-  bool NeedsWholeParse() const {
+  bool NeedsRebuild() const {
     return Rec(0).Has(ElemParseError) || NamesCompareOtherwise() || BareInstructionAt(text, 0);
   }
   bool NamesCompareOtherwise() const { return ((docFlags ^ tableFlags) & DocNoCase) != 0; }
@@ -200,7 +202,8 @@ class XmlDocument {
   void ReplaceText(std::int32_t offset, std::int32_t count, const std::string& markup);
   // Writes insertion.markup into parent's content next to after (updated to the
   // element to link a new element after); returns the bytes replaced, or -1
-  // when the result would exceed the table's limits (nothing changed).
+  // when the result would exceed the table's limits, or the table rebuilt
+  // under the edit does not hold the markup as written (nothing changed).
   std::int32_t SpliceMarkup(std::int32_t parent, std::int32_t& after, InsertSpec& insertion);
   // False when parent is a bare tag whose end tag, written once it has
   // content, would be longer than a record can hold.
@@ -273,6 +276,10 @@ class XmlDocument {
   InsertSpec additionScratch;             // what an addition writes, its markup's room reused
   std::uint32_t textRevision = 0;         // counts the changes of the text by edits
   std::int32_t tableFlags = 0;            // docFlags when the table was last built whole
+  // Records carrying ElemOpen or ElemInnerError, the document record among
+  // them (not 0 exactly when the document holds a parse error); -1 unknown.
+  std::int32_t errorMarks = -1;
+  TableRebuild* activeRebuild = nullptr;  // the rebuild an edit runs under: ReplaceText hands it the change
   bool marksHeld = false;                 // a table rebuild is under way: PurgeMarks waits
 };
 
