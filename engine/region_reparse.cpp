@@ -365,7 +365,10 @@ class Attempt {
       if (q >= change_.NewEnd()) {
         const std::int32_t at = q - change_.Delta();
         old_.AdvanceTo(at);
-        if (p.Depth() == 0 && old_.Empty() && (at == endTagOld_ || old_.StartsAt(at))) return Aligned(q);
+        // From a place where both walks start a token they read the same tokens.
+        const bool boundary = at == endTagOld_ || old_.StartsAt(at);
+        synced_ = synced_ || boundary || old_.MatchedAt(at);
+        if (p.Depth() == 0 && old_.Empty() && boundary) return Aligned(q);
       }
       std::int32_t nameLength = 0;
       const int type = ScanTokenInline(p.cursor, p.token, &nameLength);
@@ -390,12 +393,9 @@ class Attempt {
             break;
           }
           // No start tag of the region: one from before it may be closed,
-          // unless the old walk read this end tag after the change and
-          // closed nothing with it (what was open before the region is the
-          // same for both walks).
-          if (q < change_.NewEnd()) return Outcome::kWiden;
-          old_.AdvanceTo(q - change_.Delta());
-          if (old_.MatchedAt(q - change_.Delta())) return Outcome::kWiden;
+          // unless the old walk read this end tag too and closed nothing
+          // with it (what was open before the region is the same for both).
+          if (!synced_ || old_.MatchedAt(q - change_.Delta())) return Outcome::kWiden;
           p.MarkError();
           break;
         }
@@ -533,6 +533,7 @@ class Attempt {
   RegionPlan& plan_;
   RegionParser parser_;
   OldWalk old_;
+  bool synced_ = false;  // the new walk's tokens start where the old walk's did
   std::int32_t alignedAt_ = 0;
 };
 

@@ -28,17 +28,6 @@
 
 namespace orvel {
 
-// One change of the text: the old bytes [at, at + removed) became the new
-// bytes [at, at + written).
-struct TextChange {
-  std::int32_t at = 0;
-  std::int32_t removed = 0;
-  std::int32_t written = 0;
-  std::int32_t OldEnd() const { return at + removed; }
-  std::int32_t NewEnd() const { return at + written; }
-  std::int32_t Delta() const { return written - removed; }
-};
-
 // Records taken for a plan: from the free chain first, as AllocRecord takes
 // them, and given back exactly as they were (content, chain and count) unless
 // the plan is kept.

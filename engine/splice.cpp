@@ -52,7 +52,6 @@ std::string ParsedName(const XmlDocument& d, std::int32_t x) {
 void XmlDocument::ReplaceText(std::int32_t offset, std::int32_t count, const std::string& markup) {
   if (count == 0 && markup.empty()) return;
   attributeCache.Forget();
-  ++textRevision;
   std::string removed;  // what a rebuild needs to take the change back
   if (activeRebuild != nullptr)
     removed.assign(text, static_cast<std::size_t>(offset), static_cast<std::size_t>(count));
@@ -64,8 +63,10 @@ void XmlDocument::ReplaceText(std::int32_t offset, std::int32_t count, const std
     text.reserve(grown);
   }
   text.replace(static_cast<std::size_t>(offset), static_cast<std::size_t>(count), markup);
-  if (activeRebuild != nullptr)
-    activeRebuild->TextReplaced(offset, removed, static_cast<std::int32_t>(markup.size()));
+  ++textRevision;
+  const TextChange previous = lastChange;
+  lastChange = TextChange{offset, count, static_cast<std::int32_t>(markup.size())};
+  if (activeRebuild != nullptr) activeRebuild->TextReplaced(removed, previous);
 }
 
 bool XmlDocument::CanTakeContent(std::int32_t parent) const {

@@ -122,10 +122,11 @@ void TableRebuild::Around(std::int32_t container, std::int32_t before) {
   before_ = before;
 }
 
-void TableRebuild::TextReplaced(std::int32_t offset, const std::string& removed, std::int32_t written) {
+void TableRebuild::TextReplaced(const std::string& removed, const TextChange& before) {
   XmlDocument& d = doc_;
   changed_ = true;
-  change_ = TextChange{offset, static_cast<std::int32_t>(removed.size()), written};
+  change_ = d.lastChange;
+  lastChange_ = before;
   try {
     removed_ = removed;
     marks_.reserve(MarksInUse(d));
@@ -192,7 +193,9 @@ void TableRebuild::TakeBack() noexcept {
   doc_.text.replace(static_cast<std::size_t>(change_.at), static_cast<std::size_t>(change_.written),
                     removed_);
   doc_.attributeCache.Forget();
-  ++doc_.textRevision;
+  // The text is as before the change, and so is the count of its changes.
+  --doc_.textRevision;
+  doc_.lastChange = lastChange_;
 }
 
 void TableRebuild::RebuildWhole() {

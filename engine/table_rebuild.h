@@ -42,9 +42,11 @@ class TableRebuild {
   // after its child before (0: in front of its children). Only a hint.
   void Around(std::int32_t container, std::int32_t before);
 
-  // The change ReplaceText just made, before any record changed: plans the
-  // table of the new text. On running out of memory the text is put back.
-  void TextReplaced(std::int32_t offset, const std::string& removed, std::int32_t written);
+  // The change ReplaceText just made (the document's lastChange), before
+  // any record changed, with the bytes it removed and the change before it:
+  // plans the table of the new text. On running out of memory the text is
+  // put back.
+  void TextReplaced(const std::string& removed, const TextChange& before);
   // True when the markup written at [offset, offset + length) reads back as
   // expected; otherwise the change is taken back and the edit must stop.
   bool Holds(std::int32_t offset, std::int32_t length);
@@ -64,6 +66,7 @@ class TableRebuild {
 
   XmlDocument& doc_;
   TextChange change_;
+  TextChange lastChange_;  // the document's last change before this one
   std::string removed_;
   bool changed_ = false;  // the text holds the change (taken back on a refusal)
   bool planned_ = false;  // a table of the new text waits for Finish

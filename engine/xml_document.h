@@ -69,6 +69,17 @@ struct InsertSpec {
   std::string markup;       // in: the new node's markup; out: the text written
 };
 
+// One change of the text: the old bytes [at, at + removed) became the new
+// bytes [at, at + written).
+struct TextChange {
+  std::int32_t at = 0;
+  std::int32_t removed = 0;
+  std::int32_t written = 0;
+  std::int32_t OldEnd() const { return at + removed; }
+  std::int32_t NewEnd() const { return at + written; }
+  std::int32_t Delta() const { return written - removed; }
+};
+
 // True when the three bytes at offset at of text are "<?>": at the start of a
 // text they do not end (the '>' must lie beyond the terminator's length).
 inline bool BareInstructionAt(const std::string& text, std::size_t at) {
@@ -275,6 +286,7 @@ class XmlDocument {
   mutable std::string readScratch;        // decoded read results, reused
   InsertSpec additionScratch;             // what an addition writes, its markup's room reused
   std::uint32_t textRevision = 0;         // counts the changes of the text by edits
+  TextChange lastChange;                  // the last of them (an edit makes one)
   std::int32_t tableFlags = 0;            // docFlags when the table was last built whole
   // Records carrying ElemOpen or ElemInnerError, the document record among
   // them (not 0 exactly when the document holds a parse error); -1 unknown.
