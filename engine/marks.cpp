@@ -127,9 +127,7 @@ bool XmlDocument::ReturnToMark(const char* name) {
   return true;
 }
 
-void XmlDocument::PurgeMarks() {
-  if (!marksHeld) CompactMarks(nullptr);
-}
+void XmlDocument::PurgeMarks() { CompactMarks(nullptr); }
 
 // Keeps each bucket's marks in use together at its front, as the lookups
 // expect; the last-slot marker stays on the final slot. Runs after an edit

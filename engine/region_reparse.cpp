@@ -60,6 +60,9 @@ std::int32_t CountErrorMarks(const XmlDocument& doc) {
 namespace {
 
 constexpr std::int64_t kNever = std::numeric_limits<std::int64_t>::max();
+// A terminator counts only past the first bytes of a text ("<?>" does not end
+// at its start): tokens that start within them may read otherwise elsewhere.
+constexpr std::int32_t kFirstBytes = 4;
 // Times the region may grow to a container's parent before it starts at the
 // start of the text.
 constexpr int kMostWidenings = 4;
@@ -112,11 +115,14 @@ class OldWalk {
       if (r.levelFlags & (ElemOpen | ElemInnerError)) ++marks;
       PopClosedBefore(r.start);
       if (r.EndTagLength() > 0) {
-        open_.push_back({EndTagStart(r), true});
-      } else if (r.Has(ElemOpen)) {
-        // Closed by its parent's end tag; the container's comes after the region.
+        open_.push_back({EndTagStart(r), EndOf(r), true});
+      } else {
+        lastEnd_ = EndOf(r);  // its start tag is all of it
+        // One left open is closed by its parent's end tag; the container's
+        // comes after the region.
         const std::int32_t parent = r.parent;
-        open_.push_back({parent == container_ ? kNever : EndTagStart(d_.Rec(parent)), false});
+        if (r.Has(ElemOpen))
+          open_.push_back({parent == container_ ? kNever : EndTagStart(d_.Rec(parent)), 0, false});
       }
       next_ = PreorderNext(next_);
     }
@@ -125,6 +131,8 @@ class OldWalk {
   // No record that started in the region is open.
   bool Empty() const { return open_.empty(); }
   bool StartsAt(std::int64_t p) const { return next_ != 0 && d_.Rec(next_).start == p; }
+  // An element passed ends at p (the last one to end before p does).
+  bool EndsAt(std::int64_t p) const { return lastEnd_ == p; }
   // The end tag at p closed an element of the region (the innermost one with
   // an end tag that is open).
   bool MatchedAt(std::int64_t p) const {
@@ -140,11 +148,13 @@ class OldWalk {
  private:
   struct Open {
     std::int64_t closeAt;  // where the end tag that closes it starts
-    bool complete;         // it has an end tag of its own
+    std::int64_t end;      // where it ends, when it has an end tag of its own
+    bool complete;
   };
 
   void PopClosedBefore(std::int64_t p) {
-    while (!open_.empty() && open_.back().closeAt < p) open_.pop_back();
+    for (; !open_.empty() && open_.back().closeAt < p; open_.pop_back())
+      if (open_.back().complete) lastEnd_ = open_.back().end;
   }
   std::int32_t PreorderNext(std::int32_t x) const {
     if (d_.Rec(x).firstChild != 0) return d_.Rec(x).firstChild;
@@ -157,6 +167,7 @@ class OldWalk {
   const std::int32_t container_;
   std::int32_t next_;
   std::vector<Open> open_;  // closing places never grow toward the top
+  std::int64_t lastEnd_ = -1;
 };
 
 // One open start tag of a region's parse.
@@ -362,11 +373,12 @@ class Attempt {
       p.SkipToMarkup();
       const std::int32_t q = p.cursor.pos;
       if (container_ != 0 && q > endTagNew_) return Outcome::kWiden;  // its end tag was taken into a token
-      if (q >= change_.NewEnd()) {
-        const std::int32_t at = q - change_.Delta();
+      const std::int32_t at = q - change_.Delta();
+      if (q >= change_.NewEnd() && q >= kFirstBytes && at >= kFirstBytes) {
         old_.AdvanceTo(at);
-        // From a place where both walks start a token they read the same tokens.
-        const bool boundary = at == endTagOld_ || old_.StartsAt(at);
+        // From a place where both walks start a token they read the same
+        // tokens: the start or end of an old element, or an old end tag.
+        const bool boundary = at == endTagOld_ || old_.StartsAt(at) || old_.EndsAt(at);
         synced_ = synced_ || boundary || old_.MatchedAt(at);
         if (p.Depth() == 0 && old_.Empty() && boundary) return Aligned(q);
       }
@@ -450,9 +462,9 @@ class Attempt {
   bool OldRegionErrs(const std::string& removed) const {
     const std::int32_t end = alignedAt_ - change_.Delta();  // in the old text
     const std::string& t = d_.text;
-    // A token's terminator counts only past the first bytes of a text: the
-    // region keeps its place by a lead unless it is the text's start.
-    const std::size_t lead = from_ > 0 ? 4 : 0;
+    // The region keeps its place past the text's first bytes by a lead,
+    // unless it is the text's start.
+    const std::size_t lead = from_ > 0 ? kFirstBytes : 0;
     std::string old(lead, ' ');
     old.reserve(lead + static_cast<std::size_t>(end - from_) + 1);
     old.append(t, static_cast<std::size_t>(from_), static_cast<std::size_t>(change_.at - from_));

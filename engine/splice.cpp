@@ -2,6 +2,7 @@
 // reference sibling, the line breaks around it, and the end tag a parent
 // written as a bare tag needs once it has content.
 #include <cstring>
+#include <utility>
 
 #include "engine/edit_checks.h"
 #include "engine/table_rebuild.h"
@@ -66,7 +67,7 @@ void XmlDocument::ReplaceText(std::int32_t offset, std::int32_t count, const std
   ++textRevision;
   const TextChange previous = lastChange;
   lastChange = TextChange{offset, count, static_cast<std::int32_t>(markup.size())};
-  if (activeRebuild != nullptr) activeRebuild->TextReplaced(removed, previous);
+  if (activeRebuild != nullptr) activeRebuild->TextReplaced(std::move(removed), previous);
 }
 
 bool XmlDocument::CanTakeContent(std::int32_t parent) const {

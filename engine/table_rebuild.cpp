@@ -96,15 +96,11 @@ void PlacePositions(XmlDocument& d, std::int32_t parent, std::int32_t main, std:
 
 }  // namespace
 
-TableRebuild::TableRebuild(XmlDocument& doc) : doc_(doc), lease_(doc) {
-  doc.activeRebuild = this;
-  doc.marksHeld = true;
-}
+TableRebuild::TableRebuild(XmlDocument& doc) : doc_(doc), lease_(doc) { doc.activeRebuild = this; }
 
 TableRebuild::~TableRebuild() {
-  if (planned_ && !finished_) Finish();
+  Finish();
   doc_.activeRebuild = nullptr;
-  doc_.marksHeld = false;
 }
 
 void TableRebuild::ExpectElement(std::int32_t parent) {
@@ -122,13 +118,13 @@ void TableRebuild::Around(std::int32_t container, std::int32_t before) {
   before_ = before;
 }
 
-void TableRebuild::TextReplaced(const std::string& removed, const TextChange& before) {
+void TableRebuild::TextReplaced(std::string&& removed, const TextChange& before) {
   XmlDocument& d = doc_;
   changed_ = true;
   change_ = d.lastChange;
   lastChange_ = before;
+  removed_ = std::move(removed);  // no copy: nothing may fail before the text can go back
   try {
-    removed_ = removed;
     marks_.reserve(MarksInUse(d));
     if (!PlanRegion(d, change_, removed_, container_, before_, lease_, plan_)) {
       whole_.reset(new XmlDocument);
@@ -207,16 +203,12 @@ void TableRebuild::RebuildWhole() {
 }
 
 void TableRebuild::Finish() {
-  if (finished_) return;
+  if (finished_ || !planned_) return;
   finished_ = true;
-  if (planned_) {
-    if (whole_)
-      SwapWhole();
-    else
-      SpliceRegion();
-  }
-  doc_.marksHeld = false;
-  doc_.PurgeMarks();
+  if (whole_)
+    SwapWhole();
+  else
+    SpliceRegion();
 }
 
 // The records of the region (as the edit's fix-up left them: its own and

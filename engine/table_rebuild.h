@@ -46,7 +46,7 @@ class TableRebuild {
   // any record changed, with the bytes it removed and the change before it:
   // plans the table of the new text. On running out of memory the text is
   // put back.
-  void TextReplaced(const std::string& removed, const TextChange& before);
+  void TextReplaced(std::string&& removed, const TextChange& before);
   // True when the markup written at [offset, offset + length) reads back as
   // expected; otherwise the change is taken back and the edit must stop.
   bool Holds(std::int32_t offset, std::int32_t length);

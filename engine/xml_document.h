@@ -231,8 +231,7 @@ class XmlDocument {
   // Release index and its descendants (or one record); return its nextSibling.
   std::int32_t ReleaseSubtree(std::int32_t index);
   std::int32_t ReleaseRecord(std::int32_t index);
-  // Drops the marks that name released records (none while marksHeld: a
-  // table rebuild carries the marks over itself).
+  // Drops the marks that name released records.
   void PurgeMarks();
   // Drops the marks that name released records; with retarget, the k-th mark
   // in use (buckets in order, each from its front) names (*retarget)[k]
@@ -292,7 +291,6 @@ class XmlDocument {
   // them (not 0 exactly when the document holds a parse error); -1 unknown.
   std::int32_t errorMarks = -1;
   TableRebuild* activeRebuild = nullptr;  // the rebuild an edit runs under: ReplaceText hands it the change
-  bool marksHeld = false;                 // a table rebuild is under way: PurgeMarks waits
 };
 
 }  // namespace orvel
