@@ -10,6 +10,11 @@
 
 namespace orvel {
 
+RebuildRoom& RoomOf(XmlDocument& doc) {
+  if (!doc.rebuildRoom) doc.rebuildRoom.reset(new RebuildRoom);
+  return *doc.rebuildRoom;
+}
+
 std::int32_t RecordLease::Take() {
   if (doc_.freeHead != 0) {
     const std::int32_t r = doc_.freeHead;
@@ -103,10 +108,13 @@ std::int32_t ChildBefore(const XmlDocument& d, std::int32_t c, std::int32_t near
 // open at a place, and whether an end tag there closed one of them.
 class OldWalk {
  public:
-  OldWalk(const XmlDocument& d, std::int32_t container, std::int32_t after)
+  OldWalk(const XmlDocument& d, std::int32_t container, std::int32_t after, std::vector<OldOpen>& open)
       : d_(d),
         container_(container),
-        next_(after != 0 ? d.Rec(after).nextSibling : d.Rec(container).firstChild) {}
+        next_(after != 0 ? d.Rec(after).nextSibling : d.Rec(container).firstChild),
+        open_(open) {
+    open_.clear();
+  }
 
   // Passes every record that starts before p.
   void AdvanceTo(std::int64_t p) {
@@ -146,12 +154,6 @@ class OldWalk {
   std::int32_t marks = 0;  // passed records that carry ElemOpen or ElemInnerError
 
  private:
-  struct Open {
-    std::int64_t closeAt;  // where the end tag that closes it starts
-    std::int64_t end;      // where it ends, when it has an end tag of its own
-    bool complete;
-  };
-
   void PopClosedBefore(std::int64_t p) {
     for (; !open_.empty() && open_.back().closeAt < p; open_.pop_back())
       if (open_.back().complete) lastEnd_ = open_.back().end;
@@ -166,18 +168,8 @@ class OldWalk {
   const XmlDocument& d_;
   const std::int32_t container_;
   std::int32_t next_;
-  std::vector<Open> open_;  // closing places never grow toward the top
+  std::vector<OldOpen>& open_;  // closing places never grow toward the top
   std::int64_t lastEnd_ = -1;
-};
-
-// One open start tag of a region's parse.
-struct RegionSlot {
-  std::int32_t record;  // 0 in a parse that makes no records
-  std::int32_t start;
-  std::int32_t startTag;
-  std::int32_t nameLength;
-  bool innerError;  // an error was met while it was the innermost open element
-  ChildChain children;
 };
 
 // The parser's steps for a region: the same records, links, levels and
@@ -189,9 +181,15 @@ class RegionParser {
  public:
   // lease null: the nesting and the errors are followed, no records are made.
   RegionParser(XmlDocument& doc, const char* text, std::int32_t baseDepth, RecordLease* lease,
-               std::vector<std::int32_t>* records)
-      : cursor(text, doc.docFlags), doc_(doc), baseDepth_(baseDepth), lease_(lease), records_(records) {
+               std::vector<std::int32_t>* records, std::vector<RegionSlot>& stack)
+      : cursor(text, doc.docFlags),
+        doc_(doc),
+        baseDepth_(baseDepth),
+        lease_(lease),
+        records_(records),
+        stack_(stack) {
     token.quiet = true;
+    stack_.clear();
   }
 
   std::int32_t Depth() const { return static_cast<std::int32_t>(stack_.size()); }
@@ -218,7 +216,7 @@ class RegionParser {
     const bool empty = (token.flags & TokenEmptyTag) != 0;
     std::int32_t r = 0;
     if (lease_ != nullptr) r = NewRecord(level, empty);
-    if (!empty) stack_.push_back({r, token.start, token.length, nameLength, false, ChildChain{}});
+    if (!empty) stack_.push_back({r, token.start, token.length, nameLength, false, SiblingChain{0, 0}});
     return true;
   }
 
@@ -260,14 +258,14 @@ class RegionParser {
 
   ScanCursor cursor;
   MarkupToken token;
-  ChildChain top{};                // the new records whose parent is the container
+  SiblingChain top{0, 0};          // the new records whose parent is the container
   bool errorsToContainer = false;  // an error the container's ElemInnerError records
 
  private:
   std::int32_t NewRecord(std::int32_t level, bool empty) {
     const std::int32_t r = lease_->Take();
     records_->push_back(r);
-    ChildChain& siblings = stack_.empty() ? top : stack_.back().children;
+    SiblingChain& siblings = stack_.empty() ? top : stack_.back().children;
     const std::int32_t parent = stack_.empty() ? RegionPlan::kTopLevel : stack_.back().record;
     ElementRecord& rec = doc_.Rec(r);
     std::uint32_t flags = 0;
@@ -324,7 +322,7 @@ class RegionParser {
     const std::int32_t lastMoved = moved.prevSibling;
     moved.Clear(ElemFirstChild);
     moved.prevSibling = s.record;
-    ChildChain& around = stack_.empty() ? top : stack_.back().children;
+    SiblingChain& around = stack_.empty() ? top : stack_.back().children;
     doc_.Rec(around.first).prevSibling = lastMoved;
     around.last = lastMoved;
   }
@@ -333,7 +331,7 @@ class RegionParser {
   const std::int32_t baseDepth_;
   RecordLease* lease_;
   std::vector<std::int32_t>* records_;
-  std::vector<RegionSlot> stack_;
+  std::vector<RegionSlot>& stack_;
 };
 
 // How an attempt ended.
@@ -362,8 +360,8 @@ class Attempt {
         endTagOld_(container != 0 ? EndTagStart(d.Rec(container)) : -1),
         endTagNew_(container != 0 ? endTagOld_ + change.Delta() : -1),
         plan_(plan),
-        parser_(d, d.text.c_str(), baseDepth_, &lease, &plan.records),
-        old_(d, container, after) {}
+        parser_(d, d.text.c_str(), baseDepth_, &lease, &plan.records, RoomOf(d).slots),
+        old_(d, container, after, RoomOf(d).open) {}
 
   Outcome Run() {
     if (baseDepth_ > kMaxLevel) return Outcome::kWhole;
@@ -462,6 +460,13 @@ class Attempt {
   bool OldRegionErrs(const std::string& removed) const {
     const std::int32_t end = alignedAt_ - change_.Delta();  // in the old text
     const std::string& t = d_.text;
+    // Without markup the old text of the region held no error (an addition
+    // behind white space, as most are).
+    auto holdsMarkup = [](const char* p, std::size_t n) { return std::memchr(p, '<', n) != nullptr; };
+    if (!holdsMarkup(t.data() + from_, static_cast<std::size_t>(change_.at - from_)) &&
+        !holdsMarkup(removed.data(), removed.size()) &&
+        !holdsMarkup(t.data() + change_.NewEnd(), static_cast<std::size_t>(alignedAt_ - change_.NewEnd())))
+      return false;
     // The region keeps its place past the text's first bytes by a lead,
     // unless it is the text's start.
     const std::size_t lead = from_ > 0 ? kFirstBytes : 0;
@@ -473,7 +478,8 @@ class Attempt {
                static_cast<std::size_t>(alignedAt_ - change_.NewEnd()));
     const std::size_t stop = old.size();
     if (static_cast<std::size_t>(alignedAt_) < t.size()) old += t[static_cast<std::size_t>(alignedAt_)];
-    RegionParser dry(d_, old.c_str(), baseDepth_, nullptr, nullptr);
+    std::vector<RegionSlot> stack;
+    RegionParser dry(d_, old.c_str(), baseDepth_, nullptr, nullptr, stack);
     dry.cursor.pos = static_cast<std::int32_t>(lead);
     for (;;) {
       dry.SkipToMarkup();

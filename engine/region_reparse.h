@@ -28,20 +28,58 @@
 
 namespace orvel {
 
+// The first and last of a chain of siblings being linked.
+struct SiblingChain {
+  std::int32_t first;
+  std::int32_t last;
+};
+
+// One open start tag of a region's parse.
+struct RegionSlot {
+  std::int32_t record;  // 0 in a parse that makes no records
+  std::int32_t start;
+  std::int32_t startTag;
+  std::int32_t nameLength;
+  bool innerError;        // an error was met while it was the innermost open element
+  SiblingChain children;  // linked under it so far
+};
+
+// An element of the old walk still open at a place: where the end tag that
+// closes it starts, where it ends (when it has an end tag of its own).
+struct OldOpen {
+  std::int64_t closeAt;
+  std::int64_t end;
+  bool complete;
+};
+
+// The room a rebuild fills, kept by the document from one edit to the next
+// and emptied, not freed, so that edits in a loop allocate nothing for it
+// once it has grown.
+struct RebuildRoom {
+  std::vector<std::int32_t> records;                          // a plan's new records
+  std::vector<std::pair<std::int32_t, ElementRecord>> taken;  // what a lease took from the free chain
+  std::vector<RegionSlot> slots;                              // the region parse's open start tags
+  std::vector<OldOpen> open;                                  // the old walk's open elements
+  std::vector<std::int32_t> marks;                            // where the marks go
+};
+
+// The document's room, made on first use.
+RebuildRoom& RoomOf(XmlDocument& doc);
+
 // Records taken for a plan: from the free chain first, as AllocRecord takes
 // them, and given back exactly as they were (content, chain and count) unless
 // the plan is kept.
 class RecordLease {
  public:
-  explicit RecordLease(XmlDocument& doc) : doc_(doc) {}
+  explicit RecordLease(XmlDocument& doc) : doc_(doc), taken_(RoomOf(doc).taken) { taken_.clear(); }
   std::int32_t Take();
   void GiveBack() noexcept;
   void Keep() { taken_.clear(), fresh_ = 0; }
 
  private:
   XmlDocument& doc_;
-  std::vector<std::pair<std::int32_t, ElementRecord>> taken_;  // from the free chain, as they were
-  std::int32_t fresh_ = 0;                                     // taken at recordCount
+  std::vector<std::pair<std::int32_t, ElementRecord>>& taken_;  // from the free chain, as they were
+  std::int32_t fresh_ = 0;                                      // taken at recordCount
 };
 
 // The records that replace the children of container that start in

@@ -96,11 +96,20 @@ void PlacePositions(XmlDocument& d, std::int32_t parent, std::int32_t main, std:
 
 }  // namespace
 
-TableRebuild::TableRebuild(XmlDocument& doc) : doc_(doc), lease_(doc) { doc.activeRebuild = this; }
+TableRebuild::TableRebuild(XmlDocument& doc) : doc_(doc), lease_(doc) {
+  RebuildRoom& room = RoomOf(doc);
+  plan_.records.swap(room.records);
+  plan_.records.clear();
+  marks_.swap(room.marks);
+  doc.activeRebuild = this;
+}
 
 TableRebuild::~TableRebuild() {
   Finish();
   doc_.activeRebuild = nullptr;
+  RebuildRoom& room = *doc_.rebuildRoom;
+  plan_.records.swap(room.records);
+  marks_.swap(room.marks);
 }
 
 void TableRebuild::ExpectElement(std::int32_t parent) {

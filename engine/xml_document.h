@@ -16,6 +16,7 @@
 namespace orvel {
 
 class TableRebuild;
+struct RebuildRoom;
 
 // Mark entry flags.
 enum : std::uint32_t {
@@ -291,6 +292,7 @@ class XmlDocument {
   // them (not 0 exactly when the document holds a parse error); -1 unknown.
   std::int32_t errorMarks = -1;
   TableRebuild* activeRebuild = nullptr;  // the rebuild an edit runs under: ReplaceText hands it the change
+  std::unique_ptr<RebuildRoom> rebuildRoom;  // what rebuilds fill, kept for the next
 };
 
 }  // namespace orvel
