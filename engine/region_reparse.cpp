@@ -215,7 +215,7 @@ class RegionParser {
     if (level > kMaxLevel) return false;
     const bool empty = (token.flags & TokenEmptyTag) != 0;
     std::int32_t r = 0;
-    if (lease_ != nullptr) r = NewRecord(level, empty);
+    if (lease_ != nullptr) r = NewRecord(level);
     if (!empty) stack_.push_back({r, token.start, token.length, nameLength, false, SiblingChain{0, 0}});
     return true;
   }
@@ -262,7 +262,7 @@ class RegionParser {
   bool errorsToContainer = false;  // an error the container's ElemInnerError records
 
  private:
-  std::int32_t NewRecord(std::int32_t level, bool empty) {
+  std::int32_t NewRecord(std::int32_t level) {
     const std::int32_t r = lease_->Take();
     records_->push_back(r);
     SiblingChain& siblings = stack_.empty() ? top : stack_.back().children;
@@ -287,7 +287,6 @@ class RegionParser {
     rec.start = token.start;
     rec.tagLengths = static_cast<std::uint32_t>(token.length);
     rec.length = token.length;  // a start tag left open keeps this length
-    (void)empty;
     return r;
   }
 
