@@ -182,9 +182,9 @@ bool TableRebuild::HoldsNode(std::int32_t offset, std::int32_t length) const {
     if (type == ScanAtEnd) return false;
     if (cursor.pos <= offset) continue;
     const std::int32_t end = offset + length;
-    if ((expectedType_ | type) & ~(NodeText | NodeSpace))
-      return type == expectedType_ && at == offset && cursor.pos == end;
-    return at <= offset && cursor.pos >= end;
+    const int textual = NodeText | NodeSpace;
+    if ((expectedType_ & textual) == 0) return type == expectedType_ && at == offset && cursor.pos == end;
+    return (type == NodeText || type == NodeSpace) && at <= offset && cursor.pos >= end;
   }
 }
 
