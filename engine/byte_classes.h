@@ -28,8 +28,8 @@ struct ClassTable {
       if ((b >= 'A' && b <= 'Z') || b == '_' || b == ':' || b > 0x60) v |= kNameStart;
       if (b == '<' || b == '>' || b == 0) v |= kTextStop;
       if (b == '>' || b == '"' || b == '\'' || b == 0) v |= kTagStop;
-      if (space || b == '<' || b == '>' || b == '=' || b == '\\' || b == '/' || b == '?' || b == '!' ||
-          b == 0)
+      if (space || b == '<' || b == '>' || b == '=' || b == '\\' || b == '/' || b == '?' ||
+          b == '!' || b == 0)
         v |= kDelimiter;
       if (b == '<' || b == 0) v |= kLtOrNul;
       if (b == ' ' || b == '=' || b == '/' || b == '[' || b == ']' || b == 0) v |= kNameFollow;

@@ -21,14 +21,14 @@ constexpr std::int32_t kMaxEndTagLength = 511;        // signed 10-bit field
 constexpr std::int32_t kMaxLevel = 0xFFFF;            // bits 0..15
 
 struct ElementRecord {
-  std::int32_t start;        // offset of the start tag's '<'
-  std::int32_t length;       // whole element, start tag through end tag
-  std::uint32_t tagLengths;  // start-tag length bits 0..19, end-tag length bits 22..31
-  std::uint32_t levelFlags;  // level bits 0..15, flags bits 16..31
+  std::int32_t start;       // offset of the start tag's '<'
+  std::int32_t length;      // whole element, start tag through end tag
+  std::uint32_t tagLengths; // start-tag length bits 0..19, end-tag length bits 22..31
+  std::uint32_t levelFlags; // level bits 0..15, flags bits 16..31
   std::int32_t parent;
   std::int32_t firstChild;
-  std::int32_t nextSibling;  // also the free chain's link
-  std::int32_t prevSibling;  // first child: the last child
+  std::int32_t nextSibling; // also the free chain's link
+  std::int32_t prevSibling; // first child: the last child
 
   std::int32_t StartTagLength() const { return static_cast<std::int32_t>(tagLengths & 0x2FFFFFu); }
   std::int32_t EndTagLength() const { return static_cast<std::int32_t>(tagLengths) >> 22; }

@@ -84,8 +84,8 @@ class IndentEditor {
   // Moves the scanned bytes before new offset q down over the gap.
   void Settle(std::int32_t q) {
     if (gap_ > 0 && q > settled_)
-      std::memmove(&text_[static_cast<std::size_t>(settled_)],
-                   &text_[static_cast<std::size_t>(settled_) + gap_], static_cast<std::size_t>(q - settled_));
+      std::memmove(&text_[static_cast<std::size_t>(settled_)], &text_[static_cast<std::size_t>(settled_) + gap_],
+                   static_cast<std::size_t>(q - settled_));
     settled_ = q;
   }
 
@@ -113,8 +113,8 @@ class IndentEditor {
   }
 
   std::string& text_;
-  std::size_t gap_ = 0;       // bytes between the new text's finished part and the rest
-  std::int32_t settled_ = 0;  // new-text bytes [0, settled_) stand in place
+  std::size_t gap_ = 0;        // bytes between the new text's finished part and the rest
+  std::int32_t settled_ = 0;   // new-text bytes [0, settled_) stand in place
 };
 
 // Re-indentation without any change: the growth of the text is summed up

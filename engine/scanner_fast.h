@@ -45,10 +45,8 @@ int ScanOtherMarkup(ScanCursor& cursor, MarkupToken& token, const char* lt);
 inline int ScanStartTag(ScanCursor& cursor, MarkupToken& token, const char* name, std::int32_t* nameLength) {
   const char* p = SkipUntil(name + 1, bytes::kNameEnd);
   if (*p == '\0') return Unterminated(cursor, token, p, "Element tag");
-  if (nameLength != nullptr)
-    *nameLength = static_cast<std::int32_t>(p - name);
-  else if (!token.quiet)
-    AssignName(token.text, name, static_cast<std::size_t>(p - name));
+  if (nameLength != nullptr) *nameLength = static_cast<std::int32_t>(p - name);
+  else if (!token.quiet) AssignName(token.text, name, static_cast<std::size_t>(p - name));
   const char* const afterName = p;
   for (;;) {
     p = SkipUntil(p, bytes::kTagStop);

@@ -25,18 +25,12 @@ enum : unsigned {
 const char* UnterminatedWord(unsigned flags, int type) {
   if ((flags & InDoctype) || type == NodeDoctype) return "Doctype";
   switch (type) {
-    case NodeElement:
-      return "Element tag";
-    case ScanEndTag:
-      return "Element end tag";
-    case NodeCData:
-      return "CDATA Section";
-    case NodeInstruction:
-      return "Processing instruction";
-    case NodeComment:
-      return "Comment";
-    default:
-      return "tag";
+    case NodeElement: return "Element tag";
+    case ScanEndTag: return "Element end tag";
+    case NodeCData: return "CDATA Section";
+    case NodeInstruction: return "Processing instruction";
+    case NodeComment: return "Comment";
+    default: return "tag";
   }
 }
 
@@ -55,7 +49,7 @@ int ScanTokenStepwise(ScanCursor& cursor, MarkupToken& token) {
   const char* terminator = "";
   int terminatorLength = 0;  // 0: none pending
   int type = ScanBadMarkup;
-  std::int32_t nameBegin = 0;     // 0: no name being read
+  std::int32_t nameBegin = 0;  // 0: no name being read
   char last = 0, beforeLast = 0;  // last two bytes seen inside a start tag
   std::int32_t end = token.start;
 
@@ -87,8 +81,9 @@ int ScanTokenStepwise(ScanCursor& cursor, MarkupToken& token) {
           if (type == NodeElement && last == '/' &&
               (beforeLast == 0 || std::strchr(" \t\n\r'\"", beforeLast) != nullptr))
             token.flags |= TokenEmptyTag;
-        } else if (i > terminatorLength && std::memcmp(s + i - (terminatorLength - 1), terminator,
-                                                       static_cast<std::size_t>(terminatorLength - 1)) == 0) {
+        } else if (i > terminatorLength &&
+                   std::memcmp(s + i - (terminatorLength - 1), terminator,
+                               static_cast<std::size_t>(terminatorLength - 1)) == 0) {
           terminatorLength = 0;
         }
         if (terminatorLength != 0 || (flags & InDoctype)) continue;
@@ -99,10 +94,8 @@ int ScanTokenStepwise(ScanCursor& cursor, MarkupToken& token) {
         break;
       }
       if (type == NodeElement || type == NodeDoctype || type == ScanBadMarkup) {
-        if (b == '"' && !(flags & InSingle))
-          flags ^= InDouble;
-        else if (b == '\'' && !(flags & InDouble))
-          flags ^= InSingle;
+        if (b == '"' && !(flags & InSingle)) flags ^= InDouble;
+        else if (b == '\'' && !(flags & InDouble)) flags ^= InSingle;
       }
       if (type == NodeElement) {
         beforeLast = last;

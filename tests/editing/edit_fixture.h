@@ -21,26 +21,13 @@ inline bool Move(XmlDocument& d, const char* moves) {
   for (const char* m = moves; *m != '\0'; ++m) {
     bool ok = true;
     switch (*m) {
-      case 's':
-        ok = d.SeekSiblingElement(nullptr);
-        break;
-      case 'c':
-        ok = d.SeekChildElement(nullptr);
-        break;
-      case 'e':
-        ok = d.EnterElement();
-        break;
-      case 'l':
-        ok = d.LeaveElement();
-        break;
-      case 'n':
-        ok = d.SeekNode(0) != 0;
-        break;
-      case 'r':
-        d.RewindSiblings();
-        break;
-      default:
-        ok = false;
+      case 's': ok = d.SeekSiblingElement(nullptr); break;
+      case 'c': ok = d.SeekChildElement(nullptr); break;
+      case 'e': ok = d.EnterElement(); break;
+      case 'l': ok = d.LeaveElement(); break;
+      case 'n': ok = d.SeekNode(0) != 0; break;
+      case 'r': d.RewindSiblings(); break;
+      default: ok = false;
     }
     if (!ok) return false;
   }
@@ -58,8 +45,8 @@ inline std::unique_ptr<XmlDocument> Prepared(const char* text, const char* moves
 // Everything an edit may change, for a byte-exact comparison.
 inline std::string Snapshot(const XmlDocument& d) {
   std::string s = d.text + '\0' + d.status + '\0';
-  const std::int32_t fields[] = {d.parentPos, d.mainPos,  d.childPos,   d.recordCount,
-                                 d.freeHead,  d.nodeType, d.nodeOffset, d.nodeLength};
+  const std::int32_t fields[] = {d.parentPos, d.mainPos,   d.childPos,   d.recordCount,
+                                 d.freeHead,  d.nodeType,  d.nodeOffset, d.nodeLength};
   s.append(reinterpret_cast<const char*>(fields), sizeof fields);
   for (std::int32_t i = 0; i < d.recordCount; ++i)
     s.append(reinterpret_cast<const char*>(&d.Rec(i)), sizeof(ElementRecord));
