@@ -306,8 +306,7 @@ void TableRebuild::SwapWhole() {
   d.CompactMarks(&marks_);
 }
 
-std::int32_t FollowDocumentFlags(XmlDocument& doc, std::int32_t index) {
-  if (!doc.NamesCompareOtherwise()) return index;
+std::int32_t RebuildForFlags(XmlDocument& doc, std::int32_t index) {
   const std::int32_t at = StartOf(doc, index);
   TableRebuild rebuild(doc);
   rebuild.RebuildWhole();

@@ -86,10 +86,16 @@ inline void FinishRebuild(std::optional<TableRebuild>& rebuild) {
   if (rebuild) rebuild->Finish();
 }
 
-// Before an edit places anything: the table built with the flags the names
-// now compare with, if they changed since it was built; positions, the
+// The table built with the flags the names now compare with; positions, the
 // current node and marks follow by offset. Returns the record that starts
-// where index did (0 when none does), or index when the table stays.
-std::int32_t FollowDocumentFlags(XmlDocument& doc, std::int32_t index = 0);
+// where index did, or 0.
+std::int32_t RebuildForFlags(XmlDocument& doc, std::int32_t index);
+
+// Before an edit places anything: the table built anew if the flags the
+// names compare with changed since it was built. Returns index, or the
+// record that now starts where it did.
+inline std::int32_t FollowDocumentFlags(XmlDocument& doc, std::int32_t index = 0) {
+  return doc.NamesCompareOtherwise() ? RebuildForFlags(doc, index) : index;
+}
 
 }  // namespace orvel

@@ -210,8 +210,10 @@ class XmlDocument {
   const std::vector<AttributeSpan>& ListAttributesAt(std::int32_t pos, std::int32_t limit) const;
 
   // ---- splicing and table fix-up -----------------------------------------
-  // Replaces count bytes at offset by markup (capacity grown to n + n/2 + 128).
+  // Replaces count bytes at offset by markup (capacity grown to n + n/2 + 128);
+  // under a rebuild, hands it the change.
   void ReplaceText(std::int32_t offset, std::int32_t count, const std::string& markup);
+  void ReplaceTextUnderRebuild(std::int32_t offset, std::int32_t count, const std::string& markup);
   // Writes insertion.markup into parent's content next to after (updated to the
   // element to link a new element after); returns the bytes replaced, or -1
   // when the result would exceed the table's limits, or the table rebuilt
