@@ -140,6 +140,39 @@ void BM_AppendChildren_Pugi(benchmark::State& state) {
 }
 BENCHMARK(BM_AppendChildren_Pugi)->Unit(benchmark::kMillisecond);
 
+// Appending children one at a time, the count given by the row's argument,
+// to a well-formed document, to one that holds a stray end tag near its start
+// (so that every edit is made on a document holding an error), and as start
+// tags without end tags (each one left open, so that the document holds an
+// error from the first append on). Each edit should cost what it changes,
+// not a parse of the document: the three rows should grow alike.
+enum AppendKind { kWellFormed, kStrayEndTag, kNoEndTag };
+
+void OrvelAppendChildren(benchmark::State& state, AppendKind kind) {
+  const int n = static_cast<int>(state.range(0));
+  std::vector<char>& out = HandBackBuffer(2 * (static_cast<std::size_t>(n) * 32 + 64));
+  Component xml;
+  for (auto _ : state) {
+    xml->ParseText(kind == kStrayEndTag ? "<list></stray></list>" : "<list/>");
+    xml->SeekSiblingElement(nullptr);
+    for (int i = 0; i < n; ++i) {
+      if (kind == kNoEndTag)
+        xml->AppendChildElement("item", "", orvel::EditNoEndTag);
+      else
+        xml->AppendChildElement("item", "some text", 0);
+    }
+    xml->ReadDocumentText(out.data(), static_cast<int>(out.size()));
+    benchmark::DoNotOptimize(out.data());
+  }
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * n);
+}
+void BM_AppendChildren_WellFormed_Orvel(benchmark::State& s) { OrvelAppendChildren(s, kWellFormed); }
+void BM_AppendChildren_StrayEndTag_Orvel(benchmark::State& s) { OrvelAppendChildren(s, kStrayEndTag); }
+void BM_AppendChildren_NoEndTag_Orvel(benchmark::State& s) { OrvelAppendChildren(s, kNoEndTag); }
+BENCHMARK(BM_AppendChildren_WellFormed_Orvel)->Arg(10000)->Arg(50000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AppendChildren_StrayEndTag_Orvel)->Arg(10000)->Arg(50000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AppendChildren_NoEndTag_Orvel)->Arg(10000)->Arg(50000)->Unit(benchmark::kMillisecond);
+
 constexpr int kInserted = 10000;
 
 // The siblings, in order, before which an element goes: 10,000 of them,

@@ -2,7 +2,6 @@
 // processing instruction: the value is replaced in place, or a new attribute
 // is written after the last one.
 #include <cstdio>
-#include <optional>
 #include <string>
 
 #include "engine/edit_checks.h"
@@ -41,6 +40,7 @@ bool FindTarget(const XmlDocument& d, std::int32_t index, AttributeTarget& targe
 
 bool XmlDocument::SetAttribute(std::int32_t index, const char* name, const char* value) {
   if (!IsWritableAttributeName(name)) return false;
+  index = FollowDocumentFlags(*this, index);
   AttributeTarget target;
   if (!FindTarget(*this, index, target)) return false;
   ScanCursor cursor(text.c_str(), docFlags);
@@ -84,11 +84,8 @@ bool XmlDocument::SetAttribute(std::int32_t index, const char* name, const char*
   }
   if (!FitsTextLimit(static_cast<std::int64_t>(text.size()) + change)) return false;
 
-  // The tag keeps its name and kind, so a parse pairs the tags as before
-  // (even in a document that holds an error) unless the names now compare
-  // with other flags than when the table was built.
-  std::optional<TableRebuild> rebuild;
-  if (NamesCompareOtherwise()) rebuild.emplace(*this);
+  // The tag keeps its name and kind, so a parse pairs the tags as before,
+  // even in a document that holds an error.
   ReplaceText(position, count, written);
   if (target.instruction) {
     ShiftAfterNode(parentPos, mainPos, change);
@@ -99,7 +96,6 @@ bool XmlDocument::SetAttribute(std::int32_t index, const char* name, const char*
     r.length += change;
     ShiftFollowing(index, change, false);
   }
-  RebuildAndKeep(rebuild);
   return true;
 }
 

@@ -29,8 +29,10 @@ bool RewriteCurrentNode(XmlDocument& d, const char* content) {
       static_cast<std::int64_t>(d.text.size()) - d.nodeLength + static_cast<std::int64_t>(markup.size());
   if (!FitsTextLimit(size)) return false;
   std::optional<TableRebuild> rebuild;
-  if (d.NeedsWholeParse() || (markup.empty() && ExposesOpenInstruction(d.text, d.nodeOffset, d.nodeLength)))
+  if (d.NeedsRebuild() || (markup.empty() && ExposesOpenInstruction(d.text, d.nodeOffset, d.nodeLength))) {
     rebuild.emplace(d);
+    rebuild->Around(d.parentPos, d.mainPos);
+  }
   const std::int32_t change = static_cast<std::int32_t>(markup.size()) - d.nodeLength;
   d.ReplaceText(d.nodeOffset, d.nodeLength, markup);
   d.ShiftAfterNode(d.parentPos, d.mainPos, change);
@@ -42,13 +44,14 @@ bool RewriteCurrentNode(XmlDocument& d, const char* content) {
     // Text that no longer ends in '>' runs on into text after it.
     if (!rebuild && MayJoinNeighbours(d.text, d.nodeOffset, d.nodeLength)) d.SeekNodeCovering(d.nodeOffset);
   }
-  RebuildAndKeep(rebuild);
+  FinishRebuild(rebuild);
   return true;
 }
 
 }  // namespace
 
 bool XmlDocument::SetContent(std::int32_t index, const char* content, int flags) {
+  index = FollowDocumentFlags(*this, index);
   content = OrEmpty(content);
   if (index == mainPos && nodeLength != 0) return RewriteCurrentNode(*this, content);
   if (index == 0 || !IsLiveRecord(*this, index) || Rec(index).firstChild != 0) return false;
@@ -58,14 +61,14 @@ bool XmlDocument::SetContent(std::int32_t index, const char* content, int flags)
   // Content that held an error, or an end tag given to an element without
   // one, may leave the document well formed again: the parse tells.
   std::optional<TableRebuild> rebuild;
-  if (NeedsWholeParse()) rebuild.emplace(*this);
+  if (NeedsRebuild()) rebuild.emplace(*this);
   std::int32_t after = 0;
   const std::int32_t replaced = SpliceMarkup(index, after, insertion);
   if (replaced < 0) return false;
   const std::int32_t change = static_cast<std::int32_t>(insertion.markup.size()) - replaced;
   ShiftFollowing(index, change, false);
   Rec(index).length += change;
-  RebuildAndKeep(rebuild);
+  FinishRebuild(rebuild);
   return true;
 }
 
@@ -82,6 +85,7 @@ bool XmlDocument::SetChildContent(const char* content, int flags) {
 // The new markup is parsed and written before the old children are
 // released, so that a refusal or running out of memory changes nothing.
 bool XmlDocument::SetInnerMarkup(const char* markup) {
+  FollowDocumentFlags(*this);
   markup = OrEmpty(markup);
   const std::int32_t main = mainPos;
   if (main == 0 || nodeLength != 0 || !IsLiveRecord(*this, main)) return false;
@@ -93,7 +97,7 @@ bool XmlDocument::SetInnerMarkup(const char* markup) {
   const ParsedFragment f = ParseFragment(*this, markup, ChildLevel(*this, main));
   if (f.exceedsLimit) return false;
   std::optional<TableRebuild> rebuild;
-  if (f.parseError || NeedsWholeParse()) rebuild.emplace(*this);
+  if (f.parseError || NeedsRebuild()) rebuild.emplace(*this);
   InsertSpec insertion;
   insertion.flags = EditReplaceContent | EditNoBreak;
   insertion.markup = markup;
@@ -114,7 +118,7 @@ bool XmlDocument::SetInnerMarkup(const char* markup) {
   childPos = 0;
   nodeOffset = nodeLength = 0;
   nodeType = NodeElement;
-  RebuildAndKeep(rebuild);
+  FinishRebuild(rebuild);
   undo.Keep();
   return !f.parseError;
 }

@@ -2,6 +2,7 @@
 // reached through a block-pointer array, grown one block per step.
 #include <cstring>
 
+#include "engine/region_reparse.h"
 #include "engine/xml_document.h"
 
 namespace orvel {

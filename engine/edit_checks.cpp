@@ -14,12 +14,14 @@ namespace {
 bool HoldsAnyOf(const char* text, const char* set) { return std::strpbrk(text, set) != nullptr; }
 
 // The bytes no element name may hold: those that end a name where names are
-// read (NUL among them, which ends the loop below), and the quotes.
+// read (NUL among them, which ends the loop below), the quotes, and '[' and
+// ']', after which an end tag's name may stop and still close the element
+// ("</a>" closes "<a[1]>").
 struct NameRefusals {
   bool of[256] = {};
   constexpr NameRefusals() {
     for (int b = 0; b < 256; ++b) of[b] = bytes::kClasses.bits[b] & bytes::kDelimiter;
-    of[static_cast<unsigned char>('"')] = of[static_cast<unsigned char>('\'')] = true;
+    for (const char c : {'"', '\'', '[', ']'}) of[static_cast<unsigned char>(c)] = true;
   }
 };
 constexpr NameRefusals kNameRefusals{};

@@ -25,8 +25,8 @@ inline bool FitsTextLimitWithMarkup(std::int64_t size, std::size_t n) {
 // True when name, written after '<', reads back as exactly this tag name
 // wherever names are read (the parser, which ends a name at white space, '/'
 // or '>', and the reads and searches, which end it also at '<', '=', '\\',
-// '?' and '!'): not empty, a name-start first byte, none of those bytes and
-// no quote.
+// '?' and '!'), and only an end tag of this name closes it: not empty, a
+// name-start first byte, none of those bytes, no quote, '[' or ']'.
 bool IsWritableElementName(const char* name);
 
 // The length of the tag name at name (just after its '<') as the parser reads

@@ -74,19 +74,10 @@ void AppendTag(std::string& markup, const char* open, const char* name, std::siz
   markup.append(tag, openLength + nameLength + 1);
 }
 
-// Builds the table of the new text; the addition stands when the element
-// written at start is an element there (else it is refused: false, and the
-// rebuild puts everything back).
-bool KeepRebuildWithElementAt(TableRebuild& rebuild, std::int32_t start) {
-  rebuild.Rebuild();
-  if (!rebuild.HoldsElementAt(start)) return false;
-  rebuild.Keep();
-  return true;
-}
-
 }  // namespace
 
 bool XmlDocument::AddElement(const char* name, const char* content, int flags) {
+  FollowDocumentFlags(*this);
   name = OrEmpty(name);
   content = OrEmpty(content);
   // Replacing the parent's content would leave records that do not describe it.
@@ -124,9 +115,13 @@ bool XmlDocument::AddElement(const char* name, const char* content, int flags) {
   const std::int32_t length = static_cast<std::int32_t>(markup.size());
 
   // A start tag without end tag takes what follows it in its parent's content
-  // as a parse of the text would: only the parse can say where.
+  // as a parse of the text would: only the parse can say where. The element
+  // must be one where it was written, under its parent.
   std::optional<TableRebuild> rebuild;
-  if (noEndTag || NeedsWholeParse()) rebuild.emplace(*this);
+  if (noEndTag || NeedsRebuild()) {
+    rebuild.emplace(*this);
+    rebuild->ExpectElement(place.parent);
+  }
   ReserveOneRecord();
   const std::int32_t replaced = SpliceMarkup(place.parent, place.after, place.insertion);
   if (replaced < 0) return false;
@@ -147,7 +142,8 @@ bool XmlDocument::AddElement(const char* name, const char* content, int flags) {
   } else {
     SetPositions(place.parent, n, 0);
   }
-  return !rebuild || KeepRebuildWithElementAt(*rebuild, r.start);
+  FinishRebuild(rebuild);
+  return true;
 }
 
 bool XmlDocument::AddElementNumber(const char* name, int value, int flags) {
@@ -157,6 +153,7 @@ bool XmlDocument::AddElementNumber(const char* name, int value, int flags) {
 }
 
 bool XmlDocument::AddMarkup(const char* markup, int flags) {
+  FollowDocumentFlags(*this);
   markup = OrEmpty(markup);
   flags &= ~EditReplaceContent;
   Placement place(additionScratch);
@@ -170,7 +167,7 @@ bool XmlDocument::AddMarkup(const char* markup, int flags) {
   if (f.exceedsLimit) return false;
   // Markup that does not parse cleanly pairs its tags with the text around it.
   std::optional<TableRebuild> rebuild;
-  if (f.parseError || NeedsWholeParse()) rebuild.emplace(*this);
+  if (f.parseError || NeedsRebuild()) rebuild.emplace(*this);
   bool ok = f.first != 0 && !f.parseError;
   std::int32_t base = 0;
   if (ok) {
@@ -179,13 +176,15 @@ bool XmlDocument::AddMarkup(const char* markup, int flags) {
     const std::int32_t end = Rec(f.last).start + Rec(f.last).length;
     place.insertion.markup.assign(markup + base, static_cast<std::size_t>(end - base));
     ok = f.last == f.first;
+    // Reported as added only where it reads back as written.
+    if (ok && rebuild) rebuild->ExpectElement(place.parent);
   } else {
     place.insertion.markup = markup;
     place.insertion.flags |= EditNoBreak;
   }
 
-  const std::int32_t replaced =
-      SpliceMarkup(place.parent, place.after, place.insertion);  // fits: checked above
+  const std::int32_t replaced = SpliceMarkup(place.parent, place.after, place.insertion);
+  if (replaced < 0) return false;
   PlaceFragment(*this, f, place.insertion.offset - base);
   std::int32_t after = place.after;
   for (std::int32_t e = f.first; e != 0;) {
@@ -205,12 +204,13 @@ bool XmlDocument::AddMarkup(const char* markup, int flags) {
     SetPositions(parentPos, place.parent, f.first);
   else
     SetPositions(parentPos, f.first, 0);
-  RebuildAndKeep(rebuild);
+  FinishRebuild(rebuild);
   undo.Keep();
   return ok;
 }
 
 bool XmlDocument::AddNode(int type, const char* content, int flags) {
+  FollowDocumentFlags(*this);
   content = OrEmpty(content);
   if (type == NodeEndTag) return false;
   if (!IsWritableNodeType(type)) return true;  // nothing to write
@@ -231,8 +231,16 @@ bool XmlDocument::AddNode(int type, const char* content, int flags) {
     return false;
   }
 
+  // The new node must read back as what was written (an unterminated
+  // construct before it would swallow it).
   std::optional<TableRebuild> rebuild;
-  if (NeedsWholeParse()) rebuild.emplace(*this);
+  if (NeedsRebuild()) {
+    rebuild.emplace(*this);
+    if (type == NodeElement)
+      rebuild->ExpectElement(place.parent);
+    else
+      rebuild->ExpectNode(scanned);
+  }
   const std::int32_t replaced = SpliceMarkup(place.parent, place.after, place.insertion);
   if (replaced < 0) return false;
   std::int32_t reference = place.after;
@@ -260,20 +268,7 @@ bool XmlDocument::AddNode(int type, const char* content, int flags) {
     // Text written next to text reads as one node with it.
     if (!rebuild && MayJoinNeighbours(text, offset, length)) SeekNodeCovering(offset);
   }
-  if (!rebuild) return true;
-  if (type == NodeElement) return KeepRebuildWithElementAt(*rebuild, offset);
-  rebuild->Rebuild();
-  if (length == 0) {  // nothing was written
-    rebuild->Keep();
-    return true;
-  }
-  // The new node must read back as what was written (an unterminated
-  // construct before it would have swallowed it).
-  const bool sameKind = nodeType == scanned || ((nodeType | scanned) & ~(NodeText | NodeSpace)) == 0;
-  if (nodeLength == 0 || !sameKind || nodeOffset > offset ||
-      static_cast<std::int64_t>(nodeOffset) + nodeLength < static_cast<std::int64_t>(offset) + length)
-    return false;
-  rebuild->Keep();
+  FinishRebuild(rebuild);
   return true;
 }
 

@@ -113,7 +113,7 @@ bool XmlDocument::ReturnToMark(const char* name) {
     mainPos = Rec(saved).parent;
     parentPos = IsLiveRecord(*this, mainPos) ? Rec(mainPos).parent : 0;
     nodeType = mainPos != 0 ? NodeElement : 0;
-  } else if (entry.flags & MarkMain) {
+  } else if (entry.flags & (MarkMain | MarkChild)) {
     mainPos = saved;
     parentPos = Rec(saved).parent;
     childPos = 0;
@@ -127,9 +127,7 @@ bool XmlDocument::ReturnToMark(const char* name) {
   return true;
 }
 
-void XmlDocument::PurgeMarks() {
-  if (!marksHeld) CompactMarks(nullptr);
-}
+void XmlDocument::PurgeMarks() { CompactMarks(nullptr); }
 
 // Keeps each bucket's marks in use together at its front, as the lookups
 // expect; the last-slot marker stays on the final slot. Runs after an edit

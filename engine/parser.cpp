@@ -150,6 +150,7 @@ void ResetForFullParse(XmlDocument& doc, std::size_t textLength) {
   doc.freeHead = 0;
   doc.Rec(0) = ElementRecord{};
   doc.tableFlags = doc.docFlags;
+  doc.errorMarks = -1;
 }
 
 void BuildTable(XmlDocument& table, const std::string& text) {
@@ -177,6 +178,7 @@ void LeaveEmptyDocument(XmlDocument& doc) noexcept {
   doc.SetPositions(0, 0, 0);
   doc.marks.reset();
   doc.freeHead = 0;
+  doc.errorMarks = -1;
   doc.recordCount = doc.capacity > 0 ? 1 : 0;  // 0 only in a constructor that fails
   if (doc.capacity > 0) doc.Rec(0) = ElementRecord{};
   doc.status = "Out of memory";  // short enough to need no allocation

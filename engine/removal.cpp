@@ -24,11 +24,13 @@ std::int32_t RemovedLength(const XmlDocument& d, std::int32_t index) {
   return (t[end] == '<' || t[end] == '\0') ? end - e.start : e.length;
 }
 
-// A removal the table cannot follow record by record: the document needs a
-// whole parse anyway, or the removal changes how the text's first token reads.
+// A removal the table cannot follow record by record: the document holds an
+// error, or the removal changes how the text's first token reads.
 bool RemovalNeedsRebuild(const XmlDocument& d, std::int32_t position, std::int32_t count) {
-  return d.NeedsWholeParse() || ExposesOpenInstruction(d.text, position, count);
+  return d.NeedsRebuild() || ExposesOpenInstruction(d.text, position, count);
 }
+
+std::int32_t PreviousSibling(const ElementRecord& r) { return r.Has(ElemFirstChild) ? 0 : r.prevSibling; }
 
 // The same for RemoveElement of index; what it removes is only measured when
 // the element starts the text.
@@ -42,6 +44,7 @@ bool ElementRemovalNeedsRebuild(const XmlDocument& d, std::int32_t index) {
 std::int32_t XmlDocument::RemoveElement(std::int32_t index) {
   if (index == 0 || !IsLiveRecord(*this, index)) return 0;
   const std::int32_t removed = RemovedLength(*this, index);
+  if (activeRebuild != nullptr) activeRebuild->Around(Rec(index).parent, PreviousSibling(Rec(index)));
   ReplaceText(Rec(index).start, removed, std::string());
   ShiftFollowing(index, -removed, true);
   const std::int32_t result = UnlinkElement(index);
@@ -52,11 +55,11 @@ std::int32_t XmlDocument::RemoveElement(std::int32_t index) {
 void XmlDocument::RemoveNode() {
   const std::int32_t parent = parentPos;
   std::int32_t before = mainPos, offset = nodeOffset, length = nodeLength;
-  if (length == 0) {  // no current node: the main element goes
+  const bool element = length == 0;  // no current node: the main element goes
+  if (element) {
     offset = Rec(mainPos).start;
     length = Rec(mainPos).length;
-    before = UnlinkElement(mainPos);
-    PurgeMarks();
+    before = PreviousSibling(Rec(mainPos));
   }
   const ElementRecord& p = Rec(parent);
   std::int32_t scanStart = 0;
@@ -64,7 +67,13 @@ void XmlDocument::RemoveNode() {
     scanStart = Rec(before).start + Rec(before).length;
   else if (parent != 0)
     scanStart = p.start + p.StartTagLength();
+  // The text changes first: a rebuild plans from the table as it was.
+  if (activeRebuild != nullptr) activeRebuild->Around(parent, before);
   ReplaceText(offset, length, std::string());
+  if (element) {
+    UnlinkElement(mainPos);
+    PurgeMarks();
+  }
   ShiftAfterNode(parent, before, -length);
   // The node in front of the removed one becomes current, as a walk of the
   // new text reads it: text on both sides of the removed node is one node now.
@@ -73,27 +82,30 @@ void XmlDocument::RemoveNode() {
 }
 
 bool XmlDocument::DeleteElement() {
+  FollowDocumentFlags(*this);
   if (mainPos == 0 || nodeType != NodeElement || !IsLiveRecord(*this, mainPos)) return false;
   std::optional<TableRebuild> rebuild;
   if (ElementRemovalNeedsRebuild(*this, mainPos)) rebuild.emplace(*this);
   const std::int32_t previous = RemoveElement(mainPos);
   SetPositions(parentPos, previous, 0);
-  RebuildAndKeep(rebuild);
+  FinishRebuild(rebuild);
   return true;
 }
 
 bool XmlDocument::DeleteChildElement() {
+  FollowDocumentFlags(*this);
   if (childPos == 0 || !IsLiveRecord(*this, childPos)) return false;
   std::optional<TableRebuild> rebuild;
   if (ElementRemovalNeedsRebuild(*this, childPos)) rebuild.emplace(*this);
   childPos = RemoveElement(childPos);
   nodeOffset = nodeLength = 0;
   nodeType = mainPos != 0 ? NodeElement : 0;
-  RebuildAndKeep(rebuild);
+  FinishRebuild(rebuild);
   return true;
 }
 
 bool XmlDocument::DeleteNode() {
+  FollowDocumentFlags(*this);
   if (mainPos == 0 && nodeLength == 0) return false;
   if (!IsLiveRecord(*this, mainPos) || !IsLiveRecord(*this, parentPos) ||
       !IsScanStart(text, static_cast<std::int64_t>(nodeOffset) + nodeLength))
@@ -104,7 +116,7 @@ bool XmlDocument::DeleteNode() {
                           node ? nodeLength : Rec(mainPos).length))
     rebuild.emplace(*this);
   RemoveNode();
-  RebuildAndKeep(rebuild);
+  FinishRebuild(rebuild);
   return true;
 }
 

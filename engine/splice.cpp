@@ -2,8 +2,10 @@
 // reference sibling, the line breaks around it, and the end tag a parent
 // written as a bare tag needs once it has content.
 #include <cstring>
+#include <utility>
 
 #include "engine/edit_checks.h"
+#include "engine/table_rebuild.h"
 #include "engine/xml_document.h"
 #include "orvel/constants.h"
 
@@ -39,6 +41,22 @@ std::int32_t DocumentContentEnd(const XmlDocument& d) {
   }
 }
 
+// The replacement itself, noted as the document's last change.
+inline void ReplaceBytes(XmlDocument& d, std::int32_t offset, std::int32_t count, const std::string& markup) {
+  d.attributeCache.Forget();
+  std::string& text = d.text;
+  const std::size_t n = text.size() - static_cast<std::size_t>(count) + markup.size();
+  if (n > text.capacity()) {
+    // Growth by half again keeps a run of small insertions amortised.
+    std::size_t grown = n + n / 2 + 128;
+    if (grown < n) grown = n;
+    text.reserve(grown);
+  }
+  text.replace(static_cast<std::size_t>(offset), static_cast<std::size_t>(count), markup);
+  ++d.textRevision;
+  d.lastChange = TextChange{offset, count, static_cast<std::int32_t>(markup.size())};
+}
+
 // The name of element x as the parser reads it (up to white space, '/' or
 // '>'): the end tag written for it must close it for the parser.
 std::string ParsedName(const XmlDocument& d, std::int32_t x) {
@@ -50,16 +68,21 @@ std::string ParsedName(const XmlDocument& d, std::int32_t x) {
 
 void XmlDocument::ReplaceText(std::int32_t offset, std::int32_t count, const std::string& markup) {
   if (count == 0 && markup.empty()) return;
-  attributeCache.Forget();
-  ++textRevision;
-  const std::size_t n = text.size() - static_cast<std::size_t>(count) + markup.size();
-  if (n > text.capacity()) {
-    // Growth by half again keeps a run of small insertions amortised.
-    std::size_t grown = n + n / 2 + 128;
-    if (grown < n) grown = n;
-    text.reserve(grown);
+  if (activeRebuild != nullptr) {
+    ReplaceTextUnderRebuild(offset, count, markup);
+    return;
   }
-  text.replace(static_cast<std::size_t>(offset), static_cast<std::size_t>(count), markup);
+  ReplaceBytes(*this, offset, count, markup);
+}
+
+// The rebuild plans the new table from the change, and takes it back with
+// the bytes it removed when the edit is refused.
+void XmlDocument::ReplaceTextUnderRebuild(std::int32_t offset, std::int32_t count,
+                                          const std::string& markup) {
+  std::string removed(text, static_cast<std::size_t>(offset), static_cast<std::size_t>(count));
+  const TextChange previous = lastChange;
+  ReplaceBytes(*this, offset, count, markup);
+  activeRebuild->TextReplaced(std::move(removed), previous);
 }
 
 bool XmlDocument::CanTakeContent(std::int32_t parent) const {
@@ -68,7 +91,7 @@ bool XmlDocument::CanTakeContent(std::int32_t parent) const {
 }
 
 std::int32_t XmlDocument::SpliceMarkup(std::int32_t parent, std::int32_t& after, InsertSpec& insertion) {
-  ElementRecord& p = Rec(parent);
+  const ElementRecord& p = Rec(parent);
   const bool bare = parent != 0 && p.IsBareTag();
   const bool emptyContent = parent != 0 && p.length - p.EndTagLength() - p.StartTagLength() == 0;
   const bool noBreak = (insertion.flags & EditNoBreak) != 0;
@@ -134,13 +157,22 @@ std::int32_t XmlDocument::SpliceMarkup(std::int32_t parent, std::int32_t& after,
                                                   static_cast<std::int64_t>(written.size()));
   if (!fits) return -1;
 
-  ReplaceText(position, count, written);
+  if (activeRebuild == nullptr) {
+    ReplaceText(position, count, written);
+  } else {
+    // The new markup lies after link among parent's children (or at the
+    // front, for new content), or in parent's own tag.
+    activeRebuild->Around(parent, insertion.length != 0 ? after : replace ? 0 : link);
+    ReplaceText(position, count, written);
+    if (!activeRebuild->Holds(newOffset, ownLength)) return -1;
+  }
   if (bare) {
-    if (p.Has(ElemOpen))
-      p.Clear(ElemOpen);
+    ElementRecord& expanded = Rec(parent);  // a rebuild's plan may have grown the table
+    if (expanded.Has(ElemOpen))
+      expanded.Clear(ElemOpen);
     else
-      p.SetStartTagLength(p.StartTagLength() - 1);
-    p.SetEndTagLength(endTag);
+      expanded.SetStartTagLength(expanded.StartTagLength() - 1);
+    expanded.SetEndTagLength(endTag);
   }
   after = link;
   insertion.offset = newOffset;

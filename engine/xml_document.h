@@ -15,6 +15,9 @@
 
 namespace orvel {
 
+class TableRebuild;
+struct RebuildRoom;
+
 // Mark entry flags.
 enum : std::uint32_t {
   MarkMain = 1,   // saved position is a main position
@@ -68,6 +71,17 @@ struct InsertSpec {
   std::string markup;       // in: the new node's markup; out: the text written
 };
 
+// One change of the text: the old bytes [at, at + removed) became the new
+// bytes [at, at + written).
+struct TextChange {
+  std::int32_t at = 0;
+  std::int32_t removed = 0;
+  std::int32_t written = 0;
+  std::int32_t OldEnd() const { return at + removed; }
+  std::int32_t NewEnd() const { return at + written; }
+  std::int32_t Delta() const { return written - removed; }
+};
+
 // True when the three bytes at offset at of text are "<?>": at the start of a
 // text they do not end (the '>' must lie beyond the terminator's length).
 inline bool BareInstructionAt(const std::string& text, std::size_t at) {
@@ -95,12 +109,12 @@ class XmlDocument {
   bool ReserveRecords(std::int32_t wanted);
   void SetPositions(std::int32_t parent, std::int32_t main, std::int32_t child);
   bool IsDocumentValid() const;
-  // True when an edit cannot be followed record by record and the table must
-  // be built again from the whole new text (TableRebuild): the document holds
-  // a parse error, whose recovery pairs tags by all of the text around it;
+  // True when an edit cannot be followed record by record and the part of
+  // the table it can alter must be parsed again (TableRebuild): the document
+  // holds a parse error, whose recovery pairs tags by the text around it;
   // names now compare other than when the table was built; or the text opens
   // with "<?>", which reads otherwise once anything comes in front of it.
-  bool NeedsWholeParse() const {
+  bool NeedsRebuild() const {
     return Rec(0).Has(ElemParseError) || NamesCompareOtherwise() || BareInstructionAt(text, 0);
   }
   bool NamesCompareOtherwise() const { return ((docFlags ^ tableFlags) & DocNoCase) != 0; }
@@ -202,11 +216,14 @@ class XmlDocument {
   const std::vector<AttributeSpan>* AttributeListOf(std::int32_t x) const;
 
   // ---- splicing and table fix-up -----------------------------------------
-  // Replaces count bytes at offset by markup (capacity grown to n + n/2 + 128).
+  // Replaces count bytes at offset by markup (capacity grown to n + n/2 + 128);
+  // under a rebuild, hands it the change.
   void ReplaceText(std::int32_t offset, std::int32_t count, const std::string& markup);
+  void ReplaceTextUnderRebuild(std::int32_t offset, std::int32_t count, const std::string& markup);
   // Writes insertion.markup into parent's content next to after (updated to the
   // element to link a new element after); returns the bytes replaced, or -1
-  // when the result would exceed the table's limits (nothing changed).
+  // when the result would exceed the table's limits, or the table rebuilt
+  // under the edit does not hold the markup as written (nothing changed).
   std::int32_t SpliceMarkup(std::int32_t parent, std::int32_t& after, InsertSpec& insertion);
   // False when parent is a bare tag whose end tag, written once it has
   // content, would be longer than a record can hold.
@@ -223,8 +240,7 @@ class XmlDocument {
   // Release index and its descendants (or one record); return its nextSibling.
   std::int32_t ReleaseSubtree(std::int32_t index);
   std::int32_t ReleaseRecord(std::int32_t index);
-  // Drops the marks that name released records (none while marksHeld: a
-  // table rebuild carries the marks over itself).
+  // Drops the marks that name released records.
   void PurgeMarks();
   // Drops the marks that name released records; with retarget, the k-th mark
   // in use (buckets in order, each from its front) names (*retarget)[k]
@@ -278,8 +294,13 @@ class XmlDocument {
   mutable std::string readScratch;        // decoded read results, reused
   InsertSpec additionScratch;             // what an addition writes, its markup's room reused
   std::uint32_t textRevision = 0;         // counts the changes of the text by edits
+  TextChange lastChange;                  // the last of them (an edit makes one)
   std::int32_t tableFlags = 0;            // docFlags when the table was last built whole
-  bool marksHeld = false;                 // a table rebuild is under way: PurgeMarks waits
+  // Records carrying ElemOpen or ElemInnerError, the document record among
+  // them (not 0 exactly when the document holds a parse error); -1 unknown.
+  std::int32_t errorMarks = -1;
+  TableRebuild* activeRebuild = nullptr;  // the rebuild an edit runs under: ReplaceText hands it the change
+  std::unique_ptr<RebuildRoom> rebuildRoom;  // what rebuilds fill, kept for the next
 };
 
 }  // namespace orvel

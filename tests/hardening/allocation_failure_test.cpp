@@ -252,6 +252,19 @@ std::vector<Case> Cases() {
          x->SeekNode(NodeElement);
        },
        [](IXmlComponent* x) { return x->DeleteNode(); }, After::Unchanged},
+      {"DeleteElement holding an error, marks on it and around it",
+       [](IXmlComponent* x) {
+         x->ParseText("<r><a/><b k='v'><c/></b></stray><d/></r>");
+         OnRoot(x);
+         x->MarkPosition("root");
+         x->EnterElement();
+         x->SeekSiblingElement("b");
+         x->SeekChildElement("c");
+         x->MarkPosition("c");
+         x->RewindChildren();
+         x->MarkPosition("b");
+       },
+       [](IXmlComponent* x) { return x->DeleteElement(); }, After::Unchanged},
       {"DeleteNode stray end tag",
        [](IXmlComponent* x) {
          x->ParseText("<r><!x malformed></stray_end_tag_name></r>");

@@ -123,6 +123,7 @@ enum Op {
   kNumberForm,
   kReindent,
   kLoad,
+  kFlipNoCase,  // as SetDocumentFlags does: the table follows at the next edit
   kOpCount
 };
 
@@ -145,6 +146,7 @@ std::string Quote(const std::string& s) {
 }
 
 std::string Quote(const char* s) { return s == nullptr ? "null" : Quote(std::string(s)); }
+std::string OrNull(const char* s) { return s == nullptr ? std::string() : std::string(s); }
 
 // The moves and marks, which the document and the slots name alike; false
 // for the other operations.
@@ -194,8 +196,8 @@ std::vector<EditStep> StepsFromBytes(const std::uint8_t* data, std::size_t size)
   return steps;
 }
 
-void ApplyStep(XmlDocument& d, const EditStep& s) {
-  if (ApplyMove(d, s)) return;
+bool ApplyStep(XmlDocument& d, const EditStep& s) {
+  if (ApplyMove(d, s)) return true;
   switch (s.op % kOpCount) {
     case kRead:
       // Reads change nothing, but they run over whatever the edits left.
@@ -207,59 +209,78 @@ void ApplyStep(XmlDocument& d, const EditStep& s) {
       d.ReadNodeName();
       d.InnerMarkup(d.mainPos);
       d.ElementMarkup(d.childPos);
-      break;
+      return true;
     case kAddElement:
-      d.AddElement(Pick(kNames, s.a), ElementContent(s), Flags(s));
-      break;
+      return d.AddElement(Pick(kNames, s.a), ElementContent(s), Flags(s));
     case kAddMarkup:
-      d.AddMarkup(Pick(kFragments, s.a), Flags(s));
-      break;
+      return d.AddMarkup(Pick(kFragments, s.a), Flags(s));
     case kAddNode:
-      d.AddNode(Pick(kNodeTypes, s.a), Pick(kTexts, s.b), Flags(s));
-      break;
+      return d.AddNode(Pick(kNodeTypes, s.a), Pick(kTexts, s.b), Flags(s));
     case kDeleteElement:
-      d.DeleteElement();
-      break;
+      return d.DeleteElement();
     case kDeleteChildElement:
-      d.DeleteChildElement();
-      break;
+      return d.DeleteChildElement();
     case kDeleteNode:
-      d.DeleteNode();
-      break;
+      return d.DeleteNode();
     case kSetAttribute:
-      d.SetAttribute(d.mainPos, Pick(kNames, s.a), Pick(kTexts, s.b));
-      break;
+      return d.SetAttribute(d.mainPos, Pick(kNames, s.a), Pick(kTexts, s.b));
     case kSetChildAttribute:
-      d.SetChildAttribute(Pick(kNames, s.a), Pick(kTexts, s.b));
-      break;
+      return d.SetChildAttribute(Pick(kNames, s.a), Pick(kTexts, s.b));
     case kSetContent:
-      d.SetContent(d.mainPos, Pick(kTexts, s.b), Flags(s.c));
-      break;
+      return d.SetContent(d.mainPos, Pick(kTexts, s.b), Flags(s.c));
     case kSetChildContent:
-      d.SetChildContent(Pick(kTexts, s.b), Flags(s.c));
-      break;
+      return d.SetChildContent(Pick(kTexts, s.b), Flags(s.c));
     case kSetInnerMarkup:
-      d.SetInnerMarkup(Pick(kFragments, s.a));
-      break;
+      return d.SetInnerMarkup(Pick(kFragments, s.a));
     case kNumberForm:
-      if (s.c % 3 == 0)
-        d.AddElementNumber(Pick(kNames, s.a), Pick(kNumbers, s.b), Flags(s));
-      else if (s.c % 3 == 1)
-        d.SetAttributeNumber(s.c & 4 ? d.childPos : d.mainPos, Pick(kNames, s.a), Pick(kNumbers, s.b));
-      else
-        d.SetContentNumber(s.c & 4 ? d.childPos : d.mainPos, Pick(kNumbers, s.b));
-      break;
+      if (s.c % 3 == 0) return d.AddElementNumber(Pick(kNames, s.a), Pick(kNumbers, s.b), Flags(s));
+      if (s.c % 3 == 1)
+        return d.SetAttributeNumber(s.c & 4 ? d.childPos : d.mainPos, Pick(kNames, s.a), Pick(kNumbers, s.b));
+      return d.SetContentNumber(s.c & 4 ? d.childPos : d.mainPos, Pick(kNumbers, s.b));
     case kReindent:
       d.ReindentDocument();
-      break;
+      return true;
     case kLoad:
       d.docFlags = LoadFlags(s);
       d.text = Pick(kDocuments, s.a);
       d.status.clear();
-      d.ParseDocument();
-      break;
+      return d.ParseDocument();
+    case kFlipNoCase:
+      d.docFlags ^= DocNoCase;
+      return true;
   }
+  return true;
 }
+
+Addition AdditionOf(const EditStep& s) {
+  Addition a;
+  a.asChild = (Flags(s) & AddAsChild) != 0;
+  switch (s.op % kOpCount) {
+    case kAddElement:
+    case kNumberForm:
+      if (s.op % kOpCount == kNumberForm && s.c % 3 != 0) return a;
+      a.type = NodeElement;
+      a.text = OrNull(Pick(kNames, s.a));
+      break;
+    case kAddMarkup:
+      a.type = Addition::kMarkup;
+      a.text = Pick(kFragments, s.a);
+      break;
+    case kAddNode:
+      a.type = Pick(kNodeTypes, s.a);
+      a.text = Pick(kTexts, s.b);
+      a.asChild = false;
+      break;
+    default:
+      return a;
+  }
+  a.asked = true;
+  return a;
+}
+
+const char* MarkNameOf(const EditStep& s) { return s.op % kOpCount == kMark ? Pick(kMarks, s.a) : nullptr; }
+
+bool ParsesWhole(const EditStep& s) { return s.op % kOpCount == kReindent || s.op % kOpCount == kLoad; }
 
 namespace {
 
@@ -351,6 +372,8 @@ void ApplyStepThroughSlots(IXmlComponent* x, const EditStep& s) {
       x->SetDocumentFlags(LoadFlags(s));
       x->ParseText(Pick(kDocuments, s.a).c_str());
       break;
+    case kFlipNoCase:
+      break;  // reads keep the old pairing until the next edit, which a second parse would not
   }
 }
 
@@ -440,6 +463,8 @@ std::string DescribeStep(const EditStep& s) {
     }
     case kReindent:
       return "ReindentDocument()";
+    case kFlipNoCase:
+      return "docFlags ^= DocNoCase";
     default:
       return "Load(" + Quote(Pick(kDocuments, s.a)) + (LoadFlags(s) ? ", DocNoCase)" : ", 0)");
   }

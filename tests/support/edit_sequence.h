@@ -22,8 +22,27 @@ struct EditStep {
 // Steps read from bytes, four to a step (a short tail is dropped).
 std::vector<EditStep> StepsFromBytes(const std::uint8_t* data, std::size_t size);
 
-// Calls the step's operation on d; its result is not checked here.
-void ApplyStep(XmlDocument& d, const EditStep& step);
+// Calls the step's operation on d and returns what the operation reported
+// (true for the steps that report nothing).
+bool ApplyStep(XmlDocument& d, const EditStep& step);
+
+// What an adding step asks for: an element (AddElement and its number form,
+// or AddNode of an element) named text, a node of type with content text
+// (type 0: one that writes nothing), or (kMarkup) the markup text; none when
+// asked is false.
+struct Addition {
+  static constexpr int kMarkup = -1;
+  bool asked = false;
+  int type = 0;
+  std::string text;
+  bool asChild = false;
+};
+Addition AdditionOf(const EditStep& step);
+// The name a mark step saves the positions under, or null (no mark step).
+const char* MarkNameOf(const EditStep& step);
+// True for the steps that parse the document whole (a load, re-indentation),
+// which drops every mark.
+bool ParsesWhole(const EditStep& step);
 
 // The same call made through the component's slots, as a host makes it (the
 // flags the slots do not take are left out; a load parses the document up to

@@ -157,7 +157,7 @@ class Checker {
       return false;
     }
     const char* close = t + end - endTag;
-    ScanCursor name(t, doc_.docFlags);
+    ScanCursor name(t, doc_.tableFlags);
     name.nameStart = static_cast<std::int32_t>(close - t) + 2;
     name.nameEnd = static_cast<std::int32_t>(bytes::SkipUntil(close + 2, bytes::kNameEnd) - t) - 1;
     const std::string startName(
@@ -292,11 +292,12 @@ class Checker {
     }
   }
 
-  // The same text parsed afresh must give the same tree, record by record,
-  // and the same verdict.
+  // The same text parsed afresh (with the flags the table was built with:
+  // after a change of the flags it follows at the next edit) must give the
+  // same tree, record by record, and the same verdict.
   void CompareWithFreshParse() {
     XmlDocument fresh;
-    fresh.docFlags = doc_.docFlags;
+    fresh.docFlags = doc_.tableFlags;
     fresh.text = doc_.text;
     fresh.status.clear();
     if (fresh.ParseDocument() != doc_.IsDocumentValid()) {
