@@ -5,7 +5,7 @@
 #include <thread>
 #endif
 
-#include "tools/strict_check.h"
+#include "tools/strict/strict_check.h"
 #include "tools/tool_support.h"
 
 namespace orvelxml {

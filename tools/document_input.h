@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/first_error.h"
+#include "tools/strict/first_error.h"
 #include "tools/module_host.h"
 
 namespace orvelxml {

@@ -1,8 +1,8 @@
 #include "tools/edit_safety.h"
 
-#include "tools/strict_check.h"
+#include "tools/strict/strict_check.h"
 #include "tools/tool_support.h"
-#include "tools/xml_chars.h"
+#include "tools/strict/xml_chars.h"
 
 namespace orvelxml {
 

@@ -10,7 +10,7 @@
 #include "platform/platform.h"
 #include "tools/commands.h"
 #include "tools/document_save.h"
-#include "tools/strict_check.h"
+#include "tools/strict/strict_check.h"
 
 namespace orvelxml {
 

@@ -3,8 +3,8 @@
 // the external subset and external entities are not read.
 #include <cstring>
 
-#include "tools/strict_parser.h"
-#include "tools/xml_chars.h"
+#include "tools/strict/strict_parser.h"
+#include "tools/strict/xml_chars.h"
 
 namespace orvelxml {
 

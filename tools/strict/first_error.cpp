@@ -1,4 +1,4 @@
-#include "tools/first_error.h"
+#include "tools/strict/first_error.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "tools/strict_check.h"
+#include "tools/strict/strict_check.h"
 
 #include <cstdint>
 #include <cstring>
@@ -7,8 +7,8 @@
 #include <emmintrin.h>
 #endif
 
-#include "tools/strict_parser.h"
-#include "tools/xml_chars.h"
+#include "tools/strict/strict_parser.h"
+#include "tools/strict/xml_chars.h"
 
 namespace orvelxml {
 

@@ -1,4 +1,4 @@
-#include "tools/xml_chars.h"
+#include "tools/strict/xml_chars.h"
 
 #include <cstdio>
 

@@ -13,8 +13,8 @@
 #include <unordered_set>
 #include <vector>
 
-#include "tools/first_error.h"
-#include "tools/xml_chars.h"
+#include "tools/strict/first_error.h"
+#include "tools/strict/xml_chars.h"
 
 namespace orvelxml {
 

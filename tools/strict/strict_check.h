@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/first_error.h"
+#include "tools/strict/first_error.h"
 
 namespace orvelxml {
 
