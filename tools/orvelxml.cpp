@@ -1,5 +1,8 @@
 // orvelxml: a host of the OrvelXml module. It loads the module at run time and
-// works only through its exports and the component's slots.
+// works through its exports and the component's slots, with one exception:
+// to say why the module refuses a document, tools/strict/first_error.cpp
+// parses it again with the engine linked in, since no slot hands out the
+// parser's status text or its element table.
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <exception>
