@@ -9,11 +9,28 @@
 #include <string>
 
 #include "orvel/orvel.h"
+#include "tools/document_encoding.h"
 
 namespace orvelxml {
 
 // Writes xml's document text to path; false with "PATH: REASON" in *error.
 bool SaveDocumentText(orvel::IXmlComponent* xml, const std::string& path, std::string* error);
+
+// Writes xml's document text to path as a file in encoding holds it: by the
+// module's save when the encoding keeps the text's bytes, else converted and
+// written through the same file replacement. expected is about the text's
+// length.
+bool SaveDocumentText(orvel::IXmlComponent* xml, const std::string& path, const DocumentEncoding& encoding,
+                      std::size_t expected, std::string* error);
+
+// xml's document text as a file in encoding holds it. A text the edits have
+// not touched converts whole: std::runtime_error says otherwise.
+std::string DocumentFileBytes(orvel::IXmlComponent* xml, const DocumentEncoding& encoding,
+                              std::size_t expected);
+
+// Writes bytes to path through the file replacement; false with the reason
+// in *error.
+bool SaveFileBytes(const std::string& bytes, const std::string& path, std::string* error);
 
 // Writes text to path as gzip data; false with the reason in *error.
 bool SaveCompressedText(const std::string& text, const std::string& path, std::string* error);

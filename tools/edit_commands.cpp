@@ -34,7 +34,7 @@ const std::string kGetHelp = std::string("usage: orvelxml get FILE PATH\n") +
                              "Prints the value of PATH's attribute, or the text of PATH's element (its\n"
                              "character data and CDATA sections, references decoded; empty for an element\n"
                              "that holds elements), and a line break. FILE may be - (standard input).\n" +
-                             kPathHelp +
+                             kPathHelp + kEncodingHelp +
                              "Exit 0; 1 when FILE is not well formed; 2 on usage or file errors; 3\n" +
                              "when PATH matches nothing.\n";
 const std::string kSetHelp =
@@ -45,18 +45,18 @@ const std::string kSetHelp =
     "Every other byte of\nFILE stays as it was. A VALUE that holds a character XML " +
     "does not allow is\nrefused, and so is a line break or tab for an attribute " +
     "(XML readers read it\nas a space there); a carriage return in an element's text " +
-    "is written as &#13;.\n" + kPathHelp + kExitHelp;
+    "is written as &#13;.\n" + kPathHelp + kEncodingHelp + kExitHelp;
 const std::string kAddHelp = std::string("usage: orvelxml add FILE PATH MARKUP\n") +
                              "Adds MARKUP, one well-formed element, as the last child element of PATH's\n"
                              "element (the module puts a line break in front of it). Every other byte\n"
                              "of FILE stays as it was.\n" +
-                             kPathHelp + kExitHelp;
+                             kPathHelp + kEncodingHelp + kExitHelp;
 const std::string kDeleteHelp =
     std::string("usage: orvelxml delete FILE PATH\n") +
     "Removes PATH's element with its markup. Every other byte of FILE stays as it\n"
     "was. Attributes cannot be removed (the module has no operation for it), and\n"
     "neither can the root element.\n" +
-    kPathHelp + kExitHelp;
+    kPathHelp + kEncodingHelp + kExitHelp;
 
 enum class Edit { Get, Set, Add, Delete };
 
@@ -103,9 +103,12 @@ std::string Fetched(IXmlComponent* xml, const ElementPath& path) {
   return FetchText([&](char* b, int n) { return xml->ReadContent(b, n); });
 }
 
-bool Save(IXmlComponent* xml, const std::string& file, std::size_t expected, std::string* error) {
-  if (IsCompressedName(file)) return SaveCompressedText(FetchDocumentText(xml, expected), file, error);
-  return SaveDocumentText(xml, file, error);
+// fileBytes: the text as the file holds it, when not as the module holds it (else empty).
+bool Save(IXmlComponent* xml, const std::string& file, const std::string& fileBytes, std::size_t expected,
+          std::string* error) {
+  if (IsCompressedName(file))
+    return SaveCompressedText(fileBytes.empty() ? FetchDocumentText(xml, expected) : fileBytes, file, error);
+  return fileBytes.empty() ? SaveDocumentText(xml, file, error) : SaveFileBytes(fileBytes, file, error);
 }
 
 int RunEdit(const EditOptions& edit, const ToolOptions& options) {
@@ -132,7 +135,8 @@ int RunEdit(const EditOptions& edit, const ToolOptions& options) {
   if (!OpenModule(host, options)) return ExitUsage;
   std::string text;
   int failure = ExitOk;
-  if (!ReadUsableDocument(host, file, &text, &failure)) return failure;
+  DocumentEncoding encoding;
+  if (!ReadUsableDocument(host, file, &text, &failure, &encoding)) return failure;
   ComponentSession xml(host);
   if (!HasComponent(xml)) return ExitUsage;
   if (!ParseOrReport(xml.get(), name, text)) return ExitNotWellFormed;
@@ -145,15 +149,15 @@ int RunEdit(const EditOptions& edit, const ToolOptions& options) {
     Print("%s\n", Fetched(xml.get(), path).c_str());
     return ExitOk;
   }
-  std::string why;
+  std::string why, fileBytes;
   // Room for the value escaped, and the line break the module adds with an element.
   const std::size_t expected = text.size() + 2 * value.size() + 64;
   if (!Apply(xml.get(), edit.edit, path, value, &why) ||
-      !EditedDocumentWellFormed(xml.get(), expected, &why)) {
+      !EditedDocumentWellFormed(xml.get(), expected, encoding, &fileBytes, &why)) {
     std::fprintf(Errors(), "orvelxml: %s: not changed: %s\n", name.c_str(), why.c_str());
     return ExitNotWellFormed;
   }
-  if (!Save(xml.get(), file, expected, &error)) {
+  if (!Save(xml.get(), file, fileBytes, expected, &error)) {
     std::fprintf(Errors(), "orvelxml: %s\n", error.c_str());
     return ExitUsage;
   }

@@ -1,8 +1,8 @@
 #include "tools/edit_safety.h"
 
 #include "tools/strict/strict_check.h"
-#include "tools/tool_support.h"
 #include "tools/strict/xml_chars.h"
+#include "tools/tool_support.h"
 
 namespace orvelxml {
 
@@ -34,17 +34,25 @@ ContentText ContentFor(const std::string& value) {
   return content;
 }
 
-bool EditedDocumentWellFormed(orvel::IXmlComponent* xml, std::size_t expected, std::string* why) {
+bool EditedDocumentWellFormed(orvel::IXmlComponent* xml, std::size_t expected,
+                              const DocumentEncoding& encoding, std::string* fileBytes, std::string* why) {
+  fileBytes->clear();
   if (xml->IsDocumentValid() == 0) {
     *why = "the module finds the result not well formed";
     return false;
   }
   const std::string text = FetchDocumentText(xml, expected);
   const std::vector<Diagnostic> errors = FindStrictErrors(text);
-  if (errors.empty()) return true;
-  const LineColumn at = LineColumnAt(text, errors.front().offset);
-  *why = "the result would not be well formed (" + std::to_string(at.line) + ":" + std::to_string(at.column) +
-         ": " + errors.front().message + ")";
+  if (!errors.empty()) {
+    *why = "the result would not be well formed (" + LineColumnText(text, errors.front().offset) + ": " +
+           errors.front().message + ")";
+    return false;
+  }
+  Diagnostic refused{0, ""};
+  if (encoding.KeepsBytes() || EncodeDocument(text, encoding, fileBytes, &refused)) return true;
+  fileBytes->clear();
+  *why = "the result cannot be written in the file's encoding (" + LineColumnText(text, refused.offset) +
+         ": " + refused.message + ")";
   return false;
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "orvel/orvel.h"
+#include "tools/document_encoding.h"
 
 namespace orvelxml {
 
@@ -23,8 +24,11 @@ struct ContentText {
 ContentText ContentFor(const std::string& value);
 
 // Whether the document xml holds after an edit is well formed (the module's
-// table and XML's rules); false with the first error in *why when it is not.
-// expected is about the edited text's length.
-bool EditedDocumentWellFormed(orvel::IXmlComponent* xml, std::size_t expected, std::string* why);
+// table and XML's rules) and can be written in the file's encoding; false with
+// the first error in *why when it is not. expected is about the edited text's
+// length. *fileBytes receives the text as the file will hold it when the
+// encoding does not keep the text's bytes, and is left empty when it does.
+bool EditedDocumentWellFormed(orvel::IXmlComponent* xml, std::size_t expected,
+                              const DocumentEncoding& encoding, std::string* fileBytes, std::string* why);
 
 }  // namespace orvelxml

@@ -23,10 +23,13 @@ const char kFormatHelp[] =
     "removed, and text, comments and attributes stay as they are.\n"
     "--indent N indents N spaces a level instead, replacing the spaces and tabs\n"
     "that start those lines. An \".xmlz\" FILE is decoded by the module's load; the\n"
-    "text is written uncompressed.\n"
+    "text is written uncompressed. The text is printed or written in FILE's own\n"
+    "encoding (UTF-8, UTF-16, UTF-32 or the one its XML declaration names),\n"
+    "byte-order mark included.\n"
     "Exit 0; 1 when FILE is not well formed (the text is still formatted), or holds\n"
-    "a NUL byte (nothing is written); 2 on usage or file errors, and for a FILE the\n"
-    "module cannot take whole (UTF-16, too long): nothing is written then.\n";
+    "a NUL byte or bytes that are not in its encoding (nothing is written); 2 on\n"
+    "usage or file errors, and for a FILE the module cannot take whole (too long):\n"
+    "nothing is written then.\n";
 
 struct FormatOptions {
   Args files;          // FILE
@@ -45,8 +48,9 @@ int RunFormat(const FormatOptions& format, const ToolOptions& options) {
   if (!OpenModule(host, options)) return ExitUsage;
   std::string bytes;
   int failure = ExitOk;
+  DocumentEncoding encoding;
   // Only the text before a NUL would reach the component, and be written back.
-  if (!ReadUsableDocument(host, input, &bytes, &failure)) return failure;
+  if (!ReadUsableDocument(host, input, &bytes, &failure, &encoding)) return failure;
   if (format.indent >= 0) bytes = StripLineIndents(bytes);
   ComponentSession xml(host);
   if (!HasComponent(xml)) return ExitUsage;
@@ -67,8 +71,8 @@ int RunFormat(const FormatOptions& format, const ToolOptions& options) {
     std::fprintf(Errors(), "orvelxml: %s is not well formed (formatted anyway)\n", name.c_str());
   std::string error;
   if (format.output.empty() || format.output == "-") {
-    PrintBytes(FetchDocumentText(xml.get(), expected));
-  } else if (!SaveDocumentText(xml.get(), format.output, &error)) {
+    PrintBytes(DocumentFileBytes(xml.get(), encoding, expected));
+  } else if (!SaveDocumentText(xml.get(), format.output, encoding, expected, &error)) {
     std::fprintf(Errors(), "orvelxml: %s\n", error.c_str());
     return ExitUsage;
   }

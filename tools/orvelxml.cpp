@@ -30,7 +30,10 @@ const char kUsage[] =
     "  unpack IN OUT              load IN with the module and write its text to OUT\n"
     "FILE may be - (standard input) for check and format. Each command takes --help;\n"
     "-- ends the options. --module PATH loads that module instead of the one beside\n"
-    "this executable; -q leaves out what is not a result or an error; --version.\n";
+    "this executable; -q leaves out what is not a result or an error; --version.\n"
+    "Documents are read in UTF-8, UTF-16, UTF-32 or any encoding their XML\n"
+    "declaration names that the system's converter knows, and written back in\n"
+    "their own; values are taken and printed in UTF-8.\n";
 
 // The innermost command the parse reached, for its help text.
 const CLI::App* ChosenCommand(const CLI::App& app) {

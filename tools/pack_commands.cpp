@@ -9,6 +9,7 @@
 
 #include "platform/platform.h"
 #include "tools/commands.h"
+#include "tools/document_encoding.h"
 #include "tools/document_save.h"
 #include "tools/strict/strict_check.h"
 
@@ -76,7 +77,11 @@ int RunUnpack(const TwoFiles& operands, const ToolOptions& options) {
                    in.c_str());
       return ExitUsage;
     }
-    wellFormed = xml->IsDocumentValid() != 0 && FindStrictErrors(text).empty();
+    std::string characters = text;
+    DocumentEncoding encoding;
+    Diagnostic why{0, ""};
+    wellFormed = xml->IsDocumentValid() != 0 && DecodeDocument(&characters, &encoding, &why) &&
+                 FindStrictErrors(characters).empty();
     if (!SaveDocumentText(xml.get(), out, &error)) {
       std::fprintf(Errors(), "orvelxml: %s\n", error.c_str());
       return ExitUsage;

@@ -1,22 +1,20 @@
-// What the parser recorded about a document that is not well formed. The
-// interface hands out neither the status text nor the element table, so
-// `check` parses a second time with the engine.
+// What the module's parser recorded about a document it refuses. The
+// interface hands out neither the status text nor the element table, so the
+// tool parses a second time with the engine: for `check --lenient`, and for
+// a document that only the module refuses.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "tools/strict/diagnostic.h"
+
 namespace orvelxml {
 
-struct Diagnostic {
-  long offset;  // byte offset the message is about: the '<' of a tag where it names one
-  std::string message;
-};
-
-// Nothing for a well-formed text (up to its first NUL, as the component reads
-// it). Otherwise, when elements were not ended, the innermost of them
-// ("element 'a' opened at 2:1 is not closed"), then the status text exactly as
-// the parser wrote it, placed where it points.
-std::vector<Diagnostic> FindFirstErrors(const std::string& text);
+// Nothing for a text the module parses cleanly (up to its first NUL, as the
+// component reads it). Otherwise its first error, placed where it points: the
+// parser's status text with its offsets told as LINE:COL, or, for a text that
+// ends inside elements, the elements left open.
+std::vector<Diagnostic> FindModuleError(const std::string& text);
 
 }  // namespace orvelxml

@@ -64,6 +64,12 @@ void AppendUtf8(unsigned long c, std::string* out) {
   }
 }
 
+std::string ByteName(unsigned char b) {
+  char name[8];
+  std::snprintf(name, sizeof name, "0x%02X", b);
+  return name;
+}
+
 std::string CodePointName(unsigned long c) {
   char name[16];
   std::snprintf(name, sizeof name, "U+%04lX", c);

@@ -29,5 +29,7 @@ void AppendUtf8(unsigned long c, std::string* out);
 
 // "U+000C" for messages.
 std::string CodePointName(unsigned long c);
+// "0xE9" for messages.
+std::string ByteName(unsigned char b);
 
 }  // namespace orvelxml
