@@ -7,14 +7,17 @@
 namespace orvelxml {
 
 std::string RefusedValue(const std::string& value, bool attribute) {
-  for (const char ch : value) {
-    const unsigned char c = static_cast<unsigned char>(ch);
-    if (attribute && (c == '\n' || c == '\r' || c == '\t')) {
-      return std::string("VALUE holds a ") + (c == '\t' ? "tab" : "line break") +
+  for (std::size_t at = 0; at < value.size();) {
+    const DecodedChar c = DecodeUtf8(value, at);
+    if (c.length == 0)
+      return "VALUE holds byte " + ByteName(static_cast<unsigned char>(value[at])) + ", which is not UTF-8";
+    if (attribute && (c.code == '\n' || c.code == '\r' || c.code == '\t')) {
+      return std::string("VALUE holds a ") + (c.code == '\t' ? "tab" : "line break") +
              ", which an XML reader reads as a space in an attribute value (the module writes no "
              "character reference there)";
     }
-    if (!IsXmlChar(c)) return "VALUE holds " + CodePointName(c) + ", which XML does not allow";
+    if (!IsXmlChar(c.code)) return "VALUE holds " + CodePointName(c.code) + ", which XML does not allow";
+    at += c.length;
   }
   return std::string();
 }

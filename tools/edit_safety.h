@@ -11,7 +11,8 @@
 namespace orvelxml {
 
 // Why value cannot be written as an attribute's value (attribute) or an
-// element's text; empty when it can.
+// element's text: not UTF-8, or a character XML does not allow there; empty
+// when it can.
 std::string RefusedValue(const std::string& value, bool attribute);
 
 // An element's text as WriteContent takes it, with the flags to pass: a

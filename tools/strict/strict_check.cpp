@@ -15,7 +15,7 @@ namespace orvelxml {
 namespace {
 
 struct ByteClasses {
-  bool name[256];      // ASCII name characters: letters, digits, - . _ :
+  bool name[256];      // ASCII name characters but the colon: letters, digits, - . _
   bool textStop[256];  // < & ] end a run of character data
 };
 
@@ -23,7 +23,7 @@ constexpr ByteClasses MakeByteClasses() {
   ByteClasses classes{};
   for (int c = 0; c < 128; ++c) {
     classes.name[c] = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                      c == '-' || c == '.' || c == '_' || c == ':';
+                      c == '-' || c == '.' || c == '_';
   }
   classes.textStop[static_cast<unsigned char>('<')] = true;
   classes.textStop[static_cast<unsigned char>('&')] = true;
@@ -127,12 +127,13 @@ void StrictParser::RequireSpace(Source& c, const char* where) const {
   if (!SkipSpace(c)) Fail(c, std::string("white space is needed ") + where);
 }
 
-std::string_view StrictParser::Name(Source& c, const char* what) const {
+std::string_view StrictParser::Name(Source& c, const char* what, bool* colon) const {
   const std::size_t start = c.p;
   std::size_t length = 1;
   const char first = c.p < c.s.size() ? c.s[c.p] : '\0';
+  bool sawColon = first == ':';
   const bool asciiStart =
-      IsAsciiNameChar(first) && first != '-' && first != '.' && (first < '0' || first > '9');
+      sawColon || (IsAsciiNameChar(first) && first != '-' && first != '.' && (first < '0' || first > '9'));
   if (!asciiStart && (c.p >= c.s.size() || !IsNameStartChar(CharAt(c.s, c.p, &length)))) {
     Fail(c, std::string("expected ") + what);
   }
@@ -140,10 +141,16 @@ std::string_view StrictParser::Name(Source& c, const char* what) const {
   const std::size_t n = c.s.size();
   for (;;) {
     while (c.p < n && IsAsciiNameChar(c.s[c.p])) ++c.p;
+    if (c.p < n && c.s[c.p] == ':') {
+      sawColon = true;
+      ++c.p;
+      continue;
+    }
     if (c.p >= n || static_cast<unsigned char>(c.s[c.p]) < 0x80 || !IsNameChar(CharAt(c.s, c.p, &length)))
       break;
     c.p += length;
   }
+  if (colon != nullptr) *colon = sawColon;
   return std::string_view(c.s).substr(start, c.p - start);
 }
 
@@ -370,7 +377,8 @@ std::string StrictParser::OpenedAt(const Source& c, std::size_t at) const {
 bool StrictParser::StartTag(Source& c, std::string_view* name) {
   const std::size_t at = c.p;
   ++c.p;
-  *name = Name(c, "a tag name after '<'");
+  bool prefixed = false;  // a name with a colon, or a declaration, needs the namespace rules
+  *name = Name(c, "a tag name after '<'", &prefixed);
   attributes_.clear();
   attributeSet_.reset();
   for (;;) {
@@ -378,20 +386,22 @@ bool StrictParser::StartTag(Source& c, std::string_view* name) {
     const bool empty = Looking(c, "/>");
     if (empty || Looking(c, ">")) {
       c.p += empty ? 2 : 1;
-      if (namespaces_) CheckNamespaces(c, at, *name);
+      if (namespaces_ && (prefixed || !namespaceAttributes_.empty())) CheckNamespaces(c, at, *name);
       return empty;
     }
     if (c.p >= c.s.size()) FailAt(c, at, "start tag '" + std::string(*name) + "' is not closed");
     if (!space) Fail(c, "white space is needed before an attribute");
     const std::size_t attributeAt = c.p;
-    const std::string_view attribute = Name(c, "an attribute name");
+    bool colon = false;
+    const std::string_view attribute = Name(c, "an attribute name", &colon);
+    prefixed = prefixed || colon || (attribute.size() == 5 && attribute == "xmlns");
     SkipSpace(c);
     if (!Looking(c, "=")) Fail(c, "expected '=' after attribute '" + std::string(attribute) + "'");
     ++c.p;
     SkipSpace(c);
     const std::size_t valueAt = c.p + 1;
     AttributeValue(c);
-    const std::string_view value = std::string_view(c.s).substr(valueAt, c.p - 1 - valueAt);
+    const std::string_view value(c.s.data() + valueAt, c.p - 1 - valueAt);
     if (RepeatsAttribute({attribute, attributeAt, value}))
       FailAt(c, attributeAt, "attribute '" + std::string(attribute) + "' is given twice");
   }

@@ -32,13 +32,7 @@ std::string InQuotes(std::string_view name) { return "'" + std::string(name) + "
 }  // namespace
 
 void StrictParser::CheckNamespaces(const Source& c, std::size_t tagAt, std::string_view element) {
-  // Most tags name no prefix and declare nothing: one look at each name.
-  bool involved = element.find(':') != std::string_view::npos;
-  for (const Attribute& a : attributes_)
-    involved = involved || a.name.find(':') != std::string_view::npos || a.name == "xmlns";
   const auto declared = namespaceAttributes_.find(element);
-  if (!involved && declared == namespaceAttributes_.end()) return;
-
   CheckQName(c, tagAt + 1, element, "element");
   for (const Attribute& a : attributes_) CheckQName(c, a.at, a.name, "attribute");
   // The declarations, written or given by the internal subset, bind before any name is read.

@@ -92,8 +92,8 @@ class StrictParser {
     if (!Looking(c, literal)) Fail(c, std::string("expected ") + what);
     c.p += N - 1;
   }
-  // A name, which stays in c's text.
-  std::string_view Name(Source& c, const char* what) const;
+  // A name, which stays in c's text; *colon (when given) says whether it holds one.
+  std::string_view Name(Source& c, const char* what, bool* colon = nullptr) const;
   void Nmtoken(Source& c) const;
   std::string Quoted(Source& c, const char* what) const;
 
@@ -120,6 +120,8 @@ class StrictParser {
   bool EntityDeclaredRuleApplies() const { return standalone_ || (!externalSubset_ && !peReferences_); }
 
   // ---- namespaces (strict_namespaces.cpp)
+  // The rules for a start tag that names a prefix or declares a namespace (or
+  // whose element the internal subset gives namespace attributes).
   void CheckNamespaces(const Source& c, std::size_t tagAt, std::string_view element);
   void Declare(const Source& c, std::size_t at, std::string_view prefix, const std::string& uri);
   const std::string* UriOf(std::string_view prefix) const;
