@@ -160,6 +160,12 @@ std::size_t DecodeUnits(const std::string& b, std::size_t at, Form form, bool le
   return at;
 }
 
+// false, with *why at the byte of text at at, which starts no UTF-8 character.
+bool NotUtf8(const std::string& text, std::size_t at, Diagnostic* why) {
+  *why = {static_cast<long>(at), "byte " + ByteName(static_cast<unsigned char>(text[at])) + " is not UTF-8"};
+  return false;
+}
+
 void AppendUnit(unsigned long v, Form form, std::string* out) {
   const std::size_t unit = IsWide(form) ? 4 : 2;
   for (std::size_t k = 0; k < unit; ++k) {
@@ -393,11 +399,7 @@ bool EncodeDocument(const std::string& text, const DocumentEncoding& encoding, s
     if (encoding.byteOrderMark) AppendUnit(0xFEFF, encoding.form, bytes);
     for (std::size_t at = 0; at < text.size();) {
       const DecodedChar c = DecodeUtf8(text, at);
-      if (c.length == 0) {
-        *why = {static_cast<long>(at),
-                "byte " + ByteName(static_cast<unsigned char>(text[at])) + " is not UTF-8"};
-        return false;
-      }
+      if (c.length == 0) return NotUtf8(text, at, why);
       if (c.code >= 0x10000 && !IsWide(encoding.form)) {
         AppendUnit(0xD800 + ((c.code - 0x10000) >> 10), encoding.form, bytes);
         AppendUnit(0xDC00 + ((c.code - 0x10000) & 0x3FF), encoding.form, bytes);
@@ -414,6 +416,7 @@ bool EncodeDocument(const std::string& text, const DocumentEncoding& encoding, s
     at += encoding.converter->FromUtf8(text.data() + at, text.size() - at, bytes);
     if (at == text.size()) break;
     const DecodedChar c = DecodeUtf8(text, at);
+    if (c.length == 0) return NotUtf8(text, at, why);
     if (const char* place = walk.PlaceOf(at)) {
       *why = {static_cast<long>(at), encoding.name + " cannot hold " + CodePointName(c.code) + " in " +
                                          place +
@@ -423,7 +426,7 @@ bool EncodeDocument(const std::string& text, const DocumentEncoding& encoding, s
     char reference[16];
     std::snprintf(reference, sizeof reference, "&#x%lX;", c.code);
     encoding.converter->FromUtf8(reference, std::strlen(reference), bytes);
-    at += c.length == 0 ? 1 : c.length;
+    at += c.length;
   }
   return true;
 }
