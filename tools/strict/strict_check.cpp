@@ -329,7 +329,13 @@ void StrictParser::Content(Source& c, bool document) {
     } else if (Looking(c, "</")) {
       const std::size_t at = c.p;
       c.p += 2;
-      const std::string_view name = Name(c, "a name after '</'");
+      // Most end tags name the open element, whose name was read already.
+      const std::string_view openName = open.empty() ? std::string_view() : open.back().name;
+      const std::size_t after = c.p + openName.size();
+      const bool same = !open.empty() && after < n && (c.s[after] == '>' || IsXmlSpace(c.s[after])) &&
+                        c.s.compare(c.p, openName.size(), openName.data(), openName.size()) == 0;
+      if (same) c.p = after;
+      const std::string_view name = same ? openName : Name(c, "a name after '</'");
       SkipSpace(c);
       Expect(c, ">", "'>' to end the end tag");
       if (open.empty()) FailAt(c, at, "end tag '" + std::string(name) + "' has no start tag");
