@@ -408,7 +408,7 @@ bool StrictParser::StartTag(Source& c, std::string_view* name) {
     const std::size_t valueAt = c.p + 1;
     AttributeValue(c);
     const std::string_view value(c.s.data() + valueAt, c.p - 1 - valueAt);
-    if (RepeatsAttribute({attribute, attributeAt, value}))
+    if (RepeatsAttribute({attribute, attributeAt, value, std::string_view()}))
       FailAt(c, attributeAt, "attribute '" + std::string(attribute) + "' is given twice");
   }
 }

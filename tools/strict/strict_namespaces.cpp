@@ -2,6 +2,7 @@
 // two names; every prefix bound by a declaration in scope (xml always is);
 // the xml and xmlns prefixes and their namespaces used only as reserved; and
 // no two attributes of a tag with the same namespace and local name.
+#include <cstring>
 #include <set>
 #include <utility>
 
@@ -12,15 +13,10 @@ namespace orvelxml {
 namespace {
 
 const char kXmlNamespace[] = "http://www.w3.org/XML/1998/namespace";
+const std::string kXmlNamespaceName = kXmlNamespace;  // what the prefix xml is always bound to
 const char kXmlnsNamespace[] = "http://www.w3.org/2000/xmlns/";
 // A tag with more prefixed attributes than this finds repeats through a set.
 constexpr std::size_t kListedNames = 16;
-
-// The prefix of a name that has one colon, "" for a name without.
-std::string_view PrefixOf(std::string_view name) {
-  const std::size_t colon = name.find(':');
-  return colon == std::string_view::npos ? std::string_view() : name.substr(0, colon);
-}
 
 // Whether name declares a namespace: xmlns or xmlns:p.
 bool IsDeclaration(std::string_view name) {
@@ -32,16 +28,23 @@ std::string InQuotes(std::string_view name) { return "'" + std::string(name) + "
 }  // namespace
 
 void StrictParser::CheckNamespaces(const Source& c, std::size_t tagAt, std::string_view element) {
-  const auto declared = namespaceAttributes_.find(element);
-  CheckQName(c, tagAt + 1, element, "element");
-  for (const Attribute& a : attributes_) CheckQName(c, a.at, a.name, "attribute");
+  const std::string_view prefix = CheckQName(c, tagAt + 1, element, "element");
+  bool declares = false, prefixed = false;
+  for (Attribute& a : attributes_) {
+    a.prefix = CheckQName(c, a.at, a.name, "attribute");
+    const bool declaration = a.prefix == "xmlns" || (a.prefix.empty() && a.name == "xmlns");
+    declares = declares || declaration;
+    prefixed = prefixed || (!a.prefix.empty() && !declaration);
+  }
   // The declarations, written or given by the internal subset, bind before any name is read.
   for (const Attribute& a : attributes_) {
-    if (!IsDeclaration(a.name)) continue;
+    if (!declares || (a.prefix != "xmlns" && a.name != "xmlns")) continue;
     const NamespaceAttribute* type = DeclaredNamespaceAttribute(element, a.name);
-    Declare(c, a.at, a.name.substr(a.name.size() > 5 ? 6 : 5),
+    Declare(c, a.at, a.prefix.empty() ? a.prefix : a.name.substr(6),
             NamespaceName(a.value, type && type->tokenized));
   }
+  const auto declared =
+      namespaceAttributes_.empty() ? namespaceAttributes_.end() : namespaceAttributes_.find(element);
   if (declared != namespaceAttributes_.end()) {
     for (const NamespaceAttribute& d : declared->second) {
       bool given = !d.defaulted;
@@ -52,34 +55,39 @@ void StrictParser::CheckNamespaces(const Source& c, std::size_t tagAt, std::stri
     }
   }
 
-  const std::string_view prefix = PrefixOf(element);
   if (prefix == "xmlns")
     FailAt(c, tagAt, "element " + InQuotes(element) + " has the prefix 'xmlns', kept for declarations");
   if (!prefix.empty() && UriOf(prefix) == nullptr)
     FailAt(c, tagAt,
            "element " + InQuotes(element) + " has the prefix " + InQuotes(prefix) +
                ", which no namespace declaration in scope binds");
+  if (prefixed) CheckPrefixedAttributes(c);
+}
 
-  // Attributes with a prefix, by namespace and local name (one without a prefix is in no namespace).
-  std::vector<std::pair<const std::string*, std::string_view>> names;
-  std::set<std::pair<std::string_view, std::string_view>> nameSet;
+// The attributes with a prefix, by namespace and local name (one without a
+// prefix is in no namespace, so it cannot repeat one with).
+void StrictParser::CheckPrefixedAttributes(const Source& c) {
+  expandedNames_.clear();
+  expandedNameSet_.reset();
   for (const Attribute& a : attributes_) {
-    const std::string_view p = PrefixOf(a.name);
-    if (p.empty() || p == "xmlns") continue;
-    const std::string* uri = UriOf(p);
+    if (a.prefix.empty() || a.prefix == "xmlns") continue;
+    const std::string* uri = UriOf(a.prefix);
     if (uri == nullptr)
       FailAt(c, a.at,
-             "attribute " + InQuotes(a.name) + " has the prefix " + InQuotes(p) +
+             "attribute " + InQuotes(a.name) + " has the prefix " + InQuotes(a.prefix) +
                  ", which no namespace declaration in scope binds");
-    const std::string_view local = a.name.substr(p.size() + 1);
+    const std::string_view local = a.name.substr(a.prefix.size() + 1);
     bool repeated = false;
-    if (names.size() < kListedNames) {
-      for (const auto& seen : names) repeated = repeated || (*seen.first == *uri && seen.second == local);
-      names.push_back({uri, local});
+    if (!expandedNameSet_) {
+      for (const auto& seen : expandedNames_)
+        repeated = repeated || (*seen.first == *uri && seen.second == local);
+      expandedNames_.push_back({uri, local});
+      if (expandedNames_.size() > kListedNames) {
+        expandedNameSet_.reset(new std::set<std::pair<std::string_view, std::string_view>>());
+        for (const auto& seen : expandedNames_) expandedNameSet_->insert({*seen.first, seen.second});
+      }
     } else {
-      if (nameSet.empty())
-        for (const auto& seen : names) nameSet.insert({*seen.first, seen.second});
-      repeated = !nameSet.insert({*uri, local}).second;
+      repeated = !expandedNameSet_->insert({*uri, local}).second;
     }
     if (repeated)
       FailAt(c, a.at,
@@ -112,26 +120,29 @@ void StrictParser::Declare(const Source& c, std::size_t at, std::string_view pre
 }
 
 const std::string* StrictParser::UriOf(std::string_view prefix) const {
-  static const std::string xml(kXmlNamespace);
-  if (prefix == "xml") return &xml;
-  for (std::size_t i = bindingCount_; i-- > 0;)
-    if (bindings_[i].prefix == prefix) return &bindings_[i].uri;
-  return nullptr;
+  for (std::size_t i = bindingCount_; i-- > 0;) {
+    const std::string& bound = bindings_[i].prefix;
+    if (bound.size() == prefix.size() && std::memcmp(bound.data(), prefix.data(), prefix.size()) == 0)
+      return &bindings_[i].uri;
+  }
+  return prefix == "xml" ? &kXmlNamespaceName : nullptr;
 }
 
-// A name of an element or attribute: no colon, or one between a prefix and
-// a local name that are names themselves.
-void StrictParser::CheckQName(const Source& c, std::size_t at, std::string_view name,
-                              const char* what) const {
+std::string_view StrictParser::CheckQName(const Source& c, std::size_t at, std::string_view name,
+                                          const char* what) const {
   const std::size_t colon = name.find(':');
-  if (colon == std::string_view::npos) return;
+  if (colon == std::string_view::npos) return std::string_view();
+  const unsigned char next = colon + 1 < name.size() ? static_cast<unsigned char>(name[colon + 1]) : 0;
   std::size_t length = 0;
-  const std::size_t local = static_cast<std::size_t>(name.data() - c.s.data()) + colon + 1;
-  if (colon == 0 || colon + 1 == name.size() || name.find(':', colon + 1) != std::string_view::npos ||
-      !IsNameStartChar(CharAt(c.s, local, &length)))
+  const bool localStarts =
+      next < 0x80 ? IsNameStartChar(next)
+                  : IsNameStartChar(
+                        CharAt(c.s, static_cast<std::size_t>(name.data() - c.s.data()) + colon + 1, &length));
+  if (colon == 0 || !localStarts || name.find(':', colon + 1) != std::string_view::npos)
     FailAt(c, at,
            std::string(what) + " name " + InQuotes(name) +
                " is not a prefix and a local name joined by one ':' (a name of its own each)");
+  return name.substr(0, colon);
 }
 
 void StrictParser::CheckNoColon(const Source& c, std::size_t at, std::string_view name,

@@ -9,9 +9,11 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "tools/strict/diagnostic.h"
@@ -49,7 +51,8 @@ class StrictParser {
   struct Attribute {
     std::string_view name;
     std::size_t at;
-    std::string_view value;  // between the quotes, references unexpanded
+    std::string_view value;   // between the quotes, references unexpanded
+    std::string_view prefix;  // with the namespace rules: "" for a name without one
   };
   // An element open in the content being read.
   struct OpenTag {
@@ -123,9 +126,12 @@ class StrictParser {
   // The rules for a start tag that names a prefix or declares a namespace (or
   // whose element the internal subset gives namespace attributes).
   void CheckNamespaces(const Source& c, std::size_t tagAt, std::string_view element);
+  void CheckPrefixedAttributes(const Source& c);
   void Declare(const Source& c, std::size_t at, std::string_view prefix, const std::string& uri);
   const std::string* UriOf(std::string_view prefix) const;
-  void CheckQName(const Source& c, std::size_t at, std::string_view name, const char* what) const;
+  // The prefix of an element or attribute name ("" for none), which must have
+  // no colon, or one between a prefix and a local name that are names themselves.
+  std::string_view CheckQName(const Source& c, std::size_t at, std::string_view name, const char* what) const;
   void CheckNoColon(const Source& c, std::size_t at, std::string_view name, const char* what) const;
   void NoteNamespaceAttribute(std::string_view element, std::string_view name, bool tokenized,
                               const std::string* defaultValue);
@@ -167,6 +173,10 @@ class StrictParser {
   std::vector<Binding> bindings_;
   std::size_t bindingCount_ = 0;
   std::map<std::string, std::vector<NamespaceAttribute>, std::less<>> namespaceAttributes_;
+  // The namespace and local name of the start tag's prefixed attributes: a
+  // list, and a set once the list is long.
+  std::vector<std::pair<const std::string*, std::string_view>> expandedNames_;
+  std::unique_ptr<std::set<std::pair<std::string_view, std::string_view>>> expandedNameSet_;
 };
 
 }  // namespace orvelxml
