@@ -97,15 +97,6 @@ DeclaredName DeclaredEncoding(const std::string& text, std::size_t start) {
   return {std::string(declaration.substr(p + 1, close - p - 1)), start + p + 1};
 }
 
-// EncName: a letter, then letters, digits, '.', '_' and '-'.
-bool IsEncodingName(const std::string& name) {
-  const auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
-  if (name.empty() || !letter(name[0])) return false;
-  for (const char c : name)
-    if (!letter(c) && !(c >= '0' && c <= '9') && c != '.' && c != '_' && c != '-') return false;
-  return true;
-}
-
 // The unit width in bytes (2, 4) of a name of UTF-16 or UTF-32 in lower case; 0 for other names.
 int UnicodeUnitWidth(const std::string& lower) {
   for (const char* name : {"utf-16", "ucs-2", "ucs2", "iso-10646-ucs-2", "unicode"})

@@ -19,12 +19,13 @@ cmp before.xml latin1.xml && echo 'latin1.xml unchanged'
 echo '# the bytes are checked in the declared encoding; an unknown one is named'
 doc ltf.xml '<?xml version="1.0" encoding="ltf-8"?><r/>'
 doc foo.xml '<?xml version="1.0" encoding="foo"?>\n<r/>'
+doc not-a-name.xml '<?xml version="1.0" encoding="utf 8"?><r/>'
 doc ascii.xml '<?xml version="1.0" encoding="US-ASCII"?>\n<r>caf\xc3\xa9</r>'
 doc sjis-bad.xml '<?xml version="1.0" encoding="Shift_JIS"?>\n<r>\x82\xa0\x81\x20</r>'
 doc sjis.xml '<?xml version="1.0" encoding="Shift_JIS"?>\n<r>\x82\xa0</r>'
 doc mark-latin1.xml '\xef\xbb\xbf<?xml version="1.0" encoding="ISO-8859-1"?><r/>'
 doc utf16-in-bytes.xml '<?xml version="1.0" encoding="UTF-16"?><r/>'
-run check ltf.xml foo.xml ascii.xml sjis-bad.xml mark-latin1.xml utf16-in-bytes.xml
+run check ltf.xml foo.xml not-a-name.xml ascii.xml sjis-bad.xml mark-latin1.xml utf16-in-bytes.xml
 run check --lenient sjis-bad.xml foo.xml
 run get sjis.xml r
 

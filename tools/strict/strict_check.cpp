@@ -255,11 +255,7 @@ void StrictParser::XmlDeclaration(Source& c) {
     c.p += 8;
     SkipSpace(c), Expect(c, "=", "'=' after encoding"), SkipSpace(c);
     encoding = Quoted(c, "the encoding name");
-    const bool letters = !encoding.empty() && ((encoding[0] | 0x20) >= 'a' && (encoding[0] | 0x20) <= 'z');
-    if (!letters ||
-        encoding.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789._-") !=
-            std::string::npos)
-      Fail(c, "'" + encoding + "' is not an encoding name");
+    if (!IsEncodingName(encoding)) Fail(c, "'" + encoding + "' is not an encoding name");
     space = SkipSpace(c);
   }
   if (Looking(c, "standalone")) {

@@ -46,6 +46,14 @@ bool IsNameChar(unsigned long c) {
          (c >= 0x300 && c <= 0x36F) || (c >= 0x203F && c <= 0x2040);
 }
 
+bool IsEncodingName(const std::string& name) {
+  const auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+  if (name.empty() || !letter(name[0])) return false;
+  for (const char c : name)
+    if (!letter(c) && !(c >= '0' && c <= '9') && c != '.' && c != '_' && c != '-') return false;
+  return true;
+}
+
 void AppendUtf8(unsigned long c, std::string* out) {
   if (c < 0x80) {
     out->push_back(static_cast<char>(c));
