@@ -76,7 +76,7 @@ for signal in INT TERM KILL; do
   if [ "$signal" = KILL ]; then
     # Killed, the tool cannot clean up: a later save removes what it left.
     cmp -s saving/doc.xml big.xml && echo "SIG$signal: doc.xml as it was"
-    "$TOOL" --module "$MODULE" set saving/doc.xml r/@a 2
+    "$TOOL" --module "$MODULE" -q set saving/doc.xml r/@a 2
   fi
   echo "SIG$signal: $(ls -A saving | tr '\n' ' ')"
   cmp -s saving/doc.xml edited.xml && echo "SIG$signal: doc.xml edited whole"
