@@ -49,3 +49,17 @@ printf '\xff\xfe<\0r\0>\0\x00\xd8<\0/\0r\0>\0' > lone-surrogate.xml
 printf '\xff\xfe<\0r\0/\0>\0\n' > odd-length.xml
 { printf '\xff\xfe'; printf '<?xml version="1.0" encoding="ISO-8859-1"?><r/>' | iconv -t UTF-16LE; } > utf16-says-latin1.xml
 run check lone-surrogate.xml odd-length.xml utf16-says-latin1.xml
+
+echo '# the layout of an added element is read from the converted text and written in the file'"'"'s encoding'
+{ printf '\xff\xfe'; printf '<r>\n  <a/>\n</r>\n' | iconv -t UTF-16LE; } > lf-UTF-16LE.xml
+run add lf-UTF-16LE.xml r '<b>é</b>'
+od -An -c lf-UTF-16LE.xml
+doc lf-latin1.xml '<?xml version="1.0" encoding="ISO-8859-1"?>\n<r>\n\t<n>d\xe9j\xe0</n>\n\t<n>na\xefve</n>\n</r>\n'
+run set lf-latin1.xml r/n 'über'
+run add lf-latin1.xml r '<m>ß €</m>'
+od -An -c lf-latin1.xml
+echo '# - as FILE: the edited document goes to standard output in its own encoding'
+"$TOOL" --module "$MODULE" -q add - r '<c/>' < lf-UTF-16LE.xml | od -An -c
+"$TOOL" --module "$MODULE" -q set - 'r/n[2]' 'ñ' < lf-latin1.xml | od -An -c
+run set - r/n/@k '☺' < lf-latin1.xml
+"$TOOL" --module "$MODULE" format --indent 1 - < lf-UTF-16LE.xml | od -An -c

@@ -38,6 +38,19 @@ for f in unbound-prefix unbound-attribute same-attribute two-colons; do
   run check "$f.xml"
   run check --no-namespaces "$f.xml"
 done
+echo '# format and the edits hold documents to the namespace rules too; --no-namespaces to XML 1.0 alone'
+printf '<svg xmlns="http://www.w3.org/2000/svg" width="16">\n  <use xlink:href="#a"/>\n</svg>\n' > icon.svg
+run get icon.svg svg/@width
+run -q format icon.svg
+run get --no-namespaces icon.svg svg/use/@xlink:href
+run set --no-namespaces icon.svg svg/@width 32
+run add --no-namespaces icon.svg svg '<use xlink:href="#b"/>'
+run delete --no-namespaces icon.svg 'svg/use[1]'
+run format --no-namespaces icon.svg
+run add --no-namespaces icon.svg svg '<use k="1" k="2"/>'
+doc bound '<r xmlns:p="urn:p"><p:x/></r>'
+run add bound.xml r '<q:x/>'
+run add bound.xml r '<p:y/>'
 
 echo '# well-formed documents pass'
 doc entities '<?xml version="1.0" encoding="UTF-8"?>\n<!DOCTYPE r [\n<!ENTITY who "<b>world</b>">\n<!ATTLIST r v CDATA "&#60;ok&#62;">\n]>\n<r v="&amp;&#x41;">hello &who; &lt;caf\xc3\xa9&gt;<![CDATA[ & < ]]></r>\n'
