@@ -16,6 +16,10 @@ class CharsetConverter {
   // A converter for the encoding name (as a document declares it, letter
   // case aside), or null when the system does not know it.
   static std::unique_ptr<CharsetConverter> Open(const std::string& name);
+  // A converter for the encoding a program's command-line arguments come in,
+  // or null when they come in UTF-8: on Windows the C runtime hands them over
+  // in the ANSI code page; on POSIX they are taken as they come.
+  static std::unique_ptr<CharsetConverter> OpenForArguments();
   virtual ~CharsetConverter() = default;
 
   // Appends the characters of bytes[0, n) to *utf8 as UTF-8. Returns n, or

@@ -77,6 +77,8 @@ std::unique_ptr<CharsetConverter> CharsetConverter::Open(const std::string& name
   return std::unique_ptr<CharsetConverter>(new IconvConverter(decode, encode));
 }
 
+std::unique_ptr<CharsetConverter> CharsetConverter::OpenForArguments() { return nullptr; }
+
 }  // namespace platform
 }  // namespace orvel
 

@@ -192,6 +192,12 @@ std::unique_ptr<CharsetConverter> CharsetConverter::Open(const std::string& name
   return std::unique_ptr<CharsetConverter>(new CodePageConverter(codePage));
 }
 
+std::unique_ptr<CharsetConverter> CharsetConverter::OpenForArguments() {
+  const UINT codePage = GetACP();
+  if (codePage == CP_UTF8 || !IsValidCodePage(codePage)) return nullptr;
+  return std::unique_ptr<CharsetConverter>(new CodePageConverter(codePage));
+}
+
 }  // namespace platform
 }  // namespace orvel
 

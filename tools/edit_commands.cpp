@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "platform/charset_converter.h"
 #include "tools/commands.h"
 #include "tools/document_input.h"
 #include "tools/document_save.h"
@@ -166,6 +167,17 @@ bool Save(IXmlComponent* xml, const std::string& file, const std::string& fileBy
   return fileBytes.empty() ? SaveDocumentText(xml, file, error) : SaveFileBytes(fileBytes, file, error);
 }
 
+// An argument in UTF-8, in which PATH, VALUE and MARKUP are taken (FILE stays
+// as the system's file calls take it): on Windows arguments come in the ANSI
+// code page.
+std::string InUtf8(const std::string& word) {
+  static const std::unique_ptr<orvel::platform::CharsetConverter> converter =
+      orvel::platform::CharsetConverter::OpenForArguments();
+  std::string utf8;
+  if (!converter || converter->ToUtf8(word.data(), word.size(), &utf8) != word.size()) return word;
+  return utf8;
+}
+
 // The operands an edit takes, as its usage names them.
 std::vector<std::string> Operands(Edit edit) {
   if (edit == Edit::Set) return {"FILE", "PATH", "VALUE"};
@@ -180,12 +192,13 @@ int RunEdit(const EditOptions& edit, const ToolOptions& options) {
     for (const std::string& o : operands) wanted += " " + o;
     return UsageError(edit.name, edit.name + (" takes" + wanted));
   }
-  Change change{edit.edit, {}, edit.words.size() > 2 ? edit.words[2] : std::string(), {}, {}, {}};
+  const std::string pathWord = InUtf8(edit.words[1]);
+  Change change{edit.edit, {}, edit.words.size() > 2 ? InUtf8(edit.words[2]) : std::string(), {}, {}, {}};
   std::string error;
   const bool attributeAllowed = edit.edit == Edit::Get || edit.edit == Edit::Set;
-  if (!ParseElementPath(edit.words[1], &change.path, &error) ||
+  if (!ParseElementPath(pathWord, &change.path, &error) ||
       (!attributeAllowed && !change.path.attribute.empty())) {
-    if (error.empty()) error = "'" + edit.words[1] + "': this command takes an element, not an attribute";
+    if (error.empty()) error = "'" + pathWord + "': this command takes an element, not an attribute";
     return UsageError(edit.name, "PATH " + error);
   }
   const std::string& file = edit.words[0];
@@ -214,7 +227,7 @@ int RunEdit(const EditOptions& edit, const ToolOptions& options) {
     return !refused;
   });
   if ((edit.edit == Edit::Get ? found : matches) == 0) {
-    std::fprintf(Errors(), "orvelxml: %s: %s matches nothing\n", name.c_str(), edit.words[1].c_str());
+    std::fprintf(Errors(), "orvelxml: %s: %s matches nothing\n", name.c_str(), pathWord.c_str());
     return ExitNotFound;
   }
   if (edit.edit == Edit::Get) return ExitOk;

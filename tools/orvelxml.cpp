@@ -67,6 +67,10 @@ int Run(int argc, char** argv) {
   CLI::App app("a host of the OrvelXml module", "orvelxml");
   app.formatter(std::make_shared<CLI::Formatter>());
   app.fallthrough();  // --module and -q are taken after the command's name too
+  // Options are GNU style on Windows too: a word starting with / is an operand
+  // (a PATH such as /catalog/book, a file /tmp/a.xml), never an option. The
+  // commands added below take this setting from app.
+  app.allow_windows_style_options(false);
   app.add_option("--module", line.options.modulePath);
   app.add_flag("-q,--quiet", line.options.quiet);
   bool version = false;
