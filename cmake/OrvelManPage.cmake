@@ -59,13 +59,13 @@ string(APPEND page [=[
 success: every document checked is well formed, the edit or the file was written.
 .TP
 .B 1
-a document is not well formed (by XML's rules; \fBcheck \-\-lenient\fR by the module's), or an edit
+a document is not well formed (by the rules of XML and of namespaces; with \fB\-\-no\-namespaces\fR
+by XML's alone, with \fBcheck \-\-lenient\fR by the module's), its bytes are not in its encoding, or an edit
 was refused or would leave the document not well formed. An edit then writes nothing; \fBformat\fR and
 \fBunpack\fR write their output all the same.
 .TP
 .B 2
-a usage error, a file that cannot be read or written, a document in UTF\-16, or a failed write to
-standard output.
+a usage error, a file that cannot be read or written, or a failed write to standard output.
 .TP
 .B 3
 \fBget\fR, \fBset\fR, \fBadd\fR or \fBdelete\fR: PATH matches nothing.
@@ -80,6 +80,7 @@ orvelxml set \- 'catalog/book/@lang' en < in.xml > out.xml
 orvelxml set catalog.xml 'catalog/book[2]/title' 'Fish & Chips'
 orvelxml add catalog.xml 'catalog/book[2]' '<isbn>123</isbn>'
 orvelxml delete catalog.xml 'catalog/book[1]'
+orvelxml set \-\-no\-namespaces icon.svg 'svg/@width' 32
 orvelxml pack catalog.xml catalog.xmlz
 .fi
 .SH SEE ALSO

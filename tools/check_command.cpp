@@ -1,5 +1,5 @@
-// orvelxml check [--lenient] FILE... | -r DIR: well formed or not, per file,
-// with the first error as FILE:LINE:COL.
+// orvelxml check [--lenient | --no-namespaces] FILE... | -r DIR: well formed
+// or not, per file, with the first error as FILE:LINE:COL.
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <memory>
@@ -13,30 +13,42 @@ namespace orvelxml {
 namespace {
 
 const char kCheckHelp[] =
-    "usage: orvelxml check [--lenient] [-v] FILE...\n"
-    "       orvelxml check [--lenient] [-v] -r DIR [--ext LIST]\n"
-    "Checks that each FILE (- reads standard input) is well formed XML 1.0 and\n"
-    "prints \"FILE: well formed\" on standard output, or \"FILE:LINE:COL: MESSAGE\" on\n"
-    "standard error for the first error. The module parses FILE first, and its\n"
-    "first error is given as it words it; a document it accepts is then held to\n"
-    "the rules it leaves alone: duplicate attributes, undefined entities, a bare &\n"
-    "or < in a value, -- inside a comment, characters XML does not allow, bytes\n"
-    "that are not UTF-8, text outside the root element, an XML declaration that is\n"
-    "not at the very start, and the syntax of declarations. A document that ends\n"
-    "inside elements is reported at its end, with the elements left open.\n"
-    "LINE and COL count lines and UTF-8 characters; a position names the '<' of a\n"
-    "tag. An \".xmlz\" FILE is decoded by the module's load; LINE and COL count in\n"
-    "the decoded text.\n"
+    "usage: orvelxml check [--lenient | --no-namespaces] [-v] FILE...\n"
+    "       orvelxml check [--lenient | --no-namespaces] [-v] -r DIR [--ext LIST]\n"
+    "Checks that each FILE (- reads standard input) is well formed XML 1.0 that\n"
+    "keeps the rules of namespaces in XML 1.0, and prints \"FILE: well formed\" on\n"
+    "standard output, or on standard error \"FILE:LINE:COL: MESSAGE\" for its first\n"
+    "error in document order, placed where it is fixed (a document that ends\n"
+    "inside elements at its end, naming the elements left open).\n"
+    "What is checked: the bytes against the encoding FILE is in (found from its\n"
+    "first bytes and its XML declaration: UTF-8 unless it says otherwise; UTF-16\n"
+    "and UTF-32 of either byte order, with a byte-order mark or starting with\n"
+    "'<?xml'; any other encoding the system's converter knows, and one it does\n"
+    "not know is an error); characters XML does not allow; the syntax of every\n"
+    "construct, the XML declaration and the document type declaration included;\n"
+    "start and end tags that match; one root element, and nothing but comments,\n"
+    "instructions and white space around it; attributes given once; & and < only\n"
+    "as markup; references to declared entities and to allowed characters; -- only\n"
+    "to end a comment. Namespaces: every prefix bound by a declaration in scope\n"
+    "(xml always is), names with at most one ':' between two names, no two\n"
+    "attributes with the same namespace and local name, the prefixes xml and xmlns\n"
+    "and their namespaces only as reserved; --no-namespaces leaves these out.\n"
+    "The external subset and external entities are not read.\n"
+    "LINE and COL count lines and characters; a position names the '<' of a tag.\n"
+    "An \".xmlz\" FILE is decoded by the module's load; LINE and COL count in the\n"
+    "decoded text.\n"
     "-r DIR checks the XML files below DIR, in name order: those named .xml .xmlz\n"
     ".xsl .xslt .svg .xsd, and .conf when the file starts as XML does (a '<' first);\n"
     "--ext LIST names the extensions instead (xml,rng). -v ends with the number of\n"
     "files checked.\n"
     "--lenient gives the module's own verdict alone: it recovers from what it can\n"
-    "and leaves the rules above alone, so it prints \"FILE: the component parses it\n"
-    "cleanly\", never \"well formed\". (--strict, the default, is still accepted.)\n"
+    "and leaves the rules above alone (bytes not in the encoding count as U+FFFD,\n"
+    "an encoding the system does not know leaves the bytes as they are), so it\n"
+    "prints \"FILE: the component parses it cleanly\", never \"well formed\", or the\n"
+    "module's first error. (--strict, the default, is still accepted.)\n"
     "-q prints only the errors.\n"
-    "Exit 0 when all pass, 1 when one does not, 2 when a file cannot be read\n"
-    "(UTF-16 is not read: convert it to UTF-8) or -r finds no file to check.\n";
+    "Exit 0 when all pass, 1 when one does not, 2 when a file cannot be read or\n"
+    "-r finds no file to check.\n";
 
 struct CheckOptions {
   Args files;
@@ -46,6 +58,7 @@ struct CheckOptions {
   bool lenient = false;
   bool verbose = false;
   long skipped = 0;  // .conf files -r passed over
+  bool noNamespaces = false;
 };
 
 // The files -r finds below check.folder, appended to check.files; false after
@@ -89,7 +102,8 @@ bool CheckOne(orvel::IXmlComponent* xml, const std::string& name, const std::str
   const std::vector<Diagnostic> errors = ParseAndJudge(xml, bytes, rules);
   PrintErrors(name, bytes, errors);
   if (errors.empty() && !quiet)
-    Print("%s: %s\n", name.c_str(), rules == Rules::Xml ? "well formed" : "the component parses it cleanly");
+    Print("%s: %s\n", name.c_str(),
+          rules == Rules::Lenient ? "the component parses it cleanly" : "well formed");
   return errors.empty();
 }
 
@@ -102,7 +116,7 @@ int RunCheck(CheckOptions& check, const ToolOptions& options) {
   if (!check.folder.empty() && !AddFolder(check)) return ExitUsage;
   ModuleHost host;
   if (!OpenModule(host, options)) return ExitUsage;
-  const Rules rules = check.lenient ? Rules::Lenient : Rules::Xml;
+  const Rules rules = check.lenient ? Rules::Lenient : check.noNamespaces ? Rules::NoNamespaces : Rules::Xml;
   bool allGood = true;
   bool unreadable = false;
   long failed = 0;  // not well formed or not read
@@ -112,7 +126,7 @@ int RunCheck(CheckOptions& check, const ToolOptions& options) {
     for (const std::string& path : check.files) {
       std::string bytes;
       int failure = ExitOk;
-      if (!ReadUsableDocument(host, path, &bytes, &failure)) {
+      if (!ReadUsableDocument(host, path, &bytes, &failure, nullptr, rules)) {
         unreadable = unreadable || failure == ExitUsage;
         allGood = false;
         ++failed;
@@ -139,6 +153,7 @@ void InstallCheckCommand(CLI::App& app, CommandLine& line) {
   command->add_flag("-v,--verbose", check->verbose);
   command->add_flag("--strict", check->strict);
   command->add_flag("--lenient", check->lenient);
+  command->add_flag("--no-namespaces", check->noNamespaces);
 }
 
 }  // namespace orvelxml

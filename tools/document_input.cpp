@@ -5,22 +5,30 @@
 #include <thread>
 #endif
 
-#include "tools/strict_check.h"
+#include "tools/strict/strict_check.h"
 #include "tools/tool_support.h"
 
 namespace orvelxml {
 
-bool ReadUsableDocument(ModuleHost& host, const std::string& path, std::string* text, int* exit) {
+bool ReadUsableDocument(ModuleHost& host, const std::string& path, std::string* text, int* exit,
+                        DocumentEncoding* encoding, Rules rules) {
   std::string error;
   *exit = ExitUsage;
   if (!ReadInputDocument(host, path, text, &error)) {
     std::fprintf(Errors(), "orvelxml: %s\n", error.c_str());
     return false;
   }
-  const Refusal refusal = RefuseUnreadable(*text);
+  *exit = ExitNotWellFormed;
+  DocumentEncoding found;
+  Diagnostic why{0, ""};
+  if (!DecodeDocument(text, encoding != nullptr ? encoding : &found, &why,
+                      {rules == Rules::Lenient, encoding != nullptr})) {
+    PrintAt(Errors(), DisplayName(path), *text, why.offset, why.message);
+    return false;
+  }
+  const Refusal refusal = RefuseNulByte(*text);
   if (refusal.message.empty()) return true;
   PrintAt(Errors(), DisplayName(path), *text, refusal.offset, refusal.message);
-  if (!refusal.unreadable) *exit = ExitNotWellFormed;
   return false;
 }
 
@@ -32,12 +40,12 @@ namespace {
 // the module has parsed.
 class StrictErrorsMeanwhile {
  public:
-  explicit StrictErrorsMeanwhile(const std::string& text) : text_(text) {}
-  void Cancel() {}
-  std::vector<Diagnostic> Result() { return FindStrictErrors(text_); }
+  StrictErrorsMeanwhile(const std::string& text, bool namespaces) : text_(text), namespaces_(namespaces) {}
+  std::vector<Diagnostic> Result() { return FindStrictErrors(text_, {namespaces_}); }
 
  private:
   const std::string& text_;
+  const bool namespaces_;
 };
 
 #else
@@ -51,22 +59,21 @@ constexpr std::size_t kConcurrentCheck = std::size_t{1} << 20;
 // the text is long.
 class StrictErrorsMeanwhile {
  public:
-  explicit StrictErrorsMeanwhile(const std::string& text) : text_(text) {
+  StrictErrorsMeanwhile(const std::string& text, bool namespaces)
+      : text_(text), options_{namespaces, &cancel_} {
     if (text.size() >= kConcurrentCheck)
-      thread_ = std::thread([this] { errors_ = FindStrictErrors(text_, &cancel_); });
+      thread_ = std::thread([this] { errors_ = FindStrictErrors(text_, options_); });
   }
+  // Not wanted after all (the module's parse failed to finish): stops soon.
   ~StrictErrorsMeanwhile() {
-    Cancel();
+    cancel_ = true;
     if (thread_.joinable()) thread_.join();
   }
   StrictErrorsMeanwhile(const StrictErrorsMeanwhile&) = delete;
   StrictErrorsMeanwhile& operator=(const StrictErrorsMeanwhile&) = delete;
 
-  // Not wanted after all: the module found an error of its own.
-  void Cancel() { cancel_ = true; }
-
   std::vector<Diagnostic> Result() {
-    if (!thread_.joinable()) return FindStrictErrors(text_);
+    if (!thread_.joinable()) return FindStrictErrors(text_, options_);
     thread_.join();
     return errors_;
   }
@@ -74,6 +81,7 @@ class StrictErrorsMeanwhile {
  private:
   const std::string& text_;
   std::atomic<bool> cancel_{false};
+  const StrictOptions options_;
   std::vector<Diagnostic> errors_;
   std::thread thread_;
 };
@@ -84,22 +92,24 @@ class StrictErrorsMeanwhile {
 
 std::vector<Diagnostic> ParseAndJudge(orvel::IXmlComponent* xml, const std::string& text, Rules rules) {
   if (rules == Rules::Lenient) {
-    if (xml->ParseText(text.c_str()) == 0) return FindFirstErrors(text);
+    if (xml->ParseText(text.c_str()) == 0) return FindModuleError(text);
     return {};
   }
-  StrictErrorsMeanwhile strict(text);
-  // The module's first error comes first: it is what a host of the module meets.
-  if (xml->ParseText(text.c_str()) != 0) return strict.Result();
-  strict.Cancel();
-  return FindFirstErrors(text);
+  StrictErrorsMeanwhile strict(text, rules == Rules::Xml);
+  const bool parsed = xml->ParseText(text.c_str()) != 0;
+  // The rules' first error in document order names the defect where a reader
+  // fixes it; the module's is given only when the rules find none.
+  std::vector<Diagnostic> errors = strict.Result();
+  if (errors.empty() && !parsed) errors = FindModuleError(text);
+  return errors;
 }
 
 void PrintErrors(const std::string& name, const std::string& text, const std::vector<Diagnostic>& errors) {
   for (const Diagnostic& d : errors) PrintAt(Errors(), name, text, d.offset, d.message);
 }
 
-bool ParseOrReport(orvel::IXmlComponent* xml, const std::string& name, const std::string& text) {
-  const std::vector<Diagnostic> errors = ParseAndJudge(xml, text, Rules::Xml);
+bool ParseOrReport(orvel::IXmlComponent* xml, const std::string& name, const std::string& text, Rules rules) {
+  const std::vector<Diagnostic> errors = ParseAndJudge(xml, text, rules);
   PrintErrors(name, text, errors);
   return errors.empty();
 }

@@ -5,20 +5,24 @@
 #include <string>
 #include <vector>
 
-#include "tools/first_error.h"
+#include "tools/document_encoding.h"
 #include "tools/module_host.h"
+#include "tools/strict/first_error.h"
 
 namespace orvelxml {
 
-// What makes a document well formed: XML's rules (the module's parse, then
-// the rules it leaves alone), or the module's recovering parse alone.
-enum class Rules { Xml, Lenient };
+// What makes a document well formed: the rules of XML and of namespaces in
+// XML, XML's alone, or the module's recovering parse alone.
+enum class Rules { Xml, NoNamespaces, Lenient };
 
-// The text of path (standard input for "-"). false after printing why when it
+// The text of path (standard input for "-") in UTF-8, whatever encoding the
+// file is in; *encoding, when given, receives that encoding, so that the text
+// can be written back as the file holds it. false after printing why when it
 // cannot be read or the component cannot take it whole; *exit is then
-// ExitUsage when it cannot be read or is UTF-16 (not judged), ExitNotWellFormed
-// for a NUL byte (a character XML does not allow).
-bool ReadUsableDocument(ModuleHost& host, const std::string& path, std::string* text, int* exit);
+// ExitUsage when it cannot be read, ExitNotWellFormed when its bytes are not
+// in its encoding (by rules) or it holds a NUL byte.
+bool ReadUsableDocument(ModuleHost& host, const std::string& path, std::string* text, int* exit,
+                        DocumentEncoding* encoding = nullptr, Rules rules = Rules::Xml);
 
 // Parses text in xml and returns what makes it not well formed by rules,
 // placed in text; nothing when it is well formed.
@@ -28,7 +32,8 @@ std::vector<Diagnostic> ParseAndJudge(orvel::IXmlComponent* xml, const std::stri
 void PrintErrors(const std::string& name, const std::string& text, const std::vector<Diagnostic>& errors);
 
 // Parses text in xml; false after printing why when it is not well formed
-// by XML's rules.
-bool ParseOrReport(orvel::IXmlComponent* xml, const std::string& name, const std::string& text);
+// by rules.
+bool ParseOrReport(orvel::IXmlComponent* xml, const std::string& name, const std::string& text,
+                   Rules rules = Rules::Xml);
 
 }  // namespace orvelxml

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <stdexcept>
 
 #include "tools/gzip.h"
 #include "tools/held_signals.h"
@@ -21,14 +22,27 @@ bool SaveDocumentText(orvel::IXmlComponent* xml, const std::string& path, std::s
   return false;
 }
 
+std::string FileBytes(const std::string& text, const DocumentEncoding& encoding) {
+  if (encoding.KeepsBytes()) return text;
+  std::string bytes;
+  Diagnostic why{0, ""};
+  if (!EncodeDocument(text, encoding, &bytes, &why))
+    throw std::runtime_error(LineColumnText(text, why.offset) + ": " + why.message);
+  return bytes;
+}
+
+bool SaveFileBytes(const std::string& bytes, const std::string& path, std::string* error) {
+  HeldSignals held;
+  return WriteWholeFile(path, bytes, error);
+}
+
 bool SaveCompressedText(const std::string& text, const std::string& path, std::string* error) {
   std::string packed;
   if (!Gzip(text, &packed)) {
     *error = path + ": compression failed";
     return false;
   }
-  HeldSignals held;
-  return WriteWholeFile(path, packed, error);
+  return SaveFileBytes(packed, path, error);
 }
 
 }  // namespace orvelxml

@@ -9,11 +9,20 @@
 #include <string>
 
 #include "orvel/orvel.h"
+#include "tools/document_encoding.h"
 
 namespace orvelxml {
 
 // Writes xml's document text to path; false with "PATH: REASON" in *error.
 bool SaveDocumentText(orvel::IXmlComponent* xml, const std::string& path, std::string* error);
+
+// text (UTF-8) as a file in encoding holds it. A text the edits have not
+// touched converts whole: std::runtime_error says otherwise.
+std::string FileBytes(const std::string& text, const DocumentEncoding& encoding);
+
+// Writes bytes to path through the file replacement; false with the reason
+// in *error.
+bool SaveFileBytes(const std::string& bytes, const std::string& path, std::string* error);
 
 // Writes text to path as gzip data; false with the reason in *error.
 bool SaveCompressedText(const std::string& text, const std::string& path, std::string* error);

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "platform/charset_converter.h"
 #include "tools/commands.h"
 #include "tools/document_input.h"
 #include "tools/document_save.h"
@@ -30,6 +31,11 @@ const char kPathHelp[] =
     "Matches come in document order. Names compare byte for byte, a prefix as it\n"
     "is written (x:a matches <x:a>, whatever namespace x stands for).\n";
 
+const char kNamespacesHelp[] =
+    "FILE is held to the rules check applies, those of namespaces in XML among\n"
+    "them; --no-namespaces holds it to XML 1.0 alone, for a document that uses a\n"
+    "prefix it never declares (an SVG with xlink: and no xmlns:xlink).\n";
+
 const char kEditFileHelp[] =
     "The edit is made at every match, or at none: when one is refused, nothing is\n"
     "written. Standard error says how many matches were changed (not with -q).\n"
@@ -40,15 +46,15 @@ const char kEditFileHelp[] =
     "would not be well formed (nothing is written); 2 on usage or file errors; 3\n"
     "when PATH matches nothing.\n";
 
-const std::string kGetHelp = std::string("usage: orvelxml get FILE PATH\n") +
+const std::string kGetHelp = std::string("usage: orvelxml get [--no-namespaces] FILE PATH\n") +
                              "Prints, a line each, the value of PATH's attribute of every element PATH\n"
                              "matches that has it, or the text of every element it matches (its\n"
                              "character data and CDATA sections, references decoded; empty for an element\n"
                              "that holds elements). FILE may be - (standard input).\n" +
-                             kPathHelp +
+                             kPathHelp + kNamespacesHelp + kEncodingHelp +
                              "Exit 0; 1 when FILE is not well formed; 2 on usage or file errors; 3\n" +
                              "when PATH matches nothing.\n";
-const std::string kSetHelp = std::string("usage: orvelxml set FILE PATH VALUE\n") +
+const std::string kSetHelp = std::string("usage: orvelxml set [--no-namespaces] FILE PATH VALUE\n") +
                              "Sets PATH's attribute of every element PATH matches to VALUE (adding it to an\n"
                              "element that has none of that name), or replaces the text of every element it\n"
                              "matches, which must hold no elements, by VALUE; & < > and quotes are written\n"
@@ -56,8 +62,8 @@ const std::string kSetHelp = std::string("usage: orvelxml set FILE PATH VALUE\n"
                              "character XML does not allow is refused, and so is a line break or tab for an\n"
                              "attribute (XML readers read it as a space there); a carriage return in an\n"
                              "element's text is written as &#13;.\n" +
-                             kPathHelp + kEditFileHelp;
-const std::string kAddHelp = std::string("usage: orvelxml add FILE PATH MARKUP\n") +
+                             kPathHelp + kNamespacesHelp + kEncodingHelp + kEditFileHelp;
+const std::string kAddHelp = std::string("usage: orvelxml add [--no-namespaces] FILE PATH MARKUP\n") +
                              "Adds MARKUP as written (elements, text, comments, instructions, CDATA\n"
                              "sections) at the end of the content of every element PATH matches. When that\n"
                              "content ends with a line break and indentation, MARKUP goes on a new line in\n"
@@ -66,15 +72,15 @@ const std::string kAddHelp = std::string("usage: orvelxml add FILE PATH MARKUP\n
                              "MARKUP that cannot stand inside an element whole is refused: one that leaves\n"
                              "an element open, closes one it did not open, or holds a declaration. Every\n"
                              "other byte of FILE stays as it was.\n" +
-                             kPathHelp + kEditFileHelp;
+                             kPathHelp + kNamespacesHelp + kEncodingHelp + kEditFileHelp;
 const std::string kDeleteHelp =
-    std::string("usage: orvelxml delete FILE PATH\n") +
+    std::string("usage: orvelxml delete [--no-namespaces] FILE PATH\n") +
     "Removes every element PATH matches with its markup; one that stands on a line\n"
     "of its own goes with its line, so what followed it (the parent's end tag\n"
     "too) keeps its line. Every other byte of FILE stays as it was. Attributes\n"
     "cannot be removed (the module has no operation for it), and neither can the\n"
     "root element.\n" +
-    kPathHelp + kEditFileHelp;
+    kPathHelp + kNamespacesHelp + kEncodingHelp + kEditFileHelp;
 
 enum class Edit { Get, Set, Add, Delete };
 
@@ -82,6 +88,7 @@ struct EditOptions {
   Edit edit;
   const char* name;
   Args words;  // FILE PATH [VALUE or MARKUP]
+  bool noNamespaces = false;
 };
 
 // What an edit writes, prepared once for all matches.
@@ -148,13 +155,27 @@ bool Prepare(Change* change, const std::string& name) {
   return false;
 }
 
-bool Save(IXmlComponent* xml, const std::string& file, std::size_t expected, std::string* error) {
+// fileBytes: the text as the file holds it, when not as the module holds it (else empty).
+bool Save(IXmlComponent* xml, const std::string& file, const std::string& fileBytes, std::size_t expected,
+          std::string* error) {
   if (file == "-") {
-    PrintBytes(FetchDocumentText(xml, expected));
+    PrintBytes(fileBytes.empty() ? FetchDocumentText(xml, expected) : fileBytes);
     return true;
   }
-  if (IsCompressedName(file)) return SaveCompressedText(FetchDocumentText(xml, expected), file, error);
-  return SaveDocumentText(xml, file, error);
+  if (IsCompressedName(file))
+    return SaveCompressedText(fileBytes.empty() ? FetchDocumentText(xml, expected) : fileBytes, file, error);
+  return fileBytes.empty() ? SaveDocumentText(xml, file, error) : SaveFileBytes(fileBytes, file, error);
+}
+
+// An argument in UTF-8, in which PATH, VALUE and MARKUP are taken (FILE stays
+// as the system's file calls take it): on Windows arguments come in the ANSI
+// code page.
+std::string InUtf8(const std::string& word) {
+  static const std::unique_ptr<orvel::platform::CharsetConverter> converter =
+      orvel::platform::CharsetConverter::OpenForArguments();
+  std::string utf8;
+  if (!converter || converter->ToUtf8(word.data(), word.size(), &utf8) != word.size()) return word;
+  return utf8;
 }
 
 // The operands an edit takes, as its usage names them.
@@ -171,12 +192,13 @@ int RunEdit(const EditOptions& edit, const ToolOptions& options) {
     for (const std::string& o : operands) wanted += " " + o;
     return UsageError(edit.name, edit.name + (" takes" + wanted));
   }
-  Change change{edit.edit, {}, edit.words.size() > 2 ? edit.words[2] : std::string(), {}, {}, {}};
+  const std::string pathWord = InUtf8(edit.words[1]);
+  Change change{edit.edit, {}, edit.words.size() > 2 ? InUtf8(edit.words[2]) : std::string(), {}, {}, {}};
   std::string error;
   const bool attributeAllowed = edit.edit == Edit::Get || edit.edit == Edit::Set;
-  if (!ParseElementPath(edit.words[1], &change.path, &error) ||
+  if (!ParseElementPath(pathWord, &change.path, &error) ||
       (!attributeAllowed && !change.path.attribute.empty())) {
-    if (error.empty()) error = "'" + edit.words[1] + "': this command takes an element, not an attribute";
+    if (error.empty()) error = "'" + pathWord + "': this command takes an element, not an attribute";
     return UsageError(edit.name, "PATH " + error);
   }
   const std::string& file = edit.words[0];
@@ -186,10 +208,12 @@ int RunEdit(const EditOptions& edit, const ToolOptions& options) {
   if (!OpenModule(host, options)) return ExitUsage;
   std::string text;
   int failure = ExitOk;
-  if (!ReadUsableDocument(host, file, &text, &failure)) return failure;
+  DocumentEncoding encoding;
+  const Rules rules = edit.noNamespaces ? Rules::NoNamespaces : Rules::Xml;
+  if (!ReadUsableDocument(host, file, &text, &failure, &encoding, rules)) return failure;
   ComponentSession xml(host);
   if (!HasComponent(xml)) return ExitUsage;
-  if (!ParseOrReport(xml.get(), name, text)) return ExitNotWellFormed;
+  if (!ParseOrReport(xml.get(), name, text, rules)) return ExitNotWellFormed;
   if (edit.edit == Edit::Add) change.unit = IndentUnit(text);
   std::string why;
   long found = 0;
@@ -203,18 +227,20 @@ int RunEdit(const EditOptions& edit, const ToolOptions& options) {
     return !refused;
   });
   if ((edit.edit == Edit::Get ? found : matches) == 0) {
-    std::fprintf(Errors(), "orvelxml: %s: %s matches nothing\n", name.c_str(), edit.words[1].c_str());
+    std::fprintf(Errors(), "orvelxml: %s: %s matches nothing\n", name.c_str(), pathWord.c_str());
     return ExitNotFound;
   }
   if (edit.edit == Edit::Get) return ExitOk;
   // Room for each value escaped, and the line breaks the module adds with an element.
   const std::size_t expected =
       text.size() + static_cast<std::size_t>(matches) * (2 * change.value.size() + 64);
-  if (refused || !EditedDocumentWellFormed(xml.get(), expected, &why)) {
+  std::string fileBytes;
+  if (refused ||
+      !EditedDocumentWellFormed(xml.get(), expected, rules == Rules::Xml, encoding, &fileBytes, &why)) {
     std::fprintf(Errors(), "orvelxml: %s: not changed: %s\n", name.c_str(), why.c_str());
     return ExitNotWellFormed;
   }
-  if (!Save(xml.get(), file, expected, &error)) {
+  if (!Save(xml.get(), file, fileBytes, expected, &error)) {
     std::fprintf(Errors(), "orvelxml: %s\n", error.c_str());
     return ExitUsage;
   }
@@ -229,8 +255,9 @@ int RunEdit(const EditOptions& edit, const ToolOptions& options) {
 void InstallEdit(CLI::App& app, CommandLine& line, const char* name, const char* description, Edit edit,
                  const std::string& help) {
   auto options = std::make_shared<EditOptions>(EditOptions{edit, name, {}});
-  AddCommand(app, name, description, help.c_str(), line, &options->words,
-             [options, &line] { return RunEdit(*options, line.options); });
+  CLI::App* command = AddCommand(app, name, description, help.c_str(), line, &options->words,
+                                 [options, &line] { return RunEdit(*options, line.options); });
+  command->add_flag("--no-namespaces", options->noNamespaces);
 }
 
 }  // namespace

@@ -1,20 +1,23 @@
 #include "tools/edit_safety.h"
 
-#include "tools/strict_check.h"
+#include "tools/strict/strict_check.h"
+#include "tools/strict/xml_chars.h"
 #include "tools/tool_support.h"
-#include "tools/xml_chars.h"
 
 namespace orvelxml {
 
 std::string RefusedValue(const std::string& value, bool attribute) {
-  for (const char ch : value) {
-    const unsigned char c = static_cast<unsigned char>(ch);
-    if (attribute && (c == '\n' || c == '\r' || c == '\t')) {
-      return std::string("VALUE holds a ") + (c == '\t' ? "tab" : "line break") +
+  for (std::size_t at = 0; at < value.size();) {
+    const DecodedChar c = DecodeUtf8(value, at);
+    if (c.length == 0)
+      return "VALUE holds byte " + ByteName(static_cast<unsigned char>(value[at])) + ", which is not UTF-8";
+    if (attribute && (c.code == '\n' || c.code == '\r' || c.code == '\t')) {
+      return std::string("VALUE holds a ") + (c.code == '\t' ? "tab" : "line break") +
              ", which an XML reader reads as a space in an attribute value (the module writes no "
              "character reference there)";
     }
-    if (!IsXmlChar(c)) return "VALUE holds " + CodePointName(c) + ", which XML does not allow";
+    if (!IsXmlChar(c.code)) return "VALUE holds " + CodePointName(c.code) + ", which XML does not allow";
+    at += c.length;
   }
   return std::string();
 }
@@ -34,17 +37,25 @@ ContentText ContentFor(const std::string& value) {
   return content;
 }
 
-bool EditedDocumentWellFormed(orvel::IXmlComponent* xml, std::size_t expected, std::string* why) {
+bool EditedDocumentWellFormed(orvel::IXmlComponent* xml, std::size_t expected, bool namespaces,
+                              const DocumentEncoding& encoding, std::string* fileBytes, std::string* why) {
+  fileBytes->clear();
   if (xml->IsDocumentValid() == 0) {
     *why = "the module finds the result not well formed";
     return false;
   }
   const std::string text = FetchDocumentText(xml, expected);
-  const std::vector<Diagnostic> errors = FindStrictErrors(text);
-  if (errors.empty()) return true;
-  const LineColumn at = LineColumnAt(text, errors.front().offset);
-  *why = "the result would not be well formed (" + std::to_string(at.line) + ":" + std::to_string(at.column) +
-         ": " + errors.front().message + ")";
+  const std::vector<Diagnostic> errors = FindStrictErrors(text, {namespaces});
+  if (!errors.empty()) {
+    *why = "the result would not be well formed (" + LineColumnText(text, errors.front().offset) + ": " +
+           errors.front().message + ")";
+    return false;
+  }
+  Diagnostic refused{0, ""};
+  if (encoding.KeepsBytes() || EncodeDocument(text, encoding, fileBytes, &refused)) return true;
+  fileBytes->clear();
+  *why = "the result cannot be written in the file's encoding (" + LineColumnText(text, refused.offset) +
+         ": " + refused.message + ")";
   return false;
 }
 

@@ -6,11 +6,13 @@
 #include <string>
 
 #include "orvel/orvel.h"
+#include "tools/document_encoding.h"
 
 namespace orvelxml {
 
 // Why value cannot be written as an attribute's value (attribute) or an
-// element's text; empty when it can.
+// element's text: not UTF-8, or a character XML does not allow there; empty
+// when it can.
 std::string RefusedValue(const std::string& value, bool attribute);
 
 // An element's text as WriteContent takes it, with the flags to pass: a
@@ -23,8 +25,12 @@ struct ContentText {
 ContentText ContentFor(const std::string& value);
 
 // Whether the document xml holds after an edit is well formed (the module's
-// table and XML's rules); false with the first error in *why when it is not.
-// expected is about the edited text's length.
-bool EditedDocumentWellFormed(orvel::IXmlComponent* xml, std::size_t expected, std::string* why);
+// table and XML's rules, with those of namespaces when namespaces is set) and
+// can be written in the file's encoding; false with
+// the first error in *why when it is not. expected is about the edited text's
+// length. *fileBytes receives the text as the file will hold it when the
+// encoding does not keep the text's bytes, and is left empty when it does.
+bool EditedDocumentWellFormed(orvel::IXmlComponent* xml, std::size_t expected, bool namespaces,
+                              const DocumentEncoding& encoding, std::string* fileBytes, std::string* why);
 
 }  // namespace orvelxml

@@ -14,7 +14,7 @@ namespace orvelxml {
 namespace {
 
 const char kFormatHelp[] =
-    "usage: orvelxml format FILE [-o OUT] [--indent N]\n"
+    "usage: orvelxml format [--no-namespaces] FILE [-o OUT] [--indent N]\n"
     "Re-indents FILE (- reads standard input) and prints the text, or writes it to\n"
     "OUT (- is standard output) with the module's save: through a new file beside\n"
     "OUT that replaces it once written, so OUT may be FILE. Only the indentation\n"
@@ -27,15 +27,21 @@ const char kFormatHelp[] =
     "element with xml:space=\"preserve\".\n"
     "--indent N indents N spaces a level instead, replacing the spaces and tabs\n"
     "that indent those lines. An \".xmlz\" FILE is decoded by the module's load; the\n"
-    "text is written uncompressed.\n"
+    "text is written uncompressed. The text is printed or written in FILE's own\n"
+    "encoding (UTF-8, UTF-16, UTF-32 or the one its XML declaration names),\n"
+    "byte-order mark included.\n"
+    "FILE is held to the rules check applies, those of namespaces in XML among\n"
+    "them; --no-namespaces holds it to XML 1.0 alone.\n"
     "Exit 0; 1 when FILE is not well formed (the text is still formatted), or holds\n"
-    "a NUL byte (nothing is written); 2 on usage or file errors, and for a FILE the\n"
-    "module cannot take whole (UTF-16, too long): nothing is written then.\n";
+    "a NUL byte or bytes that are not in its encoding (nothing is written); 2 on\n"
+    "usage or file errors, and for a FILE the module cannot take whole (too long):\n"
+    "nothing is written then.\n";
 
 struct FormatOptions {
   Args files;          // FILE
   std::string output;  // -o OUT; empty or "-" for standard output
   int indent = -1;     // spaces a level; -1 for the module's tabs
+  bool noNamespaces = false;
 };
 
 int RunFormat(const FormatOptions& format, const ToolOptions& options) {
@@ -46,8 +52,10 @@ int RunFormat(const FormatOptions& format, const ToolOptions& options) {
   if (!OpenModule(host, options)) return ExitUsage;
   std::string bytes;
   int failure = ExitOk;
+  DocumentEncoding encoding;
   // Only the text before a NUL would reach the component, and be written back.
-  if (!ReadUsableDocument(host, input, &bytes, &failure)) return failure;
+  const Rules rules = format.noNamespaces ? Rules::NoNamespaces : Rules::Xml;
+  if (!ReadUsableDocument(host, input, &bytes, &failure, &encoding, rules)) return failure;
   ComponentSession xml(host);
   if (!HasComponent(xml)) return ExitUsage;
   std::string reindented;
@@ -56,7 +64,7 @@ int RunFormat(const FormatOptions& format, const ToolOptions& options) {
     // For spaces the module indents lines without their indentation: its tabs are then the depth.
     const std::string stripped = format.indent >= 0 ? StripLineIndents(bytes) : std::string();
     const std::string& parsed = format.indent >= 0 ? stripped : bytes;
-    wellFormed = ParseAndJudge(xml.get(), parsed, Rules::Xml).empty();
+    wellFormed = ParseAndJudge(xml.get(), parsed, rules).empty();
     xml->ReindentDocument();
     // Tabs for the levels are added at most once a line.
     reindented = FetchDocumentText(xml.get(), parsed.size() + parsed.size() / 8);
@@ -76,13 +84,22 @@ int RunFormat(const FormatOptions& format, const ToolOptions& options) {
     std::fprintf(Errors(), "orvelxml: %s is not well formed (formatted anyway)\n", name.c_str());
   const int verdict = wellFormed ? ExitOk : ExitNotWellFormed;
   if (format.output.empty() || format.output == "-") {
-    PrintBytes(formatted);
+    // Formatting changes only white space, which every encoding holds.
+    if (encoding.KeepsBytes())
+      PrintBytes(formatted);
+    else
+      PrintBytes(FileBytes(formatted, encoding));
     return verdict;
   }
-  // The module's save writes OUT, as it writes every document of the tool.
+  std::string error;
+  if (!encoding.KeepsBytes()) {
+    if (SaveFileBytes(FileBytes(formatted, encoding), format.output, &error)) return verdict;
+    std::fprintf(Errors(), "orvelxml: %s\n", error.c_str());
+    return ExitUsage;
+  }
+  // The module's save writes OUT, as it writes every document of the tool in UTF-8.
   if (!HasComponent(xml)) return ExitUsage;
   xml->ParseText(formatted.c_str());
-  std::string error;
   if (!SaveDocumentText(xml.get(), format.output, &error)) {
     std::fprintf(Errors(), "orvelxml: %s\n", error.c_str());
     return ExitUsage;
@@ -98,6 +115,7 @@ void InstallFormatCommand(CLI::App& app, CommandLine& line) {
                                  [format, &line] { return RunFormat(*format, line.options); });
   command->add_option("-o", format->output);
   command->add_option("--indent", format->indent)->check(CLI::Range(0, 16));
+  command->add_flag("--no-namespaces", format->noNamespaces);
 }
 
 }  // namespace orvelxml

@@ -1,5 +1,8 @@
 // orvelxml: a host of the OrvelXml module. It loads the module at run time and
-// works only through its exports and the component's slots.
+// works through its exports and the component's slots, with one exception:
+// to say why the module refuses a document, tools/strict/first_error.cpp
+// parses it again with the engine linked in, since no slot hands out the
+// parser's status text or its element table.
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <exception>
@@ -29,6 +32,11 @@ const char kUsage[] =
     "(standard output), but unpack's IN; an edit of - writes the edited document\n"
     "to standard output. PATH is an XPath path of element names, [n] and a last\n"
     "@attribute: catalog/book[2]/@id (orvelxml get --help says more).\n"
+    "Documents are read in UTF-8, UTF-16, UTF-32 or any encoding their XML\n"
+    "declaration names that the system's converter knows, and written back in\n"
+    "their own; values are taken and printed in UTF-8. check, format and the\n"
+    "edits hold documents to the rules of namespaces too; --no-namespaces (after\n"
+    "the command) to XML 1.0 alone.\n"
     "Each command takes --help; -- ends the options. --module PATH loads that\n"
     "module instead of the one beside this executable; -q leaves out what is not\n"
     "a result or an error; --version.\n";
@@ -59,6 +67,10 @@ int Run(int argc, char** argv) {
   CLI::App app("a host of the OrvelXml module", "orvelxml");
   app.formatter(std::make_shared<CLI::Formatter>());
   app.fallthrough();  // --module and -q are taken after the command's name too
+  // Options are GNU style on Windows too: a word starting with / is an operand
+  // (a PATH such as /catalog/book, a file /tmp/a.xml), never an option. The
+  // commands added below take this setting from app.
+  app.allow_windows_style_options(false);
   app.add_option("--module", line.options.modulePath);
   app.add_flag("-q,--quiet", line.options.quiet);
   bool version = false;

@@ -9,9 +9,10 @@
 
 #include "platform/platform.h"
 #include "tools/commands.h"
+#include "tools/document_encoding.h"
 #include "tools/document_save.h"
 #include "tools/gzip.h"
-#include "tools/strict_check.h"
+#include "tools/strict/strict_check.h"
 
 namespace orvelxml {
 
@@ -91,7 +92,11 @@ int RunUnpack(const TwoFiles& operands, const ToolOptions& options) {
                    in.c_str());
       return ExitUsage;
     }
-    wellFormed = xml->IsDocumentValid() != 0 && FindStrictErrors(text).empty();
+    std::string characters = text;
+    DocumentEncoding encoding;
+    Diagnostic why{0, ""};
+    wellFormed = xml->IsDocumentValid() != 0 && DecodeDocument(&characters, &encoding, &why) &&
+                 FindStrictErrors(characters).empty();
     if (out == "-") {
       PrintBytes(text);
     } else if (!SaveDocumentText(xml.get(), out, &error)) {

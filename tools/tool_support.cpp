@@ -94,42 +94,19 @@ bool ReadDocumentFile(ModuleHost& host, const std::string& path, std::string* te
   return !text->empty();
 }
 
-LineColumn LineColumnAt(const std::string& text, long offset) {
-  const std::size_t end = offset < 0 ? 0 : std::min(static_cast<std::size_t>(offset), text.size());
-  LineColumn at{1, 1};
-  for (std::size_t i = 0; i < end; ++i) {
-    const unsigned char c = static_cast<unsigned char>(text[i]);
-    if (c == '\n') {
-      ++at.line;
-      at.column = 1;
-    } else if ((c & 0xC0) != 0x80) {  // a UTF-8 continuation byte adds no column
-      ++at.column;
-    }
-  }
-  return at;
-}
-
 long FirstNulByte(const std::string& bytes) {
   const void* nul = std::memchr(bytes.data(), 0, bytes.size());
   return nul == nullptr ? -1 : static_cast<const char*>(nul) - bytes.data();
 }
 
-Refusal RefuseUnreadable(const std::string& bytes) {
-  const auto starts = [&bytes](const char* prefix, std::size_t n) {
-    return bytes.compare(0, n, prefix, n) == 0;
-  };
-  // With or without a byte-order mark, '<' and another ASCII character as
-  // 16-bit units are the usual start.
-  const bool utf16le = bytes.size() >= 4 && starts("<\0", 2) && bytes[3] == '\0';
-  if (starts("\xFF\xFE", 2) || starts("\xFE\xFF", 2) || utf16le || starts("\0<\0", 3)) {
-    return {0,
-            "the document is UTF-16, which is not read; convert it to UTF-8 first, for example with "
-            "iconv -f UTF-16 -t UTF-8",
-            true};
-  }
-  const long nul = FirstNulByte(bytes);
-  if (nul >= 0) return {nul, "NUL byte at offset " + std::to_string(nul), false};
-  return {};
+Refusal RefuseNulByte(const std::string& text) {
+  const long nul = FirstNulByte(text);
+  if (nul < 0) return {};
+  // ASCII in 16-bit units: XML tells UTF-16 by a byte-order mark or by "<?xml" at the start.
+  const bool wideAscii = nul <= 1 && text.size() >= 2 && (text[0] == '\0') != (text[1] == '\0');
+  return {nul, wideAscii ? "a NUL byte: UTF-16 is read when the document starts with a byte-order mark or "
+                           "with '<?xml'"
+                         : "a NUL byte, which XML does not allow"};
 }
 
 void PrintAt(std::FILE* stream, const std::string& name, const std::string& text, long offset,

@@ -12,6 +12,7 @@
 #include "orvel/orvel.h"
 #include "tools/module_host.h"
 #include "tools/standard_output.h"
+#include "tools/strict/diagnostic.h"
 
 namespace orvelxml {
 
@@ -54,28 +55,18 @@ bool ReadInputDocument(ModuleHost& host, const std::string& path, std::string* t
 // The name path goes by in messages.
 std::string DisplayName(const std::string& path);
 
-// 1-based line and column of offset in text; columns count UTF-8 characters
-// (offsets past the end count as the end).
-struct LineColumn {
-  int line;
-  int column;
-};
-LineColumn LineColumnAt(const std::string& text, long offset);
-
 // Offset of the first NUL byte in bytes, or -1. The component takes C strings:
 // a NUL would silently end the document there.
 long FirstNulByte(const std::string& bytes);
 
-// Why the component cannot be handed bytes as they are (UTF-16, a NUL byte),
-// with the offset it concerns; an empty message when it can.
+// Why the component cannot be handed a text as it is: a NUL byte, which would
+// end the text there and which XML does not allow; an empty message when it
+// can.
 struct Refusal {
   long offset = 0;
   std::string message;
-  // UTF-16 is not read at all, so it is not judged; a NUL byte is a
-  // character XML does not allow, so its document is not well formed.
-  bool unreadable = false;
 };
-Refusal RefuseUnreadable(const std::string& bytes);
+Refusal RefuseNulByte(const std::string& text);
 // Prints "NAME:LINE:COL: MESSAGE" for offset in text to stream.
 void PrintAt(std::FILE* stream, const std::string& name, const std::string& text, long offset,
              const std::string& message);

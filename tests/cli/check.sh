@@ -20,9 +20,16 @@ printf '<a><b>x</b><c' > cut-in-tag.xml
 printf '<a/>\n<b><c/>' > sibling-then-cut.xml
 { printf '<doc>\n'; for i in 1 2 3 4 5 6 7 8 9 10; do printf '%*s<l%d>\n' "$i" '' "$i"; done; } > deep-cut.xml
 run check open-root.xml cut-in-tag.xml sibling-then-cut.xml deep-cut.xml
+echo '# one message, at the place to fix: a cut start tag, comment or declaration, a bad byte in a tag'
+printf '<?xml version="1.0"?>\n<catalog version="3"\n  lang' > cut-root-tag.xml
+printf '<?xml version="1.0"?>\n<!-- a comment cut sh' > cut-comment.xml
+printf '<!DOCTYPE r [\n  <!ENTITY e "x">\n' > cut-doctype.xml
+printf '<r>\n  <a\xff k="v">\n  </a>\n</r>\n' > bad-byte-in-tag.xml
+run check cut-root-tag.xml cut-comment.xml cut-doctype.xml bad-byte-in-tag.xml
 run check --lenient truncated.xml
 run check stray.xml
 run check unclosed.xml
+run check --lenient unclosed.xml
 run check utf8.xml
 run check sibling.xml empty.xml nul.xml
 run check utf16.xml utf16-no-mark.xml

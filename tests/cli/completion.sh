@@ -21,6 +21,7 @@ complete_line check -r docs --ext ''
 complete_line format a.xml --indent ''
 complete_line format a.xml -o ''
 complete_line get ''
+complete_line set --
 complete_line set a.xml 'r/@k' ''
 complete_line --module ''
 complete_line run ''

@@ -26,15 +26,12 @@ run check good.xml -- -dash.xml
 run set good.xml r/@k -- -5
 run get good.xml r/@k
 
-echo '# UTF-16 is not read (2) and a NUL byte is not well formed (1), whatever the command'
-printf '\xff\xfe<\0r\0/\0>\0' > utf16.xml
+echo '# a NUL byte is not well formed (1), whatever the command'
 printf '<r>\0</r>' > nul.xml
-for f in utf16.xml nul.xml; do
-  run -q check "$f"
-  run get "$f" r
-  run set "$f" r x
-  run format "$f"
-done
+run -q check nul.xml
+run get nul.xml r
+run set nul.xml r x
+run format nul.xml
 
 echo '# FILE - makes an edit a filter: standard input in, the edited document out'
 run set - r/t new < good.xml

@@ -87,11 +87,11 @@ TEST(ToolCheck, ReportsEachFileAndTheFirstErrorPosition) {
     std::string line;
   } cases[] = {
       {good, 0, good + ": well formed\n"},
-      {mismatch, 1, mismatch + ":3:3: No start tag for end tag 'b' at offset 12\n"},
-      {open, 1, open + ":3:1: End tag 'r' at offset 10 does not match start tag 'a' at offset 5\n"},
-      {sibling, 1, sibling + ":2:1: Root element has sibling\n"},
-      {empty, 1, empty + ":1:1: Empty document\n"},
-      {nul, 1, nul + ":2:5: NUL byte at offset 8\n"},
+      {mismatch, 1, mismatch + ":3:3: end tag 'b' does not match start tag 'a' (opened at 2:3)\n"},
+      {open, 1, open + ":3:1: end tag 'r' does not match start tag 'a' (opened at 2:2)\n"},
+      {sibling, 1, sibling + ":2:1: a second root element\n"},
+      {empty, 1, empty + ":1:1: the document is empty\n"},
+      {nul, 1, nul + ":2:5: a NUL byte, which XML does not allow\n"},
   };
   for (const auto& c : cases) {
     const Outcome o = Tool("check " + c.file);
@@ -208,7 +208,7 @@ TEST(ToolFailures, FormatRefusesADocumentWithANulByte) {
   const std::string in = WriteFile("fmt_nul.xml", bytes);
   Outcome o = Tool("format " + in);
   EXPECT_EQ(o.exitCode, 1);
-  EXPECT_EQ(o.out, in + ":2:5: NUL byte at offset 8\n");
+  EXPECT_EQ(o.out, in + ":2:5: a NUL byte, which XML does not allow\n");
   o = Tool("format " + in + " -o " + in);
   EXPECT_EQ(o.exitCode, 1);
   EXPECT_EQ(ReadFile(in), bytes) << "the input file is left as it was";
@@ -289,8 +289,7 @@ TEST(ToolPack, PackedFilesAreGzipAndUnpackThroughTheModule) {
   Tool("pack " + bad + " " + Folder() + "/bad.xmlz");
   o = Tool("check " + Folder() + "/bad.xmlz");
   EXPECT_EQ(o.exitCode, 1);
-  EXPECT_EQ(o.out,
-            Folder() + "/bad.xmlz:2:4: End tag 'r' at offset 8 does not match start tag 'a' at offset 4\n");
+  EXPECT_EQ(o.out, Folder() + "/bad.xmlz:2:4: end tag 'r' does not match start tag 'a' (opened at 2:1)\n");
   o = Tool("unpack " + Folder() + "/bad.xmlz " + Folder() + "/bad-out.xml");
   EXPECT_EQ(o.exitCode, 1) << "not well formed, written anyway";
   EXPECT_EQ(ReadFile(Folder() + "/bad-out.xml"), "<r>\n<a></r>");

@@ -69,8 +69,9 @@ _orvelxml() {
   if [[ $cur == -* ]]; then
     local options='--help'
     case $command in
-      check) options='--lenient --strict -v --verbose -r --ext --help -q' ;;
-      format) options='-o --indent --help' ;;
+      check) options='--lenient --no-namespaces --strict -v --verbose -r --ext --help -q' ;;
+      format) options='-o --indent --no-namespaces --help' ;;
+      get | set | add | delete) options='--no-namespaces --help' ;;
     esac
     COMPREPLY=($(compgen -W "$options -" -- "$cur"))
     return

@@ -1,4 +1,4 @@
-#include "tools/xml_chars.h"
+#include "tools/strict/xml_chars.h"
 
 #include <cstdio>
 
@@ -46,6 +46,14 @@ bool IsNameChar(unsigned long c) {
          (c >= 0x300 && c <= 0x36F) || (c >= 0x203F && c <= 0x2040);
 }
 
+bool IsEncodingName(const std::string& name) {
+  const auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+  if (name.empty() || !letter(name[0])) return false;
+  for (const char c : name)
+    if (!letter(c) && !(c >= '0' && c <= '9') && c != '.' && c != '_' && c != '-') return false;
+  return true;
+}
+
 void AppendUtf8(unsigned long c, std::string* out) {
   if (c < 0x80) {
     out->push_back(static_cast<char>(c));
@@ -62,6 +70,12 @@ void AppendUtf8(unsigned long c, std::string* out) {
     out->push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
     out->push_back(static_cast<char>(0x80 | (c & 0x3F)));
   }
+}
+
+std::string ByteName(unsigned char b) {
+  char name[8];
+  std::snprintf(name, sizeof name, "0x%02X", b);
+  return name;
 }
 
 std::string CodePointName(unsigned long c) {

@@ -3,8 +3,8 @@
 // the external subset and external entities are not read.
 #include <cstring>
 
-#include "tools/strict_parser.h"
-#include "tools/xml_chars.h"
+#include "tools/strict/strict_parser.h"
+#include "tools/strict/xml_chars.h"
 
 namespace orvelxml {
 
@@ -20,7 +20,9 @@ bool IsPubidChar(char c, char quote) {
 void StrictParser::Doctype(Source& c) {
   c.p += 9;
   RequireSpace(c, "after '<!DOCTYPE'");
-  Name(c, "the document type name");
+  const std::size_t at = c.p;
+  const std::string_view name = Name(c, "the document type name");
+  if (namespaces_) CheckQName(c, at, name, "document type");
   const bool space = SkipSpace(c);
   if (Looking(c, "SYSTEM") || Looking(c, "PUBLIC")) {
     if (!space) Fail(c, "white space is needed before the external identifier");
@@ -91,7 +93,9 @@ void StrictParser::ParameterReference(Source& c) {
 void StrictParser::ElementDecl(Source& c) {
   c.p += 9;
   RequireSpace(c, "after '<!ELEMENT'");
-  Name(c, "an element name");
+  const std::size_t at = c.p;
+  const std::string_view name = Name(c, "an element name");
+  if (namespaces_) CheckQName(c, at, name, "element");
   RequireSpace(c, "before the content specification");
   if (Looking(c, "EMPTY")) {
     c.p += 5;
@@ -164,7 +168,9 @@ void StrictParser::ContentModel(Source& c) {
 void StrictParser::AttlistDecl(Source& c) {
   c.p += 9;
   RequireSpace(c, "after '<!ATTLIST'");
-  Name(c, "an element name");
+  const std::size_t elementAt = c.p;
+  const std::string_view element = Name(c, "an element name");
+  if (namespaces_) CheckQName(c, elementAt, element, "element");
   for (;;) {
     const bool space = SkipSpace(c);
     if (Looking(c, ">")) {
@@ -172,25 +178,32 @@ void StrictParser::AttlistDecl(Source& c) {
       return;
     }
     if (!space) Fail(c, "white space is needed before an attribute definition");
-    Name(c, "an attribute name");
+    const std::size_t at = c.p;
+    const std::string_view name = Name(c, "an attribute name");
+    if (namespaces_) CheckQName(c, at, name, "attribute");
     RequireSpace(c, "between the attribute name and its type");
-    AttributeType(c);
+    const bool tokenized = !AttributeType(c);
     RequireSpace(c, "between the attribute type and its default");
     if (Looking(c, "#REQUIRED")) {
       c.p += 9;
+      if (namespaces_) NoteNamespaceAttribute(element, name, tokenized, nullptr);
     } else if (Looking(c, "#IMPLIED")) {
       c.p += 8;
+      if (namespaces_) NoteNamespaceAttribute(element, name, tokenized, nullptr);
     } else {
       if (Looking(c, "#FIXED")) {
         c.p += 6;
         RequireSpace(c, "after #FIXED");
       }
+      const std::size_t valueAt = c.p + 1;
       AttributeValue(c);
+      const std::string value = c.s.substr(valueAt, c.p - 1 - valueAt);
+      if (namespaces_) NoteNamespaceAttribute(element, name, tokenized, &value);
     }
   }
 }
 
-void StrictParser::AttributeType(Source& c) {
+bool StrictParser::AttributeType(Source& c) {
   const bool notation = Looking(c, "NOTATION");
   if (notation) {
     c.p += 8;
@@ -210,7 +223,7 @@ void StrictParser::AttributeType(Source& c) {
       Expect(c, "|", "'|' or ')' in the enumeration");
     }
     ++c.p;
-    return;
+    return false;
   }
   if (notation) Fail(c, "expected '(' after NOTATION");
   static const char* const kTypes[] = {"CDATA",  "ID",       "IDREF",   "IDREFS",
@@ -218,7 +231,7 @@ void StrictParser::AttributeType(Source& c) {
   const std::size_t at = c.p;
   const std::string_view type = Name(c, "an attribute type");
   for (const char* known : kTypes)
-    if (type == known) return;
+    if (type == known) return type == "CDATA";
   FailAt(c, at, "'" + std::string(type) + "' is not an attribute type");
 }
 
@@ -230,7 +243,9 @@ void StrictParser::EntityDecl(Source& c) {
     ++c.p;
     RequireSpace(c, "after '%'");
   }
+  const std::size_t at = c.p;
   const std::string name(Name(c, "an entity name"));
+  if (namespaces_) CheckNoColon(c, at, name, "entity name");
   RequireSpace(c, "after the entity name");
   Entity e;
   if (Looking(c, "\"") || Looking(c, "'")) {
@@ -285,7 +300,9 @@ std::string StrictParser::EntityValue(Source& c) {
 void StrictParser::NotationDecl(Source& c) {
   c.p += 10;
   RequireSpace(c, "after '<!NOTATION'");
-  Name(c, "a notation name");
+  const std::size_t at = c.p;
+  const std::string_view name = Name(c, "a notation name");
+  if (namespaces_) CheckNoColon(c, at, name, "notation name");
   RequireSpace(c, "after the notation name");
   ExternalId(c, true);
   SkipSpace(c);

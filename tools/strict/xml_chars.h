@@ -21,6 +21,8 @@ DecodedChar DecodeUtf8(const std::string& text, std::size_t at);
 bool IsXmlChar(unsigned long c);
 bool IsNameStartChar(unsigned long c);
 bool IsNameChar(unsigned long c);
+// EncName: a letter, then letters, digits, '.', '_' and '-'.
+bool IsEncodingName(const std::string& name);
 // S: space, tab, carriage return, line feed.
 inline bool IsXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -29,5 +31,7 @@ void AppendUtf8(unsigned long c, std::string* out);
 
 // "U+000C" for messages.
 std::string CodePointName(unsigned long c);
+// "0xE9" for messages.
+std::string ByteName(unsigned char b);
 
 }  // namespace orvelxml

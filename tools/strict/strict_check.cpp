@@ -1,4 +1,4 @@
-#include "tools/strict_check.h"
+#include "tools/strict/strict_check.h"
 
 #include <cstdint>
 #include <cstring>
@@ -7,17 +7,15 @@
 #include <emmintrin.h>
 #endif
 
-#include "tools/strict_parser.h"
-#include "tools/xml_chars.h"
+#include "tools/strict/strict_parser.h"
+#include "tools/strict/xml_chars.h"
 
 namespace orvelxml {
 
 namespace {
 
-constexpr int kMaxEntityDepth = 64;
-
 struct ByteClasses {
-  bool name[256];      // ASCII name characters: letters, digits, - . _ :
+  bool name[256];      // ASCII name characters but the colon: letters, digits, - . _
   bool textStop[256];  // < & ] end a run of character data
 };
 
@@ -25,7 +23,7 @@ constexpr ByteClasses MakeByteClasses() {
   ByteClasses classes{};
   for (int c = 0; c < 128; ++c) {
     classes.name[c] = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                      c == '-' || c == '.' || c == '_' || c == ':';
+                      c == '-' || c == '.' || c == '_';
   }
   classes.textStop[static_cast<unsigned char>('<')] = true;
   classes.textStop[static_cast<unsigned char>('&')] = true;
@@ -78,9 +76,9 @@ std::string Lower(std::string s) {
 
 }  // namespace
 
-std::vector<Diagnostic> FindStrictErrors(const std::string& text, const std::atomic<bool>* cancel) {
+std::vector<Diagnostic> FindStrictErrors(const std::string& text, const StrictOptions& options) {
   try {
-    StrictParser(text, cancel).Run();
+    StrictParser(text, options).Run();
   } catch (const Diagnostic& d) {
     return {d};
   } catch (const StrictParser::Cancelled&) {
@@ -95,7 +93,7 @@ void StrictParser::FailAt(const Source& c, std::size_t at, const std::string& me
                    c.context.empty() ? message : c.context + ": " + message};
 }
 
-void StrictParser::CheckCharacters(const Source& c) {
+void StrictParser::CheckCharacters(const Source& c) const {
   const std::string& s = c.s;
   const std::size_t n = s.size();
   std::size_t blockEnd = 0;
@@ -112,28 +110,14 @@ void StrictParser::CheckCharacters(const Source& c) {
       ++p;
       continue;
     }
-    std::size_t length = 1;
-    unsigned long code = b;
-    if (b >= 0x80 && charset_ == Charset::Utf8) {
-      const DecodedChar d = DecodeUtf8(s, p);
-      if (d.length == 0) {
-        static const char kHex[] = "0123456789ABCDEF";
-        FailAt(c, p, std::string("byte 0x") + kHex[b >> 4] + kHex[b & 15] + " is not UTF-8");
-      }
-      code = d.code, length = d.length;
-    }
-    if (!IsXmlChar(code) && (b < 0x80 || charset_ == Charset::Utf8))
-      FailAt(c, p, "character " + CodePointName(code) + " is not allowed in XML");
-    p += length;
+    const DecodedChar d = DecodeUtf8(s, p);
+    if (d.length == 0) FailAt(c, p, "byte " + ByteName(b) + " is not UTF-8");
+    if (!IsXmlChar(d.code)) FailAt(c, p, "character " + CodePointName(d.code) + " is not allowed in XML");
+    p += d.length;
   }
 }
 
 unsigned long StrictParser::CharAt(const std::string& s, std::size_t at, std::size_t* length) const {
-  const unsigned char b = static_cast<unsigned char>(s[at]);
-  *length = 1;
-  if (b < 0x80 || charset_ == Charset::SingleByte) return b;
-  // In an encoding the tool cannot decode, any byte above ASCII may be part of a name.
-  if (charset_ == Charset::Unknown) return 0xC0;
   const DecodedChar d = DecodeUtf8(s, at);
   *length = d.length == 0 ? 1 : d.length;
   return d.length == 0 ? 0 : d.code;
@@ -143,12 +127,13 @@ void StrictParser::RequireSpace(Source& c, const char* where) const {
   if (!SkipSpace(c)) Fail(c, std::string("white space is needed ") + where);
 }
 
-std::string_view StrictParser::Name(Source& c, const char* what) const {
+std::string_view StrictParser::Name(Source& c, const char* what, bool* colon) const {
   const std::size_t start = c.p;
   std::size_t length = 1;
   const char first = c.p < c.s.size() ? c.s[c.p] : '\0';
+  bool sawColon = first == ':';
   const bool asciiStart =
-      IsAsciiNameChar(first) && first != '-' && first != '.' && (first < '0' || first > '9');
+      sawColon || (IsAsciiNameChar(first) && first != '-' && first != '.' && (first < '0' || first > '9'));
   if (!asciiStart && (c.p >= c.s.size() || !IsNameStartChar(CharAt(c.s, c.p, &length)))) {
     Fail(c, std::string("expected ") + what);
   }
@@ -156,10 +141,16 @@ std::string_view StrictParser::Name(Source& c, const char* what) const {
   const std::size_t n = c.s.size();
   for (;;) {
     while (c.p < n && IsAsciiNameChar(c.s[c.p])) ++c.p;
+    if (c.p < n && c.s[c.p] == ':') {
+      sawColon = true;
+      ++c.p;
+      continue;
+    }
     if (c.p >= n || static_cast<unsigned char>(c.s[c.p]) < 0x80 || !IsNameChar(CharAt(c.s, c.p, &length)))
       break;
     c.p += length;
   }
+  if (colon != nullptr) *colon = sawColon;
   return std::string_view(c.s).substr(start, c.p - start);
 }
 
@@ -184,13 +175,32 @@ std::string StrictParser::Quoted(Source& c, const char* what) const {
 
 void StrictParser::Run() {
   Source c{text_, 0, -1, ""};
-  const bool utf8Mark = Looking(c, "\xEF\xBB\xBF");
-  if (utf8Mark) c.p = 3;
+  if (Looking(c, "\xEF\xBB\xBF")) c.p = 3;  // a UTF-8 byte-order mark
   if (Looking(c, "<?xml") && c.p + 5 < text_.size() && (IsXmlSpace(text_[c.p + 5]) || text_[c.p + 5] == '?'))
-    XmlDeclaration(c);
-  if (utf8Mark && charset_ != Charset::Utf8)
-    FailAt(c, 0, "the document starts with a UTF-8 byte-order mark but declares another encoding");
-  CheckCharacters(c);
+    ReadClosed(
+        c, c.p, [] { return std::string("the XML declaration"); }, [&] { XmlDeclaration(c); });
+  // The characters are checked in one quick pass first; a bad one is
+  // reported unless the markup breaks a rule before it.
+  bool badCharacter = false;
+  Diagnostic character{0, ""};
+  try {
+    CheckCharacters(c);
+  } catch (const Diagnostic& d) {
+    badCharacter = true;
+    character = d;
+  }
+  try {
+    Prolog(c);
+  } catch (const Diagnostic& d) {
+    if (badCharacter && character.offset <= d.offset) throw character;
+    throw;
+  }
+  if (badCharacter) throw character;
+}
+
+// The document after its XML declaration: the root element with what may
+// stand before and after it.
+void StrictParser::Prolog(Source& c) {
   bool doctype = false, root = false;
   for (;;) {
     SkipSpace(c);
@@ -201,7 +211,8 @@ void StrictParser::Run() {
       Instruction(c);
     } else if (Looking(c, "<!DOCTYPE")) {
       if (doctype || root) Fail(c, "a document type declaration comes once, before the root element");
-      Doctype(c);
+      ReadClosed(
+          c, c.p, [] { return std::string("the document type declaration"); }, [&] { Doctype(c); });
       doctype = true;
     } else if (Looking(c, "<!") || Looking(c, "</")) {
       Fail(c, Looking(c, "<![CDATA[") ? "a CDATA section outside the root element"
@@ -214,7 +225,18 @@ void StrictParser::Run() {
       Fail(c, text_[c.p] == '&' ? "a reference outside the root element" : "text outside the root element");
     }
   }
-  if (!root) Fail(c, "no root element");
+  if (!root) Fail(c, text_.empty() ? "the document is empty" : "no root element");
+}
+
+template <class What, class Read>
+void StrictParser::ReadClosed(const Source& c, std::size_t at, What what, Read read) const {
+  try {
+    read();
+  } catch (const Diagnostic& d) {
+    if (&c.s == &text_ && d.offset >= static_cast<long>(text_.size()))
+      FailAt(c, at, what() + " is not closed");
+    throw;
+  }
 }
 
 void StrictParser::XmlDeclaration(Source& c) {
@@ -233,11 +255,7 @@ void StrictParser::XmlDeclaration(Source& c) {
     c.p += 8;
     SkipSpace(c), Expect(c, "=", "'=' after encoding"), SkipSpace(c);
     encoding = Quoted(c, "the encoding name");
-    const bool letters = !encoding.empty() && ((encoding[0] | 0x20) >= 'a' && (encoding[0] | 0x20) <= 'z');
-    if (!letters ||
-        encoding.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789._-") !=
-            std::string::npos)
-      Fail(c, "'" + encoding + "' is not an encoding name");
+    if (!IsEncodingName(encoding)) Fail(c, "'" + encoding + "' is not an encoding name");
     space = SkipSpace(c);
   }
   if (Looking(c, "standalone")) {
@@ -250,14 +268,6 @@ void StrictParser::XmlDeclaration(Source& c) {
     SkipSpace(c);
   }
   Expect(c, "?>", "'?>' to end the XML declaration (version, encoding, standalone in that order)");
-  const std::string name = Lower(encoding);
-  if (name.compare(0, 6, "utf-16") == 0 || name.compare(0, 3, "ucs") == 0)
-    Fail(c, "the document declares " + encoding + " but is stored in 8-bit units");
-  if (!name.empty() && name != "utf-8" && name != "utf8") {
-    const bool singleByte = name == "us-ascii" || name == "ascii" || name == "latin1" ||
-                            name.compare(0, 9, "iso-8859-") == 0 || name.compare(0, 8, "windows-") == 0;
-    charset_ = singleByte ? Charset::SingleByte : Charset::Unknown;
-  }
 }
 
 void StrictParser::Comment(Source& c) const {
@@ -272,6 +282,7 @@ void StrictParser::Instruction(Source& c) const {
   const std::size_t at = c.p;
   c.p += 2;
   const std::string target(Name(c, "a processing instruction target after '<?'"));
+  if (namespaces_) CheckNoColon(c, at + 2, target, "processing instruction target");
   if (target == "xml") FailAt(c, at, "the XML declaration is allowed only at the very start of the document");
   if (Lower(target) == "xml") FailAt(c, at, "processing instruction target '" + target + "' is reserved");
   if (Looking(c, "?>")) {
@@ -291,12 +302,15 @@ void StrictParser::CData(Source& c) const {
 }
 
 void StrictParser::Content(Source& c, bool document) {
-  std::vector<std::string_view> open;
+  std::vector<OpenTag> open;
   const std::size_t n = c.s.size();
   for (;;) {
     if (c.p >= n) {
-      if (!open.empty()) Fail(c, "element '" + std::string(open.back()) + "' is not closed");
-      return;
+      if (open.empty()) return;
+      if (&c.s != &text_) Fail(c, "element '" + std::string(open.back().name) + "' is not closed");
+      std::vector<OpenElement> left;
+      for (const OpenTag& t : open) left.push_back({std::string(t.name), static_cast<long>(t.at)});
+      Fail(c, EndsOpenMessage(text_, left));
     }
     const char ch = c.s[c.p];
     if (ch == '&') {
@@ -311,13 +325,21 @@ void StrictParser::Content(Source& c, bool document) {
     } else if (Looking(c, "</")) {
       const std::size_t at = c.p;
       c.p += 2;
-      const std::string_view name = Name(c, "a name after '</'");
+      // Most end tags name the open element, whose name was read already.
+      const std::string_view openName = open.empty() ? std::string_view() : open.back().name;
+      const std::size_t after = c.p + openName.size();
+      const bool same = !open.empty() && after < n && (c.s[after] == '>' || IsXmlSpace(c.s[after])) &&
+                        c.s.compare(c.p, openName.size(), openName.data(), openName.size()) == 0;
+      if (same) c.p = after;
+      const std::string_view name = same ? openName : Name(c, "a name after '</'");
       SkipSpace(c);
       Expect(c, ">", "'>' to end the end tag");
       if (open.empty()) FailAt(c, at, "end tag '" + std::string(name) + "' has no start tag");
-      if (open.back() != name)
+      if (open.back().name != name)
         FailAt(c, at,
-               "end tag '" + std::string(name) + "' does not match '" + std::string(open.back()) + "'");
+               "end tag '" + std::string(name) + "' does not match start tag '" +
+                   std::string(open.back().name) + "'" + OpenedAt(c, open.back().at));
+      bindingCount_ = open.back().scope;
       open.pop_back();
       if (document && open.empty()) return;
     } else if (Looking(c, "<!--")) {
@@ -330,54 +352,76 @@ void StrictParser::Content(Source& c, bool document) {
       Fail(c, "a declaration inside an element");
     } else {
       if (cancel_ != nullptr && cancel_->load(std::memory_order_relaxed)) throw Cancelled();
+      const std::size_t at = c.p;
+      const std::size_t scope = bindingCount_;
       std::string_view name;
-      if (!StartTag(c, &name)) {
-        open.push_back(name);
-      } else if (document && open.empty()) {
-        return;
+      bool empty = false;
+      const auto what = [&c, at] {
+        const std::size_t end = c.s.find_first_of(" \t\r\n/>", at + 1);
+        return "start tag '" + c.s.substr(at + 1, end == std::string::npos ? end : end - at - 1) + "'";
+      };
+      ReadClosed(c, at, what, [&] { empty = StartTag(c, &name); });
+      if (!empty) {
+        open.push_back({name, at, scope});
+      } else {
+        bindingCount_ = scope;
+        if (document && open.empty()) return;
       }
     }
   }
 }
 
+// " (opened at LINE:COL)" for a start tag at at in the document itself.
+std::string StrictParser::OpenedAt(const Source& c, std::size_t at) const {
+  return &c.s == &text_ ? " (opened at " + LineColumnText(text_, static_cast<long>(at)) + ")" : std::string();
+}
+
 bool StrictParser::StartTag(Source& c, std::string_view* name) {
   const std::size_t at = c.p;
   ++c.p;
-  *name = Name(c, "a tag name after '<'");
+  bool prefixed = false;  // a name with a colon, or a declaration, needs the namespace rules
+  *name = Name(c, "a tag name after '<'", &prefixed);
   attributes_.clear();
   attributeSet_.reset();
   for (;;) {
     const bool space = SkipSpace(c);
-    if (Looking(c, "/>")) {
-      c.p += 2;
-      return true;
-    }
-    if (Looking(c, ">")) {
-      ++c.p;
-      return false;
+    const bool empty = Looking(c, "/>");
+    if (empty || Looking(c, ">")) {
+      c.p += empty ? 2 : 1;
+      if (namespaces_ && (prefixed || !namespaceAttributes_.empty())) CheckNamespaces(c, at, *name);
+      return empty;
     }
     if (c.p >= c.s.size()) FailAt(c, at, "start tag '" + std::string(*name) + "' is not closed");
     if (!space) Fail(c, "white space is needed before an attribute");
     const std::size_t attributeAt = c.p;
-    const std::string_view attribute = Name(c, "an attribute name");
+    bool colon = false;
+    const std::string_view attribute = Name(c, "an attribute name", &colon);
+    prefixed = prefixed || colon || (attribute.size() == 5 && attribute == "xmlns");
     SkipSpace(c);
     if (!Looking(c, "=")) Fail(c, "expected '=' after attribute '" + std::string(attribute) + "'");
     ++c.p;
     SkipSpace(c);
+    const std::size_t valueAt = c.p + 1;
     AttributeValue(c);
-    if (RepeatsAttribute(attribute))
+    const std::string_view value(c.s.data() + valueAt, c.p - 1 - valueAt);
+    if (RepeatsAttribute({attribute, attributeAt, value, std::string_view()}))
       FailAt(c, attributeAt, "attribute '" + std::string(attribute) + "' is given twice");
   }
 }
 
-bool StrictParser::RepeatsAttribute(std::string_view name) {
+bool StrictParser::RepeatsAttribute(const Attribute& attribute) {
   constexpr std::size_t kListed = 16;  // a list this short is searched faster than hashed
-  if (attributeSet_) return !attributeSet_->insert(name).second;
-  for (const std::string_view seen : attributes_)
-    if (seen == name) return true;
-  attributes_.push_back(name);
-  if (attributes_.size() > kListed)
-    attributeSet_.reset(new std::unordered_set<std::string_view>(attributes_.begin(), attributes_.end()));
+  if (attributeSet_) {
+    if (!attributeSet_->insert(attribute.name).second) return true;
+  } else {
+    for (const Attribute& seen : attributes_)
+      if (seen.name == attribute.name) return true;
+  }
+  attributes_.push_back(attribute);
+  if (!attributeSet_ && attributes_.size() > kListed) {
+    attributeSet_.reset(new std::unordered_set<std::string_view>());
+    for (const Attribute& seen : attributes_) attributeSet_->insert(seen.name);
+  }
   return false;
 }
 
